@@ -1,0 +1,48 @@
+#pragma once
+
+#include "http_client.h"
+#include "window_operations.h"
+
+#include <cstdio>
+#include <string>
+
+namespace pardovane {
+
+// The window operations on a console: messages go to stderr as they happen,
+// the report is kept for stdout, and a progress line is drawn when stderr is
+// a terminal.
+class ConsoleWindow : public WindowOperations {
+public:
+    ConsoleWindow(HttpClient& http, std::FILE* messages, bool showProgress);
+
+    void SetStatusLabel(const std::u16string& text) override { statusText_ = text; }
+    void RepaintStatusLabel() override {}
+    void SetPageLabel(const std::u16string& text) override;
+    void SetBusyPointer() override {}
+    void SetDefaultPointer() override {}
+    void SetProgressMax(int blocks) override { progressMax_ = blocks; }
+    void SetProgressValue(int blocks) override;
+    void SetReportText(const std::u16string& text) override { report_ = text; }
+    void ShowMessage(const std::u16string& text) override;
+    std::optional<std::u16string> DownloadPage(const std::u16string& url) override;
+
+    const std::u16string& statusText() const { return statusText_; }
+    const std::u16string& report() const { return report_; }
+    // Removes the progress line so that what follows starts on a clean line.
+    void ClearProgress();
+
+private:
+    void DrawProgress();
+
+    HttpClient& http_;
+    std::FILE* messages_;
+    bool showProgress_;
+    bool progressShown_ = false;
+    std::u16string statusText_;
+    std::u16string pageText_;
+    std::u16string report_;
+    int progressMax_ = 0;
+    int progressValue_ = 0;
+};
+
+}  // namespace pardovane

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "run_state.h"
+#include "url_prober.h"
+#include "window_operations.h"
+
+#include <filesystem>
+#include <functional>
+
+namespace pardovane {
+
+// How the last run ended, for front ends that report an exit status.
+struct RunOutcome {
+    bool listFileFailed = false;
+    int badPages = 0;  // listed pages judged bad or whose download failed
+};
+
+// The link checking engine. It owns the one RunState of its window; its
+// procedures share that record instead of passing arguments, and reach the
+// screen only through the window operations.
+class CheckEngine {
+public:
+    CheckEngine(WindowOperations& window, UrlProber& prober, std::filesystem::path listFile);
+    CheckEngine(const CheckEngine&) = delete;
+    CheckEngine& operator=(const CheckEngine&) = delete;
+
+    void RunCheck();
+    // 1 when url is good, 0 when it is bad; each distinct text is requested
+    // at most once per run.
+    int CheckUrl(const std::u16string& url);
+    void ScanPage();
+    void CheckLink();
+
+    // Called with each URL that is requested, and its result, as it happens.
+    using ProbeObserver = std::function<void(const std::u16string& url, const ProbeResult&)>;
+    void SetProbeObserver(ProbeObserver observer) { probeObserver_ = std::move(observer); }
+
+    const RunState& state() const { return state_; }
+    const RunOutcome& lastRun() const { return lastRun_; }
+    const std::filesystem::path& listFile() const { return listFile_; }
+
+private:
+    void ReportBadPage();
+
+    RunState state_;
+    WindowOperations& window_;
+    UrlProber& prober_;
+    std::filesystem::path listFile_;
+    RunOutcome lastRun_;
+    ProbeObserver probeObserver_;
+};
+
+// The list file beside the executable: the directory, a separator unless it
+// already ends in one, then the file name.
+std::filesystem::path DefaultListFilePath();
+
+}  // namespace pardovane

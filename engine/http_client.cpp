@@ -1,0 +1,55 @@
+#include "http_client.h"
+
+#include "http_request.h"
+#include "page_text_decoder.h"
+#include "request_url.h"
+
+namespace pardovane {
+
+HttpClient::HttpClient(HttpSettings settings) : settings_(settings)
+{
+    EnsureCurlGlobalInit();
+    share_.reset(curl_share_init());
+    if (share_) {
+        curl_share_setopt(share_.get(), CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS);
+        curl_share_setopt(share_.get(), CURLSHOPT_SHARE, CURL_LOCK_DATA_CONNECT);
+        curl_share_setopt(share_.get(), CURLSHOPT_SHARE, CURL_LOCK_DATA_SSL_SESSION);
+    }
+}
+
+ProbeResult HttpClient::Probe(const std::u16string& url)
+{
+    auto wire = RequestUrlFor(url);
+    if (auto* failure = std::get_if<HttpFailure>(&wire))
+        return {0, *failure, "not requested"};
+    auto request = HttpRequest::Create(share_.get(), settings_);
+    if (!request)
+        return {0, HttpFailure::NoRequestObject, "no request object"};
+    return request->Probe(std::get<std::string>(wire));
+}
+
+DownloadResult HttpClient::Download(const std::u16string& url)
+{
+    DownloadResult result;
+    auto wire = RequestUrlFor(url);
+    if (auto* failure = std::get_if<HttpFailure>(&wire)) {
+        result.failure = *failure;
+        return result;
+    }
+    auto request = HttpRequest::Create(share_.get(), settings_);
+    if (!request) {
+        result.failure = HttpFailure::NoRequestObject;
+        return result;
+    }
+    return request->Download(std::get<std::string>(wire));
+}
+
+std::optional<std::u16string> HttpClient::DownloadText(const std::u16string& url)
+{
+    DownloadResult result = Download(url);
+    if (!result.ok())
+        return std::nullopt;
+    return DecodePageText(result.body, result.contentType);
+}
+
+}  // namespace pardovane

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "curl_handles.h"
+#include "http_settings.h"
+#include "url_prober.h"
+
+#include <optional>
+#include <string>
+
+namespace pardovane {
+
+// The program's HTTP: probes for CheckUrl and page downloads for the window
+// operation. Each call makes its own request object; connections and name
+// look-ups are shared between them through one curl share handle.
+class HttpClient : public UrlProber {
+public:
+    explicit HttpClient(HttpSettings settings = {});
+    HttpClient(const HttpClient&) = delete;
+    HttpClient& operator=(const HttpClient&) = delete;
+
+    ProbeResult Probe(const std::u16string& url) override;
+    DownloadResult Download(const std::u16string& url);
+    // The page as text, or nullopt when no response could be had.
+    std::optional<std::u16string> DownloadText(const std::u16string& url);
+
+    const HttpSettings& settings() const { return settings_; }
+
+private:
+    HttpSettings settings_;
+    CurlShare share_;
+};
+
+}  // namespace pardovane

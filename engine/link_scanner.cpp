@@ -1,0 +1,9 @@
+#include "check_engine.h"
+
+namespace pardovane {
+
+void CheckEngine::ScanPage()
+{
+}
+
+}  // namespace pardovane

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "iconv_decoder.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace pardovane {
+
+// The URL list, read line by line with byte offsets for the progress bar.
+// Lines end in CR LF, LF or a lone CR; a line end after the last line yields
+// no further line. The text is UTF-8 (a BOM is skipped) or, when it is not
+// valid UTF-8, Windows-31J as the Windows desktop writes it.
+class ListFile {
+public:
+    // Reads the whole file; nullopt when it cannot be opened or read
+    // (missing, a directory, unreadable, larger than kMaxBytes).
+    static std::optional<ListFile> Open(const std::filesystem::path& path);
+
+    static constexpr std::uint64_t kMaxBytes = 256ull * 1024 * 1024;
+
+    std::uint64_t length() const { return bytes_.size(); }
+    // Bytes consumed by the lines read so far, line ends included.
+    std::uint64_t offset() const { return offset_; }
+    bool AtEnd() const { return offset_ >= bytes_.size(); }
+    std::u16string ReadLine();
+
+private:
+    explicit ListFile(std::string bytes);
+
+    std::string bytes_;
+    std::size_t offset_ = 0;
+    std::optional<IconvDecoder> windows31j_;  // set when the text is not UTF-8
+};
+
+}  // namespace pardovane

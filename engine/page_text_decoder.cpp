@@ -1,0 +1,127 @@
+#include "page_text_decoder.h"
+
+#include "iconv_decoder.h"
+#include "utf_convert.h"
+
+#include <algorithm>
+#include <array>
+#include <utility>
+
+namespace pardovane {
+namespace {
+
+// How far into the page a meta charset is looked for.
+constexpr std::size_t kMetaWindow = 4096;
+
+std::string Lowered(std::string_view text)
+{
+    std::string out(text);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
+bool IsLabelChar(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-'
+        || c == '_' || c == '.' || c == ':';
+}
+
+// The label after the first "charset=" in text, quotes and blanks skipped.
+std::string_view CharsetParameter(std::string_view text, const std::string& lowered)
+{
+    const auto at = lowered.find("charset=");
+    if (at == std::string::npos)
+        return {};
+    std::size_t begin = at + 8;
+    while (begin < text.size() && (text[begin] == '"' || text[begin] == '\'' || text[begin] == ' '))
+        ++begin;
+    std::size_t end = begin;
+    while (end < text.size() && IsLabelChar(text[end]))
+        ++end;
+    return text.substr(begin, end - begin);
+}
+
+std::string_view BomCharset(std::string_view body)
+{
+    if (body.starts_with("\xEF\xBB\xBF"))
+        return "UTF-8";
+    if (body.starts_with("\xFF\xFE"))
+        return "UTF-16LE";
+    if (body.starts_with("\xFE\xFF"))
+        return "UTF-16BE";
+    return {};
+}
+
+std::size_t BomLength(std::string_view body, const std::string& charset)
+{
+    const std::string_view bom = BomCharset(body);
+    if (bom.empty() || bom != charset)
+        return 0;
+    return bom == "UTF-8" ? 3 : 2;
+}
+
+}  // namespace
+
+std::string CharsetForLabel(std::string_view label)
+{
+    static const std::array<std::pair<std::string_view, std::string_view>, 15> kAliases{{
+        {"utf-8", "UTF-8"},
+        {"utf8", "UTF-8"},
+        {"shift_jis", "CP932"},
+        {"shift-jis", "CP932"},
+        {"sjis", "CP932"},
+        {"x-sjis", "CP932"},
+        {"windows-31j", "CP932"},
+        {"cp932", "CP932"},
+        {"ms932", "CP932"},
+        {"euc-jp", "EUC-JP-MS"},
+        {"x-euc-jp", "EUC-JP-MS"},
+        {"iso-2022-jp", "ISO-2022-JP-3"},
+        {"us-ascii", "CP1252"},
+        {"iso-8859-1", "CP1252"},
+        {"latin1", "CP1252"},
+    }};
+    const std::string lowered = Lowered(label);
+    if (lowered.empty())
+        return {};
+    for (const auto& [alias, name] : kAliases)
+        if (lowered == alias)
+            return std::string(name);
+    if (IconvDecoder::Open(lowered))
+        return lowered;
+    return {};
+}
+
+std::string DetectPageCharset(std::string_view body, std::string_view contentType)
+{
+    if (std::string fromHeader = CharsetForLabel(CharsetParameter(contentType, Lowered(contentType)));
+        !fromHeader.empty())
+        return fromHeader;
+    if (std::string_view bom = BomCharset(body); !bom.empty())
+        return std::string(bom);
+    const std::string_view head = body.substr(0, std::min(body.size(), kMetaWindow));
+    const std::string loweredHead = Lowered(head);
+    if (loweredHead.find("<meta") != std::string::npos) {
+        if (std::string fromMeta = CharsetForLabel(CharsetParameter(head, loweredHead));
+            !fromMeta.empty())
+            return fromMeta;
+    }
+    if (IsValidUtf8(body))
+        return "UTF-8";
+    return "CP932";
+}
+
+std::u16string DecodePageText(std::string_view body, std::string_view contentType)
+{
+    const std::string charset = DetectPageCharset(body, contentType);
+    body.remove_prefix(BomLength(body, charset));
+    if (charset == "UTF-8")
+        return Utf8ToUtf16(body);
+    if (auto text = DecodeWith(charset, body))
+        return std::move(*text);
+    return Utf8ToUtf16(body);
+}
+
+}  // namespace pardovane

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace pardovane {
+
+// The charset a page's bytes are read in: the Content-Type header's charset,
+// else a byte-order mark, else a meta charset near the start, else UTF-8 when
+// the bytes are valid UTF-8, else Windows-31J (Japanese pages often declare
+// nothing). The result is a name iconv knows, or "UTF-8".
+std::string DetectPageCharset(std::string_view body, std::string_view contentType);
+
+// Decodes a page body; undecodable bytes become U+FFFD.
+std::u16string DecodePageText(std::string_view body, std::string_view contentType);
+
+// The iconv name for a charset label as pages write it; empty when unknown.
+std::string CharsetForLabel(std::string_view label);
+
+}  // namespace pardovane

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <string>
+
+namespace pardovane {
+
+// Why a request gave no usable status. A failed request is data, not an
+// exception.
+enum class HttpFailure {
+    None,
+    RefusedScheme,      // not http or https, or redirected elsewhere
+    MalformedUrl,       // control characters or no host
+    NoRequestObject,    // the transfer could not be set up
+    NameNotFound,
+    ConnectionRefused,
+    Timeout,
+    TooManyRedirects,
+    Tls,
+    TooLarge,           // a page above the download cap
+    Transfer,           // any other network failure
+};
+
+const char* HttpFailureName(HttpFailure failure);
+
+struct ProbeResult {
+    long status = 0;  // of the final response; 0 when there was none
+    HttpFailure failure = HttpFailure::None;
+    std::string detail;  // curl's own words, for people
+
+    bool good() const { return failure == HttpFailure::None && status > 0 && status < 400; }
+};
+
+struct DownloadResult {
+    HttpFailure failure = HttpFailure::None;
+    std::string detail;
+    long status = 0;
+    std::string body;
+    std::string contentType;
+
+    bool ok() const { return failure == HttpFailure::None; }
+};
+
+}  // namespace pardovane

@@ -12,7 +12,7 @@
 namespace pardovane::test {
 
 // A real HTTP server on 127.0.0.1 at an ephemeral port, for one test. Routes
-// are added before Start(); every request is counted by its path and query.
+// are added before Start(); every request is counted by its target as sent.
 // The destructor stops it; handlers that wait must poll stopping().
 class LocalServer {
 public:

@@ -1,0 +1,101 @@
+#include "local_server.h"
+#include "run_command.h"
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace pardovane {
+namespace {
+
+using test::LocalServer;
+using test::RunCommand;
+using test::ShellQuote;
+using test::TempDir;
+
+const std::string kBinary = PARDOVANE_CHECK_BINARY;
+
+test::CommandResult Check(const std::string& arguments)
+{
+    return RunCommand(ShellQuote(kBinary) + " " + arguments);
+}
+
+std::string BadPageBlock(const std::string& url)
+{
+    return "リンクをチェックするホームページ \"" + url + "\" にアクセスできません\r\n\u3000URLをご確認ください\r\n";
+}
+
+TEST(CheckCommand, PrintsTheReportAndSummaryAndFailsOnABadPage)
+{
+    LocalServer server;
+    server.Page("/index.html", "<p>hello</p>");
+    server.Status("/gone.html", 410);
+    server.Start();
+    TempDir dir;
+    const std::string good = server.Url("/index.html");
+    const std::string bad = server.Url("/gone.html");
+    const auto list = dir.Write("list.txt", good + "\r\n" + bad + "\r\n");
+
+    const auto result = Check(ShellQuote(list.string()));
+
+    EXPECT_EQ(result.out, good + "\r\n  <OK>\r\n\r\n" + BadPageBlock(bad));
+    EXPECT_EQ(result.err, "リンクをチェックするホームページ \"" + bad
+                  + "\" にアクセスできません\nURLをご確認ください\nチェック数/0  エラー/0\n");
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(server.Hits("/index.html"), 2);  // the probe and the download
+    EXPECT_EQ(server.Hits("/gone.html"), 1);
+}
+
+TEST(CheckCommand, AllGoodExitsZero)
+{
+    LocalServer server;
+    server.Page("/a", "x");
+    server.Start();
+    TempDir dir;
+    const auto list = dir.Write("list.txt", server.Url("/a") + "\n");
+    const auto result = Check(ShellQuote(list.string()));
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.out, server.Url("/a") + "\r\n  <OK>\r\n\r\n");
+}
+
+TEST(CheckCommand, ReadsTheListBesideTheExecutableByDefault)
+{
+    LocalServer server;
+    server.Page("/beside", "x");
+    server.Start();
+    TempDir dir;
+    const auto copy = dir.path() / "pardovane-check";
+    std::filesystem::copy_file(kBinary, copy);
+    dir.Write("HtmlURL.txt", server.Url("/beside") + "\n");
+    const auto result = RunCommand(ShellQuote(copy.string()));
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(server.Hits("/beside"), 2);
+}
+
+TEST(CheckCommand, UnreadableListFileExitsTwoNamingTheFile)
+{
+    TempDir dir;
+    const auto missing = dir.path() / "none.txt";
+    const auto result = Check(ShellQuote(missing.string()));
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, "URLリストのファイルを開けません\n" + missing.string() + "\n");
+}
+
+TEST(CheckCommand, VersionHelpAndBadArguments)
+{
+    const auto version = Check("--version");
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out, "pardovane-check 1.4.0\n");
+
+    const auto help = Check("--help");
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_NE(help.out.find("Usage: pardovane-check"), std::string::npos);
+
+    EXPECT_EQ(Check("--no-such-option").exitCode, 2);
+    EXPECT_EQ(Check("a.txt b.txt").exitCode, 2);
+}
+
+}  // namespace
+}  // namespace pardovane

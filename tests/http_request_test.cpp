@@ -1,0 +1,208 @@
+#include "http_client.h"
+#include "local_server.h"
+
+#include <gtest/gtest.h>
+
+namespace pardovane {
+namespace {
+
+using test::LocalServer;
+
+HttpSettings ShortTimeouts()
+{
+    HttpSettings settings;
+    settings.connectTimeoutMs = 1000;
+    settings.probeTimeoutMs = 400;
+    settings.downloadTimeoutMs = 400;
+    return settings;
+}
+
+class HttpClientTest : public ::testing::Test {
+protected:
+    LocalServer server;
+    HttpClient client{ShortTimeouts()};
+
+    ProbeResult Probe(const std::string& path) { return client.Probe(server.Url16(path)); }
+};
+
+TEST_F(HttpClientTest, StatusDecidesTheVerdict)
+{
+    for (int status : {200, 204, 300, 304, 399, 400, 404, 500})
+        server.Status("/s" + std::to_string(status), status);
+    server.Start();
+    for (int status : {200, 204, 300, 304, 399, 400, 404, 500}) {
+        const ProbeResult result = Probe("/s" + std::to_string(status));
+        EXPECT_EQ(result.status, status);
+        EXPECT_EQ(result.good(), status < 400) << status;
+    }
+}
+
+TEST_F(HttpClientTest, RedirectsAreFollowedToTheFinalStatus)
+{
+    server.Redirect("/moved", "/ok", 301);
+    server.Redirect("/gone", "/missing", 302);
+    server.Redirect("/see-other", "/ok", 303);
+    server.Status("/ok", 200);
+    server.Status("/missing", 404);
+    server.Start();
+    EXPECT_TRUE(Probe("/moved").good());
+    EXPECT_TRUE(Probe("/see-other").good());
+    const ProbeResult gone = Probe("/gone");
+    EXPECT_FALSE(gone.good());
+    EXPECT_EQ(gone.status, 404);
+    EXPECT_EQ(server.Hits("/ok"), 2);
+}
+
+TEST_F(HttpClientTest, TenRedirectsAreFollowedButNotEleven)
+{
+    for (int i = 0; i < 11; ++i)
+        server.Redirect("/hop" + std::to_string(i), "/hop" + std::to_string(i + 1));
+    server.Status("/hop11", 200);
+    server.Start();
+    EXPECT_TRUE(Probe("/hop1").good());
+    const ProbeResult tooLong = Probe("/hop0");
+    EXPECT_FALSE(tooLong.good());
+    EXPECT_EQ(tooLong.failure, HttpFailure::TooManyRedirects);
+}
+
+TEST_F(HttpClientTest, RedirectLoopIsBad)
+{
+    server.Redirect("/a", "/b");
+    server.Redirect("/b", "/a");
+    server.Start();
+    EXPECT_EQ(Probe("/a").failure, HttpFailure::TooManyRedirects);
+    EXPECT_LE(server.TotalHits(), 11);
+}
+
+TEST_F(HttpClientTest, RedirectToAnotherSchemeIsRefused)
+{
+    server.Redirect("/to-file", "file:///etc/passwd");
+    server.Redirect("/to-ftp", "ftp://127.0.0.1/x");
+    server.Start();
+    EXPECT_EQ(Probe("/to-file").failure, HttpFailure::RefusedScheme);
+    EXPECT_EQ(Probe("/to-ftp").failure, HttpFailure::RefusedScheme);
+}
+
+TEST_F(HttpClientTest, RefusedUrlsMakeNoRequest)
+{
+    server.Start();
+    const std::string authority = "//127.0.0.1:" + std::to_string(server.port()) + "/";
+    for (const std::string& url : std::vector<std::string>{"ftp:" + authority, "file:///etc/hostname", "javascript:location='http:" + authority + "'",
+          "127.0.0.1:" + std::to_string(server.port()) + "/", "http:" + authority + "a\nb"}) {
+        const ProbeResult result = client.Probe(std::u16string(url.begin(), url.end()));
+        EXPECT_FALSE(result.good()) << url;
+    }
+    EXPECT_EQ(server.TotalHits(), 0);
+}
+
+TEST_F(HttpClientTest, SendsUserAgentAndAcceptOnly)
+{
+    server.Status("/h", 200);
+    server.Start();
+    ASSERT_TRUE(Probe("/h").good());
+    const auto headers = server.LastHeaders("/h");
+    const auto agent = headers.find("User-Agent");
+    ASSERT_NE(agent, headers.end());
+    EXPECT_EQ(agent->second, "Pardovane/1.4.0");
+    const auto accept = headers.find("Accept");
+    ASSERT_NE(accept, headers.end());
+    EXPECT_EQ(accept->second, "*/*");
+    EXPECT_EQ(headers.count("Accept-Encoding"), 0u);
+    EXPECT_EQ(headers.count("Cookie"), 0u);
+}
+
+TEST_F(HttpClientTest, NonAsciiPathIsSentPercentEncoded)
+{
+    server.Status(R"(/.*)", 200);
+    server.Start();
+    ASSERT_TRUE(client.Probe(server.Url16("/") + u"\u65E5 a%20b").good());
+    EXPECT_EQ(server.Hits("/%E6%97%A5%20a%20b"), 1);
+}
+
+TEST_F(HttpClientTest, StalledHeadersTimeOut)
+{
+    server.routes().Get("/stall", [this](const httplib::Request&, httplib::Response& response) {
+        server.Wait(std::chrono::seconds(10));
+        response.set_content("late", "text/plain");
+    });
+    server.Start();
+    const ProbeResult result = Probe("/stall");
+    EXPECT_FALSE(result.good());
+    EXPECT_EQ(result.failure, HttpFailure::Timeout);
+}
+
+TEST_F(HttpClientTest, ClosedPortIsConnectionRefused)
+{
+    server.Start();
+    const std::u16string url = server.Url16("/");
+    server.Stop();
+    const ProbeResult result = client.Probe(url);
+    EXPECT_FALSE(result.good());
+    EXPECT_EQ(result.failure, HttpFailure::ConnectionRefused);
+}
+
+TEST_F(HttpClientTest, ProbeTakesTheStatusWithoutReadingAnEndlessBody)
+{
+    server.routes().Get("/endless", [this](const httplib::Request&, httplib::Response& response) {
+        response.status = 404;
+        response.set_chunked_content_provider("text/plain", [this](std::size_t, httplib::DataSink& sink) {
+            const std::string chunk(16 * 1024, 'x');
+            return !server.stopping() && sink.write(chunk.data(), chunk.size());
+        });
+    });
+    server.Start();
+    const ProbeResult result = Probe("/endless");
+    EXPECT_EQ(result.status, 404);
+    EXPECT_EQ(result.failure, HttpFailure::None);
+}
+
+TEST_F(HttpClientTest, DownloadDecodesTheBodyWhateverTheStatus)
+{
+    server.routes().Get("/sjis", [](const httplib::Request&, httplib::Response& response) {
+        response.status = 404;
+        response.set_content("\x93\xFA\x96\x7B", "text/html; charset=Shift_JIS");
+    });
+    server.Start();
+    EXPECT_EQ(client.DownloadText(server.Url16("/sjis")), std::u16string(u"\u65E5\u672C"));
+}
+
+TEST_F(HttpClientTest, DownloadAboveTheCapIsAnError)
+{
+    HttpSettings settings = ShortTimeouts();
+    settings.downloadCapBytes = 1000;
+    HttpClient small(settings);
+    server.Page("/big", std::string(1001, 'x'));
+    server.Page("/fits", std::string(1000, 'x'));
+    server.Start();
+    EXPECT_EQ(small.Download(server.Url16("/big")).failure, HttpFailure::TooLarge);
+    EXPECT_EQ(small.DownloadText(server.Url16("/fits"))->size(), 1000u);
+}
+
+TEST_F(HttpClientTest, DownloadFollowsRedirectsAndFailsWithoutAResponse)
+{
+    server.Redirect("/old", "/new");
+    server.Page("/new", "<p>new</p>");
+    server.Start();
+    EXPECT_EQ(client.DownloadText(server.Url16("/old")), std::u16string(u"<p>new</p>"));
+    const std::u16string url = server.Url16("/new");
+    server.Stop();
+    EXPECT_FALSE(client.DownloadText(url).has_value());
+}
+
+TEST_F(HttpClientTest, CookieSetOnARedirectIsSentAlongTheChainOnly)
+{
+    server.routes().Get("/login", [](const httplib::Request&, httplib::Response& response) {
+        response.status = 302;
+        response.set_header("Set-Cookie", "session=1; Path=/");
+        response.set_header("Location", "/members");
+    });
+    server.routes().Get("/members", [](const httplib::Request& request, httplib::Response& response) {
+        response.status = request.get_header_value("Cookie") == "session=1" ? 200 : 403;
+    });
+    server.Start();
+    EXPECT_TRUE(Probe("/login").good());
+    EXPECT_FALSE(Probe("/members").good());  // a new request starts without the cookie
+}
+
+}  // namespace
+}  // namespace pardovane

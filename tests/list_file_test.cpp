@@ -1,0 +1,82 @@
+#include "list_file.h"
+
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace pardovane {
+namespace {
+
+struct Line {
+    std::u16string text;
+    std::uint64_t offsetAfter;
+    bool operator==(const Line&) const = default;
+};
+
+std::vector<Line> ReadAll(const std::string& bytes)
+{
+    test::TempDir dir;
+    auto file = ListFile::Open(dir.Write("HtmlURL.txt", bytes));
+    EXPECT_TRUE(file.has_value());
+    std::vector<Line> lines;
+    if (!file)
+        return lines;
+    EXPECT_EQ(file->length(), bytes.size());
+    while (!file->AtEnd()) {
+        std::u16string text = file->ReadLine();
+        lines.push_back({std::move(text), file->offset()});
+    }
+    return lines;
+}
+
+TEST(ListFile, LineEndsCrLfLfAndLoneCr)
+{
+    EXPECT_EQ(ReadAll("a\r\nb\nc\rd"),
+              (std::vector<Line>{{u"a", 3}, {u"b", 5}, {u"c", 7}, {u"d", 8}}));
+}
+
+TEST(ListFile, FinalLineEndYieldsNoExtraLine)
+{
+    EXPECT_EQ(ReadAll("a\r\n"), (std::vector<Line>{{u"a", 3}}));
+}
+
+TEST(ListFile, EmptyLinesAndTrailingSpacesAreKept)
+{
+    EXPECT_EQ(ReadAll("\r\n x \r\n\r\n"),
+              (std::vector<Line>{{u"", 2}, {u" x ", 7}, {u"", 9}}));
+}
+
+TEST(ListFile, EmptyFileHasNoLines)
+{
+    EXPECT_TRUE(ReadAll("").empty());
+}
+
+TEST(ListFile, BomIsSkippedButCountedInOffsets)
+{
+    EXPECT_EQ(ReadAll("\xEF\xBB\xBFhttp://x/\n"), (std::vector<Line>{{u"http://x/", 13}}));
+}
+
+TEST(ListFile, Utf8AndWindows31jText)
+{
+    EXPECT_EQ(ReadAll("http://x/\xE6\x97\xA5\n"), (std::vector<Line>{{u"http://x/\u65E5", 13}}));
+    // Not valid UTF-8, so the whole file is read as Windows-31J.
+    EXPECT_EQ(ReadAll("http://x/\x93\xFA\r\nhttp://y/\n"),
+              (std::vector<Line>{{u"http://x/\u65E5", 13}, {u"http://y/", 23}}));
+}
+
+TEST(ListFile, NulBytesStayInTheLine)
+{
+    EXPECT_EQ(ReadAll(std::string("a\0b\n", 4)), (std::vector<Line>{{std::u16string(u"a\0b", 3), 4}}));
+}
+
+TEST(ListFile, MissingFileAndDirectoryCannotBeOpened)
+{
+    test::TempDir dir;
+    EXPECT_FALSE(ListFile::Open(dir.path() / "absent.txt").has_value());
+    EXPECT_FALSE(ListFile::Open(dir.path()).has_value());
+}
+
+}  // namespace
+}  // namespace pardovane

@@ -1,0 +1,54 @@
+#include "request_url.h"
+
+#include <gtest/gtest.h>
+
+namespace pardovane {
+namespace {
+
+std::string Wire(std::u16string_view url)
+{
+    auto result = RequestUrlFor(url);
+    return std::holds_alternative<std::string>(result) ? std::get<std::string>(result) : "<refused>";
+}
+
+HttpFailure Refusal(std::u16string_view url)
+{
+    auto result = RequestUrlFor(url);
+    return std::holds_alternative<HttpFailure>(result) ? std::get<HttpFailure>(result)
+                                                       : HttpFailure::None;
+}
+
+TEST(RequestUrlFor, OnlyHttpAndHttpsInAnyCase)
+{
+    EXPECT_EQ(Wire(u"HTTP://Example.com/A"), "HTTP://Example.com/A");
+    EXPECT_EQ(Wire(u"hTtPs://example.com"), "hTtPs://example.com");
+    for (std::u16string_view refused :
+         {u"javascript:void(0)", u"ftp://example.com/", u"file:///etc/passwd", u"tel:123", u"a:b",
+          u"example.com/page", u"", u"http:/one-slash", u"mailto:x@example.com"}) {
+        EXPECT_EQ(Refusal(refused), HttpFailure::RefusedScheme) << std::string(refused.begin(), refused.end());
+    }
+}
+
+TEST(RequestUrlFor, ControlCharactersAndMissingHostAreRefused)
+{
+    EXPECT_EQ(Refusal(u"http://example.com/a\r\nb"), HttpFailure::MalformedUrl);
+    EXPECT_EQ(Refusal(u"http://example.com/a\tb"), HttpFailure::MalformedUrl);
+    EXPECT_EQ(Refusal(std::u16string(u"http://example.com/\0", 20)), HttpFailure::MalformedUrl);
+    EXPECT_EQ(Refusal(u"http:///path"), HttpFailure::MalformedUrl);
+}
+
+TEST(RequestUrlFor, NonAsciiAndSpacesArePercentEncodedOnce)
+{
+    EXPECT_EQ(Wire(u"http://h/\u65E5 x?q=\u3042#\u672C"),
+              "http://h/%E6%97%A5%20x?q=%E3%81%82#%E6%9C%AC");
+    EXPECT_EQ(Wire(u"http://h/%E6%97%A5%20"), "http://h/%E6%97%A5%20");
+    EXPECT_EQ(Wire(u"http://h/\U0001F600"), "http://h/%F0%9F%98%80");
+}
+
+TEST(RequestUrlFor, HostIsLeftForIdnConversion)
+{
+    EXPECT_EQ(Wire(u"http://\u65E5\u672C.example/\u65E5"), "http://\xE6\x97\xA5\xE6\x9C\xAC.example/%E6%97%A5");
+}
+
+}  // namespace
+}  // namespace pardovane

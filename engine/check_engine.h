@@ -1,11 +1,11 @@
 #pragma once
 
+#include "run_observer.h"
 #include "run_state.h"
 #include "url_prober.h"
 #include "window_operations.h"
 
 #include <filesystem>
-#include <functional>
 
 namespace pardovane {
 
@@ -31,9 +31,8 @@ public:
     void ScanPage();
     void CheckLink();
 
-    // Called with each URL that is requested, and its result, as it happens.
-    using ProbeObserver = std::function<void(const std::u16string& url, const ProbeResult&)>;
-    void SetProbeObserver(ProbeObserver observer) { probeObserver_ = std::move(observer); }
+    // Not owned; must outlive the runs it hears. nullptr for none.
+    void SetObserver(RunObserver* observer) { observer_ = observer ? observer : &silent_; }
 
     const RunState& state() const { return state_; }
     const RunOutcome& lastRun() const { return lastRun_; }
@@ -47,7 +46,8 @@ private:
     UrlProber& prober_;
     std::filesystem::path listFile_;
     RunOutcome lastRun_;
-    ProbeObserver probeObserver_;
+    RunObserver silent_;
+    RunObserver* observer_ = &silent_;
 };
 
 // The list file beside the executable: the directory, a separator unless it

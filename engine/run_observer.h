@@ -1,0 +1,44 @@
+#pragma once
+
+#include "probe_result.h"
+
+#include <cstdint>
+#include <string>
+
+namespace pardovane {
+
+// Hears what a check run does, as it happens, without taking part in it.
+// Front ends use it for machine-readable output and to fetch ahead; every
+// hook defaults to doing nothing.
+class RunObserver {
+public:
+    virtual ~RunObserver() = default;
+
+    // The list file was opened; lines follow.
+    virtual void OnRunStart() {}
+    // A non-empty line was read; offset is the byte offset just after it.
+    virtual void OnPageStart(const std::u16string& pageUrl, std::uint64_t offset)
+    {
+        (void)pageUrl, (void)offset;
+    }
+    // The page's text is in hand and about to be scanned.
+    virtual void OnPageText(const std::u16string& pageText, const std::u16string& baseUrl)
+    {
+        (void)pageText, (void)baseUrl;
+    }
+    // One link occurrence was judged: as written, as probed, and the verdict.
+    virtual void OnLinkJudged(const std::u16string& linkText, const std::u16string& url, bool good)
+    {
+        (void)linkText, (void)url, (void)good;
+    }
+    // The page's block is complete. reachable is false for a page whose
+    // probe was bad; downloaded is false when its text could not be had.
+    virtual void OnPageEnd(bool reachable, bool downloaded) { (void)reachable, (void)downloaded; }
+    // A URL was requested (not a cache hit) with this result.
+    virtual void OnProbe(const std::u16string& url, const ProbeResult& result)
+    {
+        (void)url, (void)result;
+    }
+};
+
+}  // namespace pardovane

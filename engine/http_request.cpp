@@ -136,26 +136,28 @@ struct HttpRequest::Hop {
     }
 };
 
-std::optional<HttpRequest> HttpRequest::Create(CURLSH* share, const HttpSettings& settings)
+std::unique_ptr<HttpRequest> HttpRequest::Create(CURLSH* share, const HttpSettings& settings)
 {
     EnsureCurlGlobalInit();
     CurlEasy easy(curl_easy_init());
     if (!easy)
-        return std::nullopt;
-    return HttpRequest(std::move(easy), share, settings);
+        return nullptr;
+    return std::make_unique<HttpRequest>(std::move(easy), share, settings);
 }
 
 HttpRequest::HttpRequest(CurlEasy easy, CURLSH* share, const HttpSettings& settings)
-    : easy_(std::move(easy)), share_(share), settings_(settings)
+    : easy_(std::move(easy)), share_(share), settings_(settings), hop_(std::make_unique<Hop>())
 {
 }
 
+HttpRequest::~HttpRequest() = default;
+
 // Every option of a transfer is set here, for probes and downloads alike.
-void HttpRequest::SetCommonOptions(Hop& hop, const std::string& url, long remainingMs,
-                                   bool isDownload)
+void HttpRequest::SetCommonOptions(const std::string& url, long remainingMs)
 {
     CURL* easy = easy_.get();
-    curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
+    url_ = url;
+    curl_easy_setopt(easy, CURLOPT_URL, url_.c_str());
     curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
     curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 0L);
@@ -166,71 +168,101 @@ void HttpRequest::SetCommonOptions(Hop& hop, const std::string& url, long remain
     curl_easy_setopt(easy, CURLOPT_COOKIEFILE, "");  // in-memory cookies for this chain only
     if (share_)
         curl_easy_setopt(easy, CURLOPT_SHARE, share_);
-    if (isDownload) {
+    if (kind_ == Kind::Download) {
         curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "");
         curl_easy_setopt(easy, CURLOPT_MAXFILESIZE_LARGE,
                          static_cast<curl_off_t>(settings_.downloadCapBytes));
     }
     curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &Hop::OnHeader);
-    curl_easy_setopt(easy, CURLOPT_HEADERDATA, &hop);
+    curl_easy_setopt(easy, CURLOPT_HEADERDATA, hop_.get());
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &Hop::OnBody);
-    curl_easy_setopt(easy, CURLOPT_WRITEDATA, &hop);
+    curl_easy_setopt(easy, CURLOPT_WRITEDATA, hop_.get());
 }
 
-HttpRequest::Chain HttpRequest::Follow(const std::string& startUrl, long timeoutMs, bool isDownload)
+void HttpRequest::Start(const std::string& url, Kind kind)
 {
-    using Clock = std::chrono::steady_clock;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    std::string url = startUrl;
-    for (long redirects = 0;; ++redirects) {
-        const auto remaining =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        if (remaining <= 0)
-            return {0, HttpFailure::Timeout, "time-out before the next redirect"};
+    kind_ = kind;
+    redirects_ = 0;
+    status_ = 0;
+    failure_ = HttpFailure::None;
+    detail_.clear();
+    const long timeoutMs = kind == Kind::Download ? settings_.downloadTimeoutMs : settings_.probeTimeoutMs;
+    deadline_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    BeginHop(url);
+}
 
-        Hop hop;
-        hop.request = this;
-        hop.isDownload = isDownload;
-        body_.clear();
-        tooLarge_ = false;
-        SetCommonOptions(hop, url, static_cast<long>(remaining), isDownload);
-        const CURLcode code = curl_easy_perform(easy_.get());
-
-        if (tooLarge_)
-            return {hop.status, HttpFailure::TooLarge, "body above the download cap"};
-        // A failure after the headers ended still leaves a known status: a
-        // probe takes it, a download has lost its body.
-        const bool statusKnown = hop.headersDone && hop.status > 0;
-        if (code != CURLE_OK && !(statusKnown && (hop.cut || !hop.keepBody)))
-            return {hop.status, FailureFor(code), curl_easy_strerror(code)};
-        if (!statusKnown)
-            return {0, HttpFailure::Transfer, "no HTTP status in the response"};
-
-        char* location = nullptr;
-        curl_easy_getinfo(easy_.get(), CURLINFO_REDIRECT_URL, &location);
-        if (!IsFollowedRedirect(hop.status) || !hop.hasLocation || !location)
-            return {hop.status, HttpFailure::None, {}};
-        if (redirects + 1 > settings_.maxRedirects)
-            return {hop.status, HttpFailure::TooManyRedirects, "too many redirects"};
-        url = location;
-        if (!StartsWithNoCase(url, "http://") && !StartsWithNoCase(url, "https://"))
-            return {hop.status, HttpFailure::RefusedScheme, "redirect to a scheme other than http(s)"};
+bool HttpRequest::BeginHop(const std::string& url)
+{
+    const auto remaining = std::chrono::duration_cast<std::chrono::milliseconds>(
+                               deadline_ - std::chrono::steady_clock::now())
+                               .count();
+    if (remaining <= 0) {
+        End(HttpFailure::Timeout, "time-out before the next redirect");
+        return false;
     }
+    *hop_ = Hop{};
+    hop_->request = this;
+    hop_->isDownload = kind_ == Kind::Download;
+    body_.clear();
+    tooLarge_ = false;
+    SetCommonOptions(url, static_cast<long>(remaining));
+    return true;
 }
 
-ProbeResult HttpRequest::Probe(const std::string& url)
+void HttpRequest::End(HttpFailure failure, std::string detail)
 {
-    Chain chain = Follow(url, settings_.probeTimeoutMs, false);
-    return {chain.status, chain.failure, std::move(chain.detail)};
+    failure_ = failure;
+    detail_ = std::move(detail);
 }
 
-DownloadResult HttpRequest::Download(const std::string& url)
+bool HttpRequest::HopDone(CURLcode code)
 {
-    Chain chain = Follow(url, settings_.downloadTimeoutMs, true);
+    const Hop& hop = *hop_;
+    status_ = hop.status;
+    if (tooLarge_) {
+        End(HttpFailure::TooLarge, "body above the download cap");
+        return true;
+    }
+    // A failure after the headers ended still leaves a known status: a probe
+    // takes it, a download has lost its body.
+    const bool statusKnown = hop.headersDone && hop.status > 0;
+    if (code != CURLE_OK && !(statusKnown && (hop.cut || !hop.keepBody))) {
+        End(FailureFor(code), curl_easy_strerror(code));
+        return true;
+    }
+    if (!statusKnown) {
+        End(HttpFailure::Transfer, "no HTTP status in the response");
+        return true;
+    }
+    char* location = nullptr;
+    curl_easy_getinfo(easy_.get(), CURLINFO_REDIRECT_URL, &location);
+    if (!IsFollowedRedirect(hop.status) || !hop.hasLocation || !location) {
+        End(HttpFailure::None, {});
+        return true;
+    }
+    if (++redirects_ > settings_.maxRedirects) {
+        End(HttpFailure::TooManyRedirects, "too many redirects");
+        return true;
+    }
+    const std::string next = location;
+    if (!StartsWithNoCase(next, "http://") && !StartsWithNoCase(next, "https://")) {
+        End(HttpFailure::RefusedScheme, "redirect to a scheme other than http(s)");
+        return true;
+    }
+    return !BeginHop(next);
+}
+
+ProbeResult HttpRequest::TakeProbeResult()
+{
+    return {status_, failure_, std::move(detail_)};
+}
+
+DownloadResult HttpRequest::TakeDownloadResult()
+{
     DownloadResult result;
-    result.failure = chain.failure;
-    result.detail = std::move(chain.detail);
-    result.status = chain.status;
+    result.failure = failure_;
+    result.detail = std::move(detail_);
+    result.status = status_;
     if (result.ok()) {
         result.body = std::move(body_);
         char* type = nullptr;
@@ -239,6 +271,22 @@ DownloadResult HttpRequest::Download(const std::string& url)
             result.contentType = type;
     }
     return result;
+}
+
+ProbeResult HttpRequest::Probe(const std::string& url)
+{
+    Start(url, Kind::Probe);
+    while (failure_ == HttpFailure::None && !HopDone(curl_easy_perform(easy_.get()))) {
+    }
+    return TakeProbeResult();
+}
+
+DownloadResult HttpRequest::Download(const std::string& url)
+{
+    Start(url, Kind::Download);
+    while (failure_ == HttpFailure::None && !HopDone(curl_easy_perform(easy_.get()))) {
+    }
+    return TakeDownloadResult();
 }
 
 }  // namespace pardovane

@@ -5,7 +5,7 @@
 #include "probe_result.h"
 
 #include <chrono>
-#include <optional>
+#include <memory>
 #include <string>
 
 namespace pardovane {
@@ -14,33 +14,53 @@ namespace pardovane {
 // are followed here rather than by curl so that every hop's scheme is checked
 // and the final status is known as soon as that response's headers end.
 // Cookies set along the chain live in this object's memory only.
+//
+// Blocking use: Probe or Download. Driven by a curl multi handle: Start, add
+// handle() to the multi, and on each finished transfer call HopDone; it says
+// whether the chain ended, or set up the next hop to add again.
 class HttpRequest {
 public:
-    // nullopt when curl cannot create a handle.
-    static std::optional<HttpRequest> Create(CURLSH* share, const HttpSettings& settings);
+    enum class Kind { Probe, Download };
+
+    // nullptr when curl cannot create a handle. Callbacks point into the
+    // object, so it stays where it was made.
+    static std::unique_ptr<HttpRequest> Create(CURLSH* share, const HttpSettings& settings);
+    HttpRequest(CurlEasy easy, CURLSH* share, const HttpSettings& settings);
+    HttpRequest(const HttpRequest&) = delete;
+    HttpRequest& operator=(const HttpRequest&) = delete;
+    ~HttpRequest();
 
     // url is already in wire form (see RequestUrlFor).
     ProbeResult Probe(const std::string& url);
     DownloadResult Download(const std::string& url);
 
+    void Start(const std::string& url, Kind kind);
+    bool HopDone(CURLcode code);
+    CURL* handle() const { return easy_.get(); }
+    Kind kind() const { return kind_; }
+    ProbeResult TakeProbeResult();
+    DownloadResult TakeDownloadResult();
+
 private:
-    HttpRequest(CurlEasy easy, CURLSH* share, const HttpSettings& settings);
-
     struct Hop;
-    struct Chain {
-        long status = 0;
-        HttpFailure failure = HttpFailure::None;
-        std::string detail;
-    };
-
-    Chain Follow(const std::string& url, long timeoutMs, bool isDownload);
-    void SetCommonOptions(Hop& hop, const std::string& url, long remainingMs, bool isDownload);
+    // False when the deadline has passed and the chain ended on it.
+    bool BeginHop(const std::string& url);
+    void SetCommonOptions(const std::string& url, long remainingMs);
+    void End(HttpFailure failure, std::string detail);
 
     CurlEasy easy_;
     CURLSH* share_;
     const HttpSettings& settings_;
+    std::unique_ptr<Hop> hop_;
+    Kind kind_ = Kind::Probe;
+    std::chrono::steady_clock::time_point deadline_;
+    long redirects_ = 0;
+    std::string url_;  // of the current hop; curl keeps only a pointer to it
     std::string body_;
     bool tooLarge_ = false;
+    long status_ = 0;
+    HttpFailure failure_ = HttpFailure::None;
+    std::string detail_;
 };
 
 }  // namespace pardovane

@@ -8,8 +8,8 @@ namespace {
 constexpr std::size_t kProgressLabelChars = 60;
 }
 
-ConsoleWindow::ConsoleWindow(HttpClient& http, std::FILE* messages, bool showProgress)
-    : http_(http), messages_(messages), showProgress_(showProgress)
+ConsoleWindow::ConsoleWindow(Downloader download, std::FILE* messages, bool showProgress)
+    : download_(std::move(download)), messages_(messages), showProgress_(showProgress)
 {
 }
 
@@ -35,7 +35,7 @@ void ConsoleWindow::ShowMessage(const std::u16string& text)
 
 std::optional<std::u16string> ConsoleWindow::DownloadPage(const std::u16string& url)
 {
-    return http_.DownloadText(url);
+    return download_(url);
 }
 
 void ConsoleWindow::DrawProgress()

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "http_client.h"
 #include "window_operations.h"
 
 #include <cstdio>
+#include <functional>
 #include <string>
 
 namespace pardovane {
@@ -13,7 +13,9 @@ namespace pardovane {
 // a terminal.
 class ConsoleWindow : public WindowOperations {
 public:
-    ConsoleWindow(HttpClient& http, std::FILE* messages, bool showProgress);
+    using Downloader = std::function<std::optional<std::u16string>(const std::u16string& url)>;
+
+    ConsoleWindow(Downloader download, std::FILE* messages, bool showProgress);
 
     void SetStatusLabel(const std::u16string& text) override { statusText_ = text; }
     void RepaintStatusLabel() override {}
@@ -34,7 +36,7 @@ public:
 private:
     void DrawProgress();
 
-    HttpClient& http_;
+    Downloader download_;
     std::FILE* messages_;
     bool showProgress_;
     bool progressShown_ = false;

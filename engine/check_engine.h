@@ -6,6 +6,7 @@
 #include "window_operations.h"
 
 #include <filesystem>
+#include <vector>
 
 namespace pardovane {
 
@@ -31,8 +32,8 @@ public:
     void ScanPage();
     void CheckLink();
 
-    // Not owned; must outlive the runs it hears. nullptr for none.
-    void SetObserver(RunObserver* observer) { observer_ = observer ? observer : &silent_; }
+    // Not owned; each must outlive the runs it hears.
+    void AddObserver(RunObserver& observer) { observers_.push_back(&observer); }
 
     const RunState& state() const { return state_; }
     const RunOutcome& lastRun() const { return lastRun_; }
@@ -46,8 +47,14 @@ private:
     UrlProber& prober_;
     std::filesystem::path listFile_;
     RunOutcome lastRun_;
-    RunObserver silent_;
-    RunObserver* observer_ = &silent_;
+    template <typename Call>
+    void Notify(Call call)
+    {
+        for (RunObserver* observer : observers_)
+            call(*observer);
+    }
+
+    std::vector<RunObserver*> observers_;
 };
 
 // The list file beside the executable: the directory, a separator unless it

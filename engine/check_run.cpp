@@ -58,7 +58,7 @@ void CheckEngine::RunCheck()
         return;
     }
 
-    observer_->OnRunStart();
+    Notify([&](RunObserver& o) { o.OnRunStart(); });
     window_.SetProgressMax(Blocks(list->length()) + 1);
     window_.SetProgressValue(0);
     while (!list->AtEnd()) {
@@ -67,7 +67,7 @@ void CheckEngine::RunCheck()
         if (s.pageUrl.empty())
             continue;
 
-        observer_->OnPageStart(s.pageUrl, list->offset());
+        Notify([&](RunObserver& o) { o.OnPageStart(s.pageUrl, list->offset()); });
         if (CheckUrl(s.pageUrl) == 0) {
             ReportBadPage();
             s.report += texts::kBadPageBefore;
@@ -76,7 +76,7 @@ void CheckEngine::RunCheck()
             s.report += texts::kCrLf;
             s.report += texts::kCheckUrlReport;
             s.report += texts::kCrLf;
-            observer_->OnPageEnd(false, false);
+            Notify([&](RunObserver& o) { o.OnPageEnd(false, false); });
             continue;
         }
 
@@ -88,17 +88,17 @@ void CheckEngine::RunCheck()
                                                       : s.pageUrl.substr(0, lastSlash + 1);
         if (auto text = window_.DownloadPage(s.pageUrl)) {
             s.pageText = std::move(*text);
-            observer_->OnPageText(s.pageText, s.baseUrl);
+            Notify([&](RunObserver& o) { o.OnPageText(s.pageText, s.baseUrl); });
             ScanPage();
             s.report += s.pageHasError ? texts::kPageErr : texts::kPageOk;
-            observer_->OnPageEnd(true, true);
+            Notify([&](RunObserver& o) { o.OnPageEnd(true, true); });
         } else {
             // The page answered its probe but not its download: say so as for
             // a bad page and close its block, so no page goes unreported.
             s.pageText.clear();
             ReportBadPage();
             s.report += texts::kPageErr;
-            observer_->OnPageEnd(true, false);
+            Notify([&](RunObserver& o) { o.OnPageEnd(true, false); });
         }
         window_.SetProgressValue(Blocks(list->offset()));
     }

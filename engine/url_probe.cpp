@@ -19,7 +19,7 @@ int CheckEngine::CheckUrl(const std::u16string& url)
         result = {0, HttpFailure::NoRequestObject, "the request failed unexpectedly"};
     }
     state_.cacheOk[entry] = result.good();
-    observer_->OnProbe(url, result);
+    Notify([&](RunObserver& o) { o.OnProbe(url, result); });
     return state_.cacheOk[entry] ? 1 : 0;
 }
 

@@ -16,6 +16,9 @@ LocalServer::LocalServer()
         return httplib::Server::HandlerResponse::Unhandled;
     });
     server_.set_keep_alive_timeout(1);
+    // Each kept-alive connection holds a worker, so a client with many
+    // connections would wait on the default few. httplib owns the pool.
+    server_.new_task_queue = [] { return new httplib::ThreadPool(64); };
 }
 
 LocalServer::~LocalServer()

@@ -1,0 +1,98 @@
+#pragma once
+
+#include "curl_handles.h"
+#include "http_request.h"
+#include "http_settings.h"
+#include "list_file.h"
+#include "run_observer.h"
+#include "url_prober.h"
+
+#include <cstdint>
+#include <deque>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace pardovane {
+
+// Makes the run's requests before the run asks for them, up to `jobs` at
+// once, on one thread with a curl multi handle. It learns what the run will
+// ask from the same list file and from scanning each page ahead, and asks
+// only that: every distinct URL text is probed once, every good listed line
+// is downloaded once, exactly as the sequential run would. The run itself
+// stays sequential; when it asks, it gets the answer already fetched, or
+// waits for the one in flight.
+class LookaheadFetcher : public UrlProber, public RunObserver {
+public:
+    LookaheadFetcher(std::filesystem::path listFile, int jobs, HttpSettings settings = {});
+    ~LookaheadFetcher() override;
+    LookaheadFetcher(const LookaheadFetcher&) = delete;
+    LookaheadFetcher& operator=(const LookaheadFetcher&) = delete;
+
+    // How many listed lines past the current one are fetched ahead.
+    static constexpr std::size_t kLinesAhead = 4;
+
+    ProbeResult Probe(const std::u16string& url) override;
+    // The current line's page, as the page-download window operation.
+    std::optional<std::u16string> DownloadText(const std::u16string& url);
+
+    void OnRunStart() override;
+    void OnPageStart(const std::u16string& pageUrl, std::uint64_t offset) override;
+    void OnPageText(const std::u16string& pageText, const std::u16string& baseUrl) override;
+
+    // Requests handed to curl so far, for tests and benchmarks.
+    std::size_t requestsMade() const { return requestsMade_; }
+
+private:
+    struct Job {
+        HttpRequest::Kind kind = HttpRequest::Kind::Probe;
+        std::u16string url;
+        std::uint64_t line = 0;  // downloads: the byte offset after their line
+        std::unique_ptr<HttpRequest> request;
+        bool started = false;
+        bool done = false;
+        ProbeResult probe;
+        std::optional<std::u16string> text;  // downloads: the page, if it came
+        bool scanned = false;                // its links are queued already
+    };
+    struct AheadLine {
+        std::u16string url;
+        std::uint64_t offset;  // after the line
+        bool downloadQueued = false;
+    };
+    // Shared, so a queue may still hold a job that was taken meanwhile.
+    using JobPtr = std::shared_ptr<Job>;
+
+    void Prefetch(const std::u16string& url, bool urgent);
+    JobPtr Enqueue(HttpRequest::Kind kind, const std::u16string& url, std::uint64_t line, bool urgent);
+    void WaitFor(const JobPtr& job);
+    void Pump();
+    void StartQueued();
+    void Finish(Job& job);
+    void ReadAhead();
+    void QueueAheadDownloads();
+    std::optional<bool> KnownVerdict(const std::u16string& url) const;
+
+    std::filesystem::path listFile_;
+    std::size_t jobs_;
+    HttpSettings settings_;
+    CurlMulti multi_;
+
+    std::deque<JobPtr> urgent_;  // what the run waits for, or is about to
+    std::deque<JobPtr> ahead_;   // what later lines will need
+    std::unordered_map<CURL*, JobPtr> inFlight_;
+    std::unordered_map<std::u16string, JobPtr> probes_;  // asked for, not yet taken by the run
+    std::unordered_map<std::u16string, bool> verdicts_;  // taken by the run: good or bad
+    std::unordered_map<std::uint64_t, JobPtr> downloads_;  // by line, not yet taken
+
+    std::optional<ListFile> list_;
+    std::deque<AheadLine> aheadLines_;
+    std::uint64_t currentLine_ = 0;
+    bool currentPageScanned_ = false;
+    std::size_t requestsMade_ = 0;
+};
+
+}  // namespace pardovane

@@ -21,14 +21,16 @@ void CheckEngine::CheckLink()
     RunState& s = state_;
     s.linkText = Cut(s.pageText, s.linkStart, s.scanPos - s.linkStart);
 
-    int verdict;
+    std::u16string url;
     if (IsAbsoluteLink(s.linkText)) {
         if (IsMailtoLink(s.linkText))
             return;
-        verdict = CheckUrl(s.linkText);
+        url = s.linkText;
     } else {
-        verdict = CheckUrl(ResolveLink(s.baseUrl, s.linkText));
+        url = ResolveLink(s.baseUrl, s.linkText);
     }
+    const int verdict = CheckUrl(url);
+    Notify([&](RunObserver& o) { o.OnLinkJudged(s.linkText, url, verdict != 0); });
 
     ++s.checkedCount;
     if (verdict != 0)

@@ -1,0 +1,163 @@
+#include "form1.h"
+#include "local_server.h"
+#include "qt_text.h"
+#include "temp_dir.h"
+#include "ui_controls.h"
+#include "ui_texts.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <vector>
+
+namespace pardovane {
+namespace {
+
+using test::FindControl;
+
+// Pages without links, so the report stays the same whatever links count.
+const char* const kPlainPage = "<html><body><p>Nothing to follow here.</p></body></html>";
+
+// What a message box looked like when the test answered it.
+struct SeenMessage {
+    QString title;
+    QStringList lines;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QMessageBox::StandardButtons buttons;
+    Qt::TextFormat format = Qt::AutoText;
+    const QWidget* owner = nullptr;
+    bool modal = false;
+    QString statusWhileShown;
+    std::optional<Qt::CursorShape> pointerWhileShown;
+    std::optional<Qt::CursorShape> pointerBeneath;
+};
+
+std::optional<Qt::CursorShape> OverridePointer()
+{
+    const QCursor* cursor = QApplication::overrideCursor();
+    return cursor ? std::optional(cursor->shape()) : std::nullopt;
+}
+
+class CheckRunFromWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        form.SetMessageBoxRunner([this](QMessageBox& box) { Answer(box); });
+        form.show();
+    }
+
+    void WriteList(const std::string& text) { dir.Write("HtmlURL.txt", text); }
+    void ClickCheck() { QTest::mouseClick(&FindControl<QPushButton>(form, "Command1"), Qt::LeftButton); }
+    QString Report() { return FindControl<QPlainTextEdit>(form, "Text1").toPlainText(); }
+    QString Label(const char* name) { return FindControl<QLabel>(form, name).text(); }
+    QProgressBar& Progress() { return FindControl<QProgressBar>(form, "ProgressBar1"); }
+
+    static QString Summary(int checked, int errors)
+    {
+        return ToQString(texts::kSummaryChecked) + QString::number(checked)
+            + ToQString(texts::kSummaryErrors) + QString::number(errors);
+    }
+
+    test::LocalServer server;
+    test::TempDir dir;
+    Form1 form{dir.path() / "HtmlURL.txt"};
+    std::vector<SeenMessage> messages;
+
+private:
+    void Answer(QMessageBox& box)
+    {
+        SeenMessage seen{box.windowTitle(), box.text().split(u'\n'), box.icon(),
+                         box.standardButtons(), box.textFormat(), box.parentWidget(),
+                         box.isModal(), Label("Label1"), OverridePointer(), std::nullopt};
+        // Peek beneath the arrow the box is answered with, then put it back.
+        QApplication::restoreOverrideCursor();
+        seen.pointerBeneath = OverridePointer();
+        QApplication::setOverrideCursor(Qt::ArrowCursor);
+        messages.push_back(seen);
+        if (QAbstractButton* ok = box.button(QMessageBox::Ok))
+            ok->click();
+    }
+};
+
+TEST_F(CheckRunFromWindowTest, ClickRunsTheWholeCheckAndShowsReportAndSummary)
+{
+    // A long name makes the list span three 128-byte blocks.
+    const std::string longPath = "/" + std::string(200, 'p') + ".html";
+    server.Page("/first.html", kPlainPage);
+    server.Page(longPath, kPlainPage);
+    server.Start();
+    const std::string list = server.Url("/first.html") + "\r\n\r\n" + server.Url(longPath) + "\r\n";
+    ASSERT_GE(list.size(), 256u);
+    WriteList(list);
+
+    ClickCheck();
+
+    const QString first = QString::fromStdString(server.Url("/first.html"));
+    const QString second = QString::fromStdString(server.Url(longPath));
+    EXPECT_EQ(Report(), first + "\n  <OK>\n\n" + second + "\n  <OK>\n\n");
+    EXPECT_EQ(Label("Label1"), Summary(0, 0));
+    EXPECT_EQ(Label("Label2"), second + ToQString(texts::kExaminingSuffix));
+    EXPECT_EQ(Progress().maximum(), static_cast<int>(list.size() / 128) + 1);
+    EXPECT_EQ(Progress().value(), static_cast<int>(list.size() / 128));
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(OverridePointer(), std::nullopt);
+    // Probed once and downloaded once through the window's page download.
+    EXPECT_EQ(server.Hits("/first.html"), 2);
+    EXPECT_EQ(server.Hits(longPath), 2);
+}
+
+TEST_F(CheckRunFromWindowTest, BadPageGivesExactlyOneTwoLineMessageOwnedByTheWindow)
+{
+    server.Status("/gone.html", 404);
+    server.Page("/here.html", kPlainPage);
+    server.Start();
+    const QString gone = QString::fromStdString(server.Url("/gone.html"));
+    const QString here = QString::fromStdString(server.Url("/here.html"));
+    WriteList(gone.toStdString() + "\r\n" + here.toStdString() + "\r\n");
+
+    ClickCheck();
+
+    ASSERT_EQ(messages.size(), 1u);
+    const SeenMessage& seen = messages.front();
+    const QString refusal = ToQString(texts::kBadPageBefore) + gone + ToQString(texts::kBadPageAfter);
+    EXPECT_EQ(seen.lines, (QStringList{refusal, ToQString(texts::kCheckUrlMessage)}));
+    EXPECT_EQ(seen.title, QStringLiteral("Pardovane"));
+    EXPECT_EQ(seen.icon, QMessageBox::NoIcon);
+    EXPECT_EQ(seen.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    EXPECT_EQ(seen.format, Qt::PlainText);
+    EXPECT_EQ(seen.owner, &form);
+    EXPECT_TRUE(seen.modal);
+    EXPECT_EQ(seen.statusWhileShown, ToQString(texts::kChecking));
+    EXPECT_EQ(seen.pointerWhileShown, Qt::ArrowCursor);
+    EXPECT_EQ(seen.pointerBeneath, Qt::WaitCursor);
+
+    EXPECT_EQ(Report(), refusal + "\n" + ToQString(texts::kCheckUrlReport) + "\n" + here + "\n  <OK>\n\n");
+    EXPECT_EQ(Label("Label1"), Summary(0, 0));
+    EXPECT_EQ(OverridePointer(), std::nullopt);
+}
+
+TEST_F(CheckRunFromWindowTest, SecondRunReplacesTheFirstReport)
+{
+    server.Page("/one.html", kPlainPage);
+    server.Page("/two.html", kPlainPage);
+    server.Start();
+    WriteList(server.Url("/one.html") + "\r\n");
+    ClickCheck();
+    WriteList(server.Url("/two.html") + "\r\n");
+
+    ClickCheck();
+
+    EXPECT_EQ(Report(), QString::fromStdString(server.Url("/two.html")) + "\n  <OK>\n\n");
+}
+
+}  // namespace
+}  // namespace pardovane

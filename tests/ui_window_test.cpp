@@ -1,0 +1,167 @@
+#include "form1.h"
+#include "qt_text.h"
+#include "temp_dir.h"
+#include "ui_controls.h"
+#include "ui_texts.h"
+#include "version.h"
+#include "window_texts.h"
+#include "wrapping_button.h"
+
+#include <QApplication>
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QImage>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace pardovane {
+namespace {
+
+using test::FindControl;
+
+constexpr QSize kDesignSize(601, 468);
+
+struct Placement {
+    const char* name;
+    QRect rect;
+};
+
+// The design's twips divided by fifteen.
+const Placement kDesign[] = {
+    {"Command2", QRect(8, 8, 113, 33)},    {"Command1", QRect(128, 8, 465, 33)},
+    {"Text1", QRect(8, 48, 585, 353)},     {"ProgressBar1", QRect(8, 408, 585, 17)},
+    {"Label2", QRect(8, 432, 577, 17)},    {"Label1", QRect(8, 448, 577, 17)},
+};
+
+class WindowTest : public ::testing::Test {
+protected:
+    test::TempDir dir;
+    std::filesystem::path listPath = dir.path() / "HtmlURL.txt";
+    Form1 form{listPath};
+
+    QWidget& Control(const char* name) { return FindControl<QWidget>(form, name); }
+    QString Text(const char* name) { return FindControl<QLabel>(form, name).text(); }
+
+    // Everything the user can see change in the window.
+    QStringList Visible()
+    {
+        const auto& bar = FindControl<QProgressBar>(form, "ProgressBar1");
+        return {form.windowTitle(),
+                Text("Label1"),
+                Text("Label2"),
+                FindControl<QPlainTextEdit>(form, "Text1").toPlainText(),
+                QString::number(bar.minimum()),
+                QString::number(bar.maximum()),
+                QString::number(bar.value())};
+    }
+};
+
+TEST_F(WindowTest, TitleIsProgramNameAndBuildVersion)
+{
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("Pardovane " PARDOVANE_VERSION));
+}
+
+TEST_F(WindowTest, OpensWithInstructionAndEmptyReport)
+{
+    EXPECT_EQ(Text("Label1"), ToQString(texts::kInstruction));
+    EXPECT_EQ(Text("Label2"), QString());
+    EXPECT_EQ(FindControl<QPlainTextEdit>(form, "Text1").toPlainText(), QString());
+    EXPECT_EQ(FindControl<QPushButton>(form, "Command1").text(), ToQString(texts::kCheckButton));
+    EXPECT_EQ(FindControl<QPushButton>(form, "Command2").text(), ToQString(texts::kEditButton));
+    const auto& bar = FindControl<QProgressBar>(form, "ProgressBar1");
+    EXPECT_EQ(bar.minimum(), 0);
+    EXPECT_EQ(bar.maximum(), 100);
+    EXPECT_EQ(bar.value(), 0);
+}
+
+TEST_F(WindowTest, CheckButtonHasFocusAndTabVisitsReportThenEditButton)
+{
+    form.show();
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    EXPECT_EQ(QApplication::focusWidget(), &Control("Command1"));
+    for (const char* next : {"Text1", "Command2", "Command1"}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), &Control(next)) << "expected " << next;
+    }
+}
+
+TEST_F(WindowTest, ControlsStandWhereTheDesignPutsThem)
+{
+    form.show();
+    EXPECT_EQ(form.size(), kDesignSize);
+    for (const Placement& placement : kDesign)
+        EXPECT_EQ(Control(placement.name).geometry(), placement.rect) << placement.name;
+}
+
+TEST_F(WindowTest, ReportGrowsWithWindowAndBottomRowsFollowTheEdge)
+{
+    form.show();
+    form.resize(kDesignSize + QSize(200, 100));
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(Control("Command2").geometry(), QRect(8, 8, 113, 33));
+    EXPECT_EQ(Control("Command1").geometry(), QRect(128, 8, 665, 33));
+    EXPECT_EQ(Control("Text1").geometry(), QRect(8, 48, 785, 453));
+    EXPECT_EQ(Control("ProgressBar1").geometry(), QRect(8, 508, 785, 17));
+    EXPECT_EQ(Control("Label2").geometry(), QRect(8, 532, 777, 17));
+    EXPECT_EQ(Control("Label1").geometry(), QRect(8, 548, 777, 17));
+}
+
+TEST_F(WindowTest, CannotBeMadeSmallerThanTheDesign)
+{
+    form.show();
+    form.resize(300, 200);
+    EXPECT_EQ(form.size(), kDesignSize);
+}
+
+TEST_F(WindowTest, EditCaptionWrapsOntoTwoUnclippedLinesInAJapaneseFont)
+{
+    form.show();
+    const auto& button = FindControl<WrappingButton>(form, "Command2");
+    const CaptionLayout caption = button.captionLayout();
+    EXPECT_EQ(caption.lines.size(), 2);
+    EXPECT_EQ(caption.lines.join(QString()), button.text());
+    EXPECT_TRUE(QRectF(button.rect()).contains(caption.ink)) << "caption clipped";
+    const QString family = QFontInfo(caption.font).family();
+    EXPECT_TRUE(QFontDatabase::writingSystems(family).contains(QFontDatabase::Japanese)) << family.toStdString();
+}
+
+TEST_F(WindowTest, IconIsOneSixteenPixelImageOfAtMost256Colours)
+{
+    ASSERT_EQ(form.windowIcon().availableSizes(), QList<QSize>{QSize(16, 16)});
+    const QImage image(QStringLiteral(":/pardovane/pardovane.png"));
+    EXPECT_EQ(image.format(), QImage::Format_Indexed8);
+    EXPECT_LE(image.colorCount(), 256);
+}
+
+TEST_F(WindowTest, EditButtonWithMissingListAsksDesktopAndChangesNothing)
+{
+    std::vector<QUrl> opened;
+    form.SetDesktopOpener([&opened](const QUrl& url) { opened.push_back(url); });
+    int messages = 0;
+    form.SetMessageBoxRunner([&messages](QMessageBox&) { ++messages; });
+    form.show();
+    const QStringList before = Visible();
+
+    // A second click asks again, as when an editor already shows the file.
+    QTest::mouseClick(&Control("Command2"), Qt::LeftButton);
+    QTest::mouseClick(&Control("Command2"), Qt::LeftButton);
+
+    const QUrl expected = QUrl::fromLocalFile(QString::fromStdString(listPath.string()));
+    EXPECT_EQ(opened, (std::vector<QUrl>{expected, expected}));
+    EXPECT_FALSE(std::filesystem::exists(listPath));
+    EXPECT_EQ(messages, 0);
+    EXPECT_EQ(Visible(), before);
+}
+
+}  // namespace
+}  // namespace pardovane

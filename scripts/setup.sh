@@ -10,6 +10,7 @@ packages=(
   qt6-base-dev libgl-dev
   fonts-noto-cjk
   xvfb xauth
+  imagemagick xdotool
   clang libclang-rt-14-dev
   python3
 )

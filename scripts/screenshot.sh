@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# Starts the real window under Xvfb beside a small local site, presses the
+# Check button, and saves the window as docs/screenshot.png.
+# Usage: scripts/screenshot.sh [BUILD_DIR]   (default: build)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build_dir=${1:-build}
+program="$build_dir/ui/pardovane"
+output=docs/screenshot.png
+[ -x "$program" ] || { echo "screenshot: build first; no $program" >&2; exit 1; }
+for tool in Xvfb xdotool import python3; do
+  command -v "$tool" >/dev/null || { echo "screenshot: $tool is missing; run scripts/setup.sh" >&2; exit 1; }
+done
+
+work=$(mktemp -d)
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# The site: two pages that link to each other, to a picture and to a page that is not there.
+mkdir -p "$work/site/guide" "$work/app"
+cat >"$work/site/index.html" <<'HTML'
+<html><body><h1>Home</h1>
+<a href="guide/start.html">Start</a> <img src="logo.png">
+<a href="mailto:webmaster@example.com">Mail</a> <a href="old/news.html">News</a>
+</body></html>
+HTML
+cat >"$work/site/guide/start.html" <<'HTML'
+<html><body><a href="../index.html">Home</a> <a href="./install.html">Install</a></body></html>
+HTML
+cp "$work/site/guide/start.html" "$work/site/guide/install.html"
+cp ui/pardovane.png "$work/site/logo.png"
+
+port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+python3 -m http.server "$port" --bind 127.0.0.1 --directory "$work/site" >/dev/null 2>&1 &
+pids+=($!)
+
+# The program reads the list beside itself, so it runs from a copy.
+cp "$program" "$work/app/pardovane"
+printf 'http://127.0.0.1:%s/index.html\r\nhttp://127.0.0.1:%s/guide/start.html\r\n' "$port" "$port" \
+  >"$work/app/HtmlURL.txt"
+
+# Xvfb picks a free display itself and names it once it is ready.
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || { echo "screenshot: Xvfb did not start" >&2; exit 1; }
+export DISPLAY=:$(cat "$work/display")
+
+QT_QPA_PLATFORM=xcb "$work/app/pardovane" >"$work/program.log" 2>&1 &
+pids+=($!)
+window=""
+for _ in $(seq 100); do
+  window=$(xdotool search --name '^Pardovane ' 2>/dev/null | head -n 1) && [ -n "$window" ] && break
+  sleep 0.1
+done
+[ -n "$window" ] || { echo "screenshot: the window did not appear" >&2; cat "$work/program.log" >&2; exit 1; }
+sleep 1
+
+# Command1 spans x 128..593, y 8..41 of the client area.
+xdotool mousemove --window "$window" 360 24 click 1
+# The run holds the window until it ends; it is done once the summary shows,
+# which a short local run reaches well within this.
+sleep 3
+xdotool mousemove 1270 790
+sleep 0.5
+import -window "$window" "$output"
+echo "screenshot: wrote $output"

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace pardovane {
 
@@ -18,6 +19,8 @@ public:
     // Reads the whole file; nullopt when it cannot be opened or read
     // (missing, a directory, unreadable, larger than kMaxBytes).
     static std::optional<ListFile> Open(const std::filesystem::path& path);
+    // The same reader over bytes already in memory.
+    static ListFile FromBytes(std::string bytes) { return ListFile(std::move(bytes)); }
 
     static constexpr std::uint64_t kMaxBytes = 256ull * 1024 * 1024;
 

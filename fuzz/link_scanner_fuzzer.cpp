@@ -1,0 +1,164 @@
+// The link scanner with link resolution, three ways over the same page: the
+// scanner against its literal model, ProbedUrls (what --jobs fetches ahead)
+// against the models, and a whole check run of one listed page, whose judged
+// links, counters and report must agree with them.
+
+#include "check_engine.h"
+#include "fuzz_check.h"
+#include "link_scanner.h"
+#include "page_links.h"
+#include "reference_models.h"
+#include "ui_texts.h"
+
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+namespace pardovane::fuzz {
+namespace {
+
+// Any URL's verdict, fixed by its text so the cache cannot hide a difference.
+// The empty URL is bad without a request, as the cache's first entry says.
+bool GoodUrl(const std::u16string& url)
+{
+    return !url.empty() && url.size() % 3 != 1;
+}
+
+class FixedProber : public UrlProber {
+public:
+    ProbeResult Probe(const std::u16string& url) override
+    {
+        return GoodUrl(url) ? ProbeResult{200, HttpFailure::None, {}} : ProbeResult{404, HttpFailure::None, {}};
+    }
+};
+
+class PageWindow : public WindowOperations {
+public:
+    std::u16string page;
+
+    void SetStatusLabel(const std::u16string&) override {}
+    void RepaintStatusLabel() override {}
+    void SetPageLabel(const std::u16string&) override {}
+    void SetBusyPointer() override {}
+    void SetDefaultPointer() override {}
+    void SetProgressMax(int) override {}
+    void SetProgressValue(int) override {}
+    void SetReportText(const std::u16string&) override {}
+    void ShowMessage(const std::u16string&) override {}
+    std::optional<std::u16string> DownloadPage(const std::u16string&) override { return page; }
+};
+
+struct Judged {
+    std::u16string linkText;
+    std::u16string url;
+    bool good;
+};
+
+class JudgedLinks : public RunObserver {
+public:
+    std::vector<Judged> links;
+    void OnLinkJudged(const std::u16string& linkText, const std::u16string& url, bool good) override
+    {
+        links.push_back({linkText, url, good});
+    }
+};
+
+// One list file for the whole fuzzing process, rewritten for each input.
+const std::filesystem::path& ListPath()
+{
+    struct Dir {
+        std::filesystem::path path;
+        Dir()
+        {
+            std::string pattern = (std::filesystem::temp_directory_path() / "pardovane-fuzz-XXXXXX").string();
+            Require(mkdtemp(pattern.data()) != nullptr, "a temporary directory");
+            path = std::filesystem::path(pattern) / "HtmlURL.txt";
+        }
+        ~Dir()
+        {
+            std::error_code ignored;
+            std::filesystem::remove_all(path.parent_path(), ignored);
+        }
+    };
+    static Dir dir;
+    return dir.path;
+}
+
+void CheckScanner(std::u16string_view text)
+{
+    std::vector<std::pair<std::size_t, std::size_t>> spans;
+    LinkScanner scanner;
+    scanner.Scan(text, [&](std::size_t linkStart, std::size_t scanPos) {
+        Require(linkStart >= 1 && linkStart <= scanPos && scanPos <= text.size(), "span inside the text");
+        spans.emplace_back(linkStart, scanPos);
+    });
+    Require(spans == reference::ScanSpans(text), "scanner matches its model");
+}
+
+void CheckRun(const std::u16string& pageLine, const std::u16string& text)
+{
+    {
+        std::ofstream out(ListPath(), std::ios::binary | std::ios::trunc);
+        const std::string bytes = Utf16ToUtf8(pageLine);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    }
+    FixedProber prober;
+    PageWindow window;
+    window.page = text;
+    JudgedLinks judged;
+    CheckEngine engine(window, prober, ListPath());
+    engine.AddObserver(judged);
+    engine.RunCheck();
+
+    const RunState& s = engine.state();
+    Require(!engine.lastRun().listFileFailed, "the list file is read");
+    if (s.pageUrl.empty()) {
+        Require(s.report.empty() && judged.links.empty(), "an empty line is skipped");
+        return;
+    }
+    if (!GoodUrl(s.pageUrl)) {
+        Require(judged.links.empty() && s.checkedCount == 0, "a bad page is not scanned");
+        return;
+    }
+
+    const std::vector<std::u16string> expected = reference::ProbedUrls(text, s.baseUrl);
+    Require(judged.links.size() == expected.size(), "one judgement per probed link");
+    std::u16string report = s.pageUrl + u"\r\n";
+    int errors = 0;
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        Require(judged.links[i].url == expected[i], "the run probes what the models resolve");
+        Require(judged.links[i].good == GoodUrl(expected[i]), "the verdict is the probe's");
+        if (!judged.links[i].good) {
+            report += u"  " + judged.links[i].linkText + std::u16string(texts::kLinkError);
+            ++errors;
+        }
+    }
+    report += errors > 0 ? texts::kPageErr : texts::kPageOk;
+    Require(s.checkedCount == static_cast<int>(expected.size()), "every judged link is counted");
+    Require(s.errorCount == errors, "every bad link is an error");
+    Require(s.report == report, "the report names each bad link as written");
+}
+
+}  // namespace
+}  // namespace pardovane::fuzz
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    using namespace pardovane;
+    FuzzedDataProvider input(data, size);
+    const bool rawUnits = input.ConsumeBool();
+    std::u16string pageLine = Utf8ToUtf16(input.ConsumeRandomLengthString(200));
+    std::erase_if(pageLine, [](char16_t c) { return c == u'\r' || c == u'\n'; });
+    const std::u16string text = fuzz::TextFrom(input.ConsumeRemainingBytesAsString(), rawUnits);
+
+    fuzz::CheckScanner(text);
+    const auto slash = pageLine.rfind(u'/');
+    const std::u16string base = slash == std::u16string::npos ? u"" : pageLine.substr(0, slash + 1);
+    fuzz::Require(ProbedUrls(text, base) == reference::ProbedUrls(text, base),
+                  "ProbedUrls matches the models");
+    fuzz::CheckRun(pageLine, text);
+    return 0;
+}

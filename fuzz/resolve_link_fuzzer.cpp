@@ -1,0 +1,57 @@
+// Link resolution with any base and any link, against its literal model; the
+// result then goes through the wire-form conversion, which must never let a
+// control character, a space or a raw non-ASCII byte out of the host.
+
+#include "fuzz_check.h"
+#include "link_resolution.h"
+#include "reference_models.h"
+#include "request_url.h"
+
+#include <fuzzer/FuzzedDataProvider.h>
+
+namespace pardovane::fuzz {
+namespace {
+
+void CheckWireForm(std::u16string_view url)
+{
+    const auto wire = RequestUrlFor(url);
+    const std::string* bytes = std::get_if<std::string>(&wire);
+    if (!bytes)
+        return;
+    const std::size_t authority = bytes->find("://") + 3;
+    const std::size_t hostEnd = std::min(bytes->find_first_of("/?#", authority), bytes->size());
+    Require(hostEnd > authority, "a requested URL has a host");
+    for (std::size_t i = 0; i < bytes->size(); ++i) {
+        const auto byte = static_cast<unsigned char>((*bytes)[i]);
+        Require(byte >= 0x20 && byte != 0x7F, "no control characters on the wire");
+        if (i >= hostEnd)
+            Require(byte < 0x80 && byte != ' ', "the path is percent-encoded");
+    }
+    // An ASCII URL without spaces goes out exactly as written: no %XX doubled.
+    bool plain = true;
+    for (char16_t c : url)
+        plain = plain && c < 0x80 && c != u' ';
+    if (plain)
+        Require(*bytes == std::string(url.begin(), url.end()), "plain URLs are sent unchanged");
+}
+
+}  // namespace
+}  // namespace pardovane::fuzz
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    using namespace pardovane;
+    FuzzedDataProvider input(data, size);
+    const bool rawUnits = input.ConsumeBool();
+    const std::u16string base = fuzz::TextFrom(input.ConsumeRandomLengthString(512), rawUnits);
+    const std::u16string link = fuzz::TextFrom(input.ConsumeRemainingBytesAsString(), rawUnits);
+
+    const std::u16string resolved = ResolveLink(base, link);
+    fuzz::Require(resolved == reference::ResolveLink(base, link), "resolution matches its model");
+    fuzz::Require(resolved.size() <= base.size() + link.size(), "resolution never grows the text");
+    fuzz::Require(IsMailtoLink(link) == reference::IsMailto(link), "mailto test matches its model");
+    fuzz::Require(!IsMailtoLink(link) || IsAbsoluteLink(link), "a mailto link is absolute");
+    fuzz::CheckWireForm(resolved);
+    fuzz::CheckWireForm(link);
+    return 0;
+}

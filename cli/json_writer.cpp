@@ -1,0 +1,124 @@
+#include "json_writer.h"
+
+#include "code_points.h"
+#include "utf_convert.h"
+
+namespace pardovane {
+namespace {
+
+void AppendUnicodeEscape(std::string& out, char32_t codePoint)
+{
+    static constexpr char kHex[] = "0123456789abcdef";
+    out += "\\u";
+    for (int shift = 12; shift >= 0; shift -= 4)
+        out += kHex[(codePoint >> shift) & 0xF];
+}
+
+}  // namespace
+
+std::string JsonQuoted(std::u16string_view text)
+{
+    std::string out = "\"";
+    out.reserve(text.size() + 2);
+    for (std::size_t i = 0; i < text.size();) {
+        const char32_t c = NextCodePoint(text, i);
+        switch (c) {
+        case U'"': out += "\\\""; break;
+        case U'\\': out += "\\\\"; break;
+        case U'\b': out += "\\b"; break;
+        case U'\f': out += "\\f"; break;
+        case U'\n': out += "\\n"; break;
+        case U'\r': out += "\\r"; break;
+        case U'\t': out += "\\t"; break;
+        default:
+            if (c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029)
+                AppendUnicodeEscape(out, c);
+            else
+                AppendUtf8(out, c);
+        }
+    }
+    out += '"';
+    return out;
+}
+
+void JsonWriter::NewLine()
+{
+    out_ += '\n';
+    out_.append(levels_.size() * 2, ' ');
+}
+
+void JsonWriter::BeforeValue()
+{
+    if (afterKey_) {
+        afterKey_ = false;
+        return;
+    }
+    if (levels_.empty())
+        return;
+    if (!levels_.back().empty)
+        out_ += ',';
+    levels_.back().empty = false;
+    NewLine();
+}
+
+void JsonWriter::Begin(char open, bool object)
+{
+    BeforeValue();
+    out_ += open;
+    levels_.push_back({object});
+}
+
+void JsonWriter::End(char close)
+{
+    if (levels_.empty())
+        return;
+    const bool empty = levels_.back().empty;
+    levels_.pop_back();
+    if (!empty)
+        NewLine();
+    out_ += close;
+}
+
+void JsonWriter::BeginObject() { Begin('{', true); }
+void JsonWriter::EndObject() { End('}'); }
+void JsonWriter::BeginArray() { Begin('[', false); }
+void JsonWriter::EndArray() { End(']'); }
+
+void JsonWriter::Key(std::string_view name)
+{
+    BeforeValue();
+    out_ += JsonQuoted(Utf8ToUtf16(name));
+    out_ += ": ";
+    afterKey_ = true;
+}
+
+void JsonWriter::String(std::u16string_view text)
+{
+    BeforeValue();
+    out_ += JsonQuoted(text);
+}
+
+void JsonWriter::String(std::string_view utf8)
+{
+    String(Utf8ToUtf16(utf8));
+}
+
+void JsonWriter::Number(std::int64_t value)
+{
+    BeforeValue();
+    out_ += std::to_string(value);
+}
+
+void JsonWriter::Bool(bool value)
+{
+    BeforeValue();
+    out_ += value ? "true" : "false";
+}
+
+void JsonWriter::Null()
+{
+    BeforeValue();
+    out_ += "null";
+}
+
+}  // namespace pardovane

@@ -42,14 +42,15 @@ void LookaheadFetcher::OnRunStart()
     for (auto& [easy, job] : inFlight_)
         curl_multi_remove_handle(multi_.get(), easy);
     inFlight_.clear();
-    urgent_.clear();
-    ahead_.clear();
+    for (auto& queue : queues_)
+        queue.clear();
     probes_.clear();
     verdicts_.clear();
     downloads_.clear();
     aheadLines_.clear();
     currentLine_ = 0;
     list_ = ListFile::Open(listFile_);
+    ReadAhead();
 }
 
 void LookaheadFetcher::OnPageStart(const std::u16string&, std::uint64_t offset)
@@ -66,14 +67,14 @@ void LookaheadFetcher::OnPageText(const std::u16string& pageText, const std::u16
     if (currentPageScanned_)
         return;
     for (const std::u16string& url : ProbedUrls(pageText, baseUrl))
-        Prefetch(url, true);
+        Prefetch(url, kCurrentPage);
 }
 
 ProbeResult LookaheadFetcher::Probe(const std::u16string& url)
 {
     auto found = probes_.find(url);
     JobPtr job = found != probes_.end() ? found->second
-                                        : Enqueue(HttpRequest::Kind::Probe, url, 0, true);
+                                        : Enqueue(HttpRequest::Kind::Probe, url, 0, kCritical);
     WaitFor(job);
     probes_.erase(url);
     verdicts_[url] = job->probe.good();
@@ -86,29 +87,31 @@ std::optional<std::u16string> LookaheadFetcher::DownloadText(const std::u16strin
     auto found = downloads_.find(currentLine_);
     JobPtr job = found != downloads_.end() && found->second->url == url
         ? found->second
-        : Enqueue(HttpRequest::Kind::Download, url, currentLine_, true);
+        : Enqueue(HttpRequest::Kind::Download, url, currentLine_, kCritical);
     WaitFor(job);
     downloads_.erase(currentLine_);
     currentPageScanned_ = job->scanned;
     return std::move(job->text);
 }
 
-void LookaheadFetcher::Prefetch(const std::u16string& url, bool urgent)
+void LookaheadFetcher::Prefetch(const std::u16string& url, Priority priority)
 {
     // The empty URL is judged without a request, and anything asked once is
     // never asked again.
     if (url.empty() || verdicts_.contains(url))
         return;
     if (auto found = probes_.find(url); found != probes_.end()) {
-        if (urgent && !found->second->started)
-            urgent_.push_back(found->second);
+        // Queued for later already: queue it again where it now belongs; the
+        // copy left behind is skipped once started.
+        if (priority == kCurrentPage && !found->second->started)
+            queues_[priority].push_back(found->second);
         return;
     }
-    Enqueue(HttpRequest::Kind::Probe, url, 0, urgent);
+    Enqueue(HttpRequest::Kind::Probe, url, 0, priority);
 }
 
 LookaheadFetcher::JobPtr LookaheadFetcher::Enqueue(HttpRequest::Kind kind, const std::u16string& url,
-                                                   std::uint64_t line, bool urgent)
+                                                   std::uint64_t line, Priority priority)
 {
     auto job = std::make_shared<Job>();
     job->kind = kind;
@@ -118,24 +121,27 @@ LookaheadFetcher::JobPtr LookaheadFetcher::Enqueue(HttpRequest::Kind kind, const
         probes_[url] = job;
     else
         downloads_[line] = job;
-    (urgent ? urgent_ : ahead_).push_back(job);
+    queues_[priority].push_back(job);
     return job;
 }
 
 void LookaheadFetcher::WaitFor(const JobPtr& job)
 {
     if (!job->started && !job->done)
-        urgent_.push_front(job);
+        queues_[kCritical].push_front(job);
     while (!job->done)
         Pump();
 }
 
 void LookaheadFetcher::StartQueued()
 {
-    while (inFlight_.size() < jobs_ && (!urgent_.empty() || !ahead_.empty())) {
-        std::deque<JobPtr>& queue = urgent_.empty() ? ahead_ : urgent_;
-        JobPtr job = std::move(queue.front());
-        queue.pop_front();
+    for (auto* queue = queues_; inFlight_.size() < jobs_ && queue != std::end(queues_);) {
+        if (queue->empty()) {
+            ++queue;
+            continue;
+        }
+        JobPtr job = std::move(queue->front());
+        queue->pop_front();
         if (job->started || job->done)
             continue;
         job->started = true;
@@ -211,7 +217,7 @@ void LookaheadFetcher::Finish(Job& job)
         // A later page: what its scan will probe can be asked now.
         job.scanned = true;
         for (const std::u16string& url : ProbedUrls(*job.text, BaseOf(job.url)))
-            Prefetch(url, false);
+            Prefetch(url, kLaterPages);
     }
 }
 
@@ -221,7 +227,7 @@ void LookaheadFetcher::ReadAhead()
         std::u16string url = list_->ReadLine();
         if (url.empty() || list_->offset() <= currentLine_)
             continue;
-        Prefetch(url, false);
+        Prefetch(url, kCritical);
         aheadLines_.push_back({std::move(url), list_->offset()});
     }
     QueueAheadDownloads();
@@ -237,7 +243,7 @@ void LookaheadFetcher::QueueAheadDownloads()
             continue;
         line.downloadQueued = true;
         if (*verdict)
-            Enqueue(HttpRequest::Kind::Download, line.url, line.offset, false);
+            Enqueue(HttpRequest::Kind::Download, line.url, line.offset, kCritical);
     }
 }
 

@@ -66,8 +66,13 @@ private:
     // Shared, so a queue may still hold a job that was taken meanwhile.
     using JobPtr = std::shared_ptr<Job>;
 
-    void Prefetch(const std::u16string& url, bool urgent);
-    JobPtr Enqueue(HttpRequest::Kind kind, const std::u16string& url, std::uint64_t line, bool urgent);
+    // Served in this order. What the run waits for, and the listed pages
+    // ahead, come first: every page fetched early unlocks its links.
+    enum Priority { kCritical, kCurrentPage, kLaterPages, kPriorities };
+
+    void Prefetch(const std::u16string& url, Priority priority);
+    JobPtr Enqueue(HttpRequest::Kind kind, const std::u16string& url, std::uint64_t line,
+                   Priority priority);
     void WaitFor(const JobPtr& job);
     void Pump();
     void StartQueued();
@@ -81,8 +86,7 @@ private:
     HttpSettings settings_;
     CurlMulti multi_;
 
-    std::deque<JobPtr> urgent_;  // what the run waits for, or is about to
-    std::deque<JobPtr> ahead_;   // what later lines will need
+    std::deque<JobPtr> queues_[kPriorities];
     std::unordered_map<CURL*, JobPtr> inFlight_;
     std::unordered_map<std::u16string, JobPtr> probes_;  // asked for, not yet taken by the run
     std::unordered_map<std::u16string, bool> verdicts_;  // taken by the run: good or bad

@@ -1,5 +1,6 @@
 #include "local_server.h"
 
+#include "listen_backlog.h"
 #include "utf_convert.h"
 
 #include <gtest/gtest.h>
@@ -16,6 +17,7 @@ LocalServer::LocalServer()
         return httplib::Server::HandlerResponse::Unhandled;
     });
     server_.set_keep_alive_timeout(1);
+    server_.set_tcp_nodelay(true);  // headers and body go out as separate writes
     // Each kept-alive connection holds a worker, so a client with many
     // connections would wait on the default few. httplib owns the pool.
     server_.new_task_queue = [] { return new httplib::ThreadPool(64); };
@@ -30,6 +32,7 @@ void LocalServer::Start()
 {
     port_ = server_.bind_to_any_port("127.0.0.1");
     ASSERT_GT(port_, 0) << "could not bind a loopback port";
+    RaiseListenBacklog(port_);
     thread_ = std::thread([this] { server_.listen_after_bind(); });
     // The socket is bound already, so connections queue until listening starts;
     // waiting here only keeps the first request from racing the thread.

@@ -1,7 +1,13 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and starts Pardovane.
+# Installs what is missing, builds, and starts Pardovane's window. The list it
+# checks is build/ui/HtmlURL.txt (a starter one is placed there on the first
+# build). Without a display, runs the same check on the command line instead.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 bash scripts/build.sh
-exec build/cli/pardovane-check "$@"
+if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
+  exec build/ui/pardovane "$@"
+fi
+echo "run: no display found; checking build/ui/HtmlURL.txt on the command line instead" >&2
+exec build/cli/pardovane-check build/ui/HtmlURL.txt

@@ -45,9 +45,13 @@ TEST(RequestUrlFor, NonAsciiAndSpacesArePercentEncodedOnce)
     EXPECT_EQ(Wire(u"http://h/\U0001F600"), "http://h/%F0%9F%98%80");
 }
 
-TEST(RequestUrlFor, HostIsLeftForIdnConversion)
+TEST(RequestUrlFor, HostGoesOutInItsAsciiForm)
 {
-    EXPECT_EQ(Wire(u"http://\u65E5\u672C.example/\u65E5"), "http://\xE6\x97\xA5\xE6\x9C\xAC.example/%E6%97%A5");
+    EXPECT_EQ(Wire(u"http://\u65E5\u672C.example/\u65E5"), "http://xn--wgv71a.example/%E6%97%A5");
+    EXPECT_EQ(Wire(u"https://user@\u30C6\u30B9\u30C8.example:8080/"), "https://user@xn--zckzah.example:8080/");
+    EXPECT_EQ(Wire(u"http://xn--wgv71a.example/"), "http://xn--wgv71a.example/");
+    EXPECT_EQ(Wire(u"http://[::1]:80/\u65E5"), "http://[::1]:80/%E6%97%A5");
+    EXPECT_EQ(Refusal(u"http://\uFFFD.example/"), HttpFailure::MalformedUrl);
 }
 
 }  // namespace

@@ -62,6 +62,46 @@ std::size_t BomLength(std::string_view body, const std::string& charset)
     return bom == "UTF-8" ? 3 : 2;
 }
 
+// Seven-bit text with a JIS X 0208 or 0212 escape is ISO-2022-JP; UTF-8
+// validity alone would take it for ASCII and keep the escapes.
+bool LooksLikeIso2022Jp(std::string_view body)
+{
+    for (char c : body)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    for (std::string_view escape : {"\x1B$B", "\x1B$@", "\x1B$(D", "\x1B$(O", "\x1B$(Q"})
+        if (body.find(escape) != std::string_view::npos)
+            return true;
+    return false;
+}
+
+// Whether every byte above ASCII forms an EUC-JP character: two bytes of
+// A1-FE, 8E with a half-width kana byte, or 8F with two bytes of A1-FE.
+// Shift_JIS text nearly always has a lead byte of 81-9F (kana, punctuation,
+// most kanji), which EUC-JP never uses this way, so such text fails here.
+bool IsEucJp(std::string_view body)
+{
+    auto high = [](unsigned char b) { return b >= 0xA1 && b <= 0xFE; };
+    for (std::size_t i = 0; i < body.size();) {
+        const auto b = static_cast<unsigned char>(body[i]);
+        const auto next = [&](std::size_t k) {
+            return i + k < body.size() ? static_cast<unsigned char>(body[i + k]) : 0;
+        };
+        if (b < 0x80) {
+            i += 1;
+        } else if (high(b) && high(next(1))) {
+            i += 2;
+        } else if (b == 0x8E && next(1) >= 0xA1 && next(1) <= 0xDF) {
+            i += 2;
+        } else if (b == 0x8F && high(next(1)) && high(next(2))) {
+            i += 3;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 std::string CharsetForLabel(std::string_view label)
@@ -108,8 +148,12 @@ std::string DetectPageCharset(std::string_view body, std::string_view contentTyp
             !fromMeta.empty())
             return fromMeta;
     }
+    if (LooksLikeIso2022Jp(body))
+        return "ISO-2022-JP-3";
     if (IsValidUtf8(body))
         return "UTF-8";
+    if (IsEucJp(body))
+        return "EUC-JP-MS";
     return "CP932";
 }
 

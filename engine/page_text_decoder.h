@@ -6,9 +6,11 @@
 namespace pardovane {
 
 // The charset a page's bytes are read in: the Content-Type header's charset,
-// else a byte-order mark, else a meta charset near the start, else UTF-8 when
-// the bytes are valid UTF-8, else Windows-31J (Japanese pages often declare
-// nothing). The result is a name iconv knows, or "UTF-8".
+// else a byte-order mark, else a meta charset near the start, else, for
+// undeclared pages (Japanese pages often declare nothing): ISO-2022-JP when
+// seven-bit text holds its escapes, UTF-8 when the bytes are valid UTF-8,
+// EUC-JP when they are valid EUC-JP, else Windows-31J. The result is a name
+// iconv knows, or "UTF-8".
 std::string DetectPageCharset(std::string_view body, std::string_view contentType);
 
 // Decodes a page body; undecodable bytes become U+FFFD.

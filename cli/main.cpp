@@ -2,7 +2,10 @@
 #include "cli_options.h"
 #include "console_window.h"
 #include "http_client.h"
+#include "json_report.h"
+#include "junit_report.h"
 #include "lookahead_fetcher.h"
+#include "run_record.h"
 #include "utf_convert.h"
 #include "version.h"
 
@@ -23,10 +26,31 @@ constexpr int kExitUnusable = 2;
 // without crowding a small site.
 constexpr int kDefaultJobs = 16;
 
+void WriteBytes(std::FILE* out, const std::string& bytes)
+{
+    std::fwrite(bytes.data(), 1, bytes.size(), out);
+}
+
 void WriteUtf8(std::FILE* out, const std::u16string& text)
 {
-    const std::string bytes = pardovane::Utf16ToUtf8(text);
-    std::fwrite(bytes.data(), 1, bytes.size(), out);
+    WriteBytes(out, pardovane::Utf16ToUtf8(text));
+}
+
+std::string Document(pardovane::OutputFormat format, const pardovane::CheckEngine& engine,
+                     const pardovane::RunRecord& record, const std::u16string& report)
+{
+    const pardovane::RunCounts counts{engine.state().checkedCount, engine.state().errorCount,
+                                      engine.lastRun().badPages};
+    switch (format) {
+    case pardovane::OutputFormat::Json:
+        return pardovane::JsonReport(record.pages(), counts);
+    case pardovane::OutputFormat::Junit:
+        return pardovane::JunitReport(record.pages(), counts,
+                                      pardovane::Utf8ToUtf16(engine.listFile().string()));
+    case pardovane::OutputFormat::Text:
+        break;
+    }
+    return pardovane::Utf16ToUtf8(report);
 }
 
 }  // namespace
@@ -65,13 +89,17 @@ int main(int argc, char** argv)
     pardovane::CheckEngine engine(window, prober, listFile);
     if (jobs > 1)
         engine.AddObserver(fetcher);
+    pardovane::RunRecord record;
+    engine.AddObserver(record);
     engine.RunCheck();
     window.ClearProgress();
 
     if (engine.lastRun().listFileFailed)
         return kExitUnusable;
 
-    WriteUtf8(stdout, window.report());
+    // stdout holds the one document; messages and the summary stay on stderr
+    // in every format, so scripts can redirect the two apart.
+    WriteBytes(stdout, Document(options->format, engine, record, window.report()));
     std::fflush(stdout);
     WriteUtf8(stderr, window.statusText() + u"\n");
 

@@ -1,0 +1,95 @@
+#include "json_report.h"
+
+#include "json_writer.h"
+
+namespace pardovane {
+namespace {
+
+void WriteStatus(JsonWriter& json, const std::optional<ProbeResult>& probe)
+{
+    json.Key("status");
+    if (probe && probe->status > 0)
+        json.Number(probe->status);
+    else
+        json.Null();
+}
+
+// What is known of a bad answer beyond its status.
+void WriteWhy(JsonWriter& json, const std::optional<ProbeResult>& probe)
+{
+    json.Key("failure");
+    if (probe && probe->failure != HttpFailure::None)
+        json.String(HttpFailureName(probe->failure));
+    else
+        json.Null();
+    json.Key("reason");
+    json.String(ProbeReason(probe));
+    if (probe && !probe->detail.empty()) {
+        json.Key("detail");
+        json.String(probe->detail);
+    }
+}
+
+void WriteLink(JsonWriter& json, const LinkRecord& link)
+{
+    json.BeginObject();
+    json.Key("link");
+    json.String(link.link);
+    json.Key("url");
+    json.String(link.url);
+    json.Key("good");
+    json.Bool(link.good);
+    WriteStatus(json, link.probe);
+    if (!link.good)
+        WriteWhy(json, link.probe);
+    json.EndObject();
+}
+
+void WritePage(JsonWriter& json, const PageRecord& page)
+{
+    json.BeginObject();
+    json.Key("url");
+    json.String(page.url);
+    json.Key("good");
+    json.Bool(page.good());
+    json.Key("reachable");
+    json.Bool(page.reachable);
+    json.Key("downloaded");
+    json.Bool(page.downloaded);
+    WriteStatus(json, page.probe);
+    if (!page.reachable) {
+        WriteWhy(json, page.probe);
+    } else if (!page.downloaded) {
+        json.Key("reason");
+        json.String("download failed");
+    }
+    json.Key("links");
+    json.BeginArray();
+    for (const LinkRecord& link : page.links)
+        WriteLink(json, link);
+    json.EndArray();
+    json.EndObject();
+}
+
+}  // namespace
+
+std::string JsonReport(const std::vector<PageRecord>& pages, const RunCounts& counts)
+{
+    JsonWriter json;
+    json.BeginObject();
+    json.Key("checked");
+    json.Number(counts.checked);
+    json.Key("errors");
+    json.Number(counts.errors);
+    json.Key("badPages");
+    json.Number(counts.badPages);
+    json.Key("pages");
+    json.BeginArray();
+    for (const PageRecord& page : pages)
+        WritePage(json, page);
+    json.EndArray();
+    json.EndObject();
+    return json.text() + "\n";
+}
+
+}  // namespace pardovane

@@ -1,0 +1,316 @@
+#include "local_server.h"
+#include "python_runner.h"
+#include "run_command.h"
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace pardovane {
+namespace {
+
+using test::LocalServer;
+using test::RunCommand;
+using test::RunPython;
+using test::ShellQuote;
+using test::TempDir;
+
+test::CommandResult Check(const std::string& arguments)
+{
+    return RunCommand(ShellQuote(PARDOVANE_CHECK_BINARY) + " " + arguments);
+}
+
+// Each format reduced to the same outline: a line per listed page with its
+// verdict (OK, Err or unreachable), a line per bad link as written, and the
+// run's counts (links checked, links bad, bad pages).
+constexpr const char* kJsonOutline = R"(
+import json, sys
+with open(sys.argv[1], encoding='utf-8') as f:
+    run = json.load(f)
+links = bad = bad_pages = 0
+for page in run['pages']:
+    verdict = 'OK' if page['good'] else ('unreachable' if not page['reachable'] else 'Err')
+    print('page', verdict, page['url'], sep='\t')
+    for link in page['links']:
+        links += 1
+        if not link['good']:
+            bad += 1
+            print('bad', link['link'], sep='\t')
+    bad_pages += not (page['reachable'] and page['downloaded'])
+if (links, bad, bad_pages) != (run['checked'], run['errors'], run['badPages']):
+    sys.exit('counts disagree with the pages: %r' % ((links, bad, bad_pages),))
+print('counts', run['checked'], run['errors'], run['badPages'], sep='\t')
+)";
+
+constexpr const char* kJunitOutline = R"(
+import sys, xml.etree.ElementTree as ET
+suites = ET.parse(sys.argv[1]).getroot()
+assert suites.tag == 'testsuites', suites.tag
+suite = suites.find('testsuite')
+cases = suite.findall('testcase')
+assert int(suite.get('tests')) == len(cases)
+errors = failures = 0
+for case in cases:
+    error = case.find('error')
+    bad = case.findall('failure')
+    if error is not None:
+        errors += 1
+        verdict = 'unreachable' if error.get('message').startswith('the page cannot be reached') else 'Err'
+    elif bad:
+        failures += 1
+        verdict = 'Err'
+    else:
+        verdict = 'OK'
+    print('page', verdict, case.get('name'), sep='\t')
+    for failure in bad:
+        first = failure.text.split('\n')[0]
+        assert first.startswith('link: '), first
+        print('bad', first[len('link: '):], sep='\t')
+assert (int(suite.get('errors')), int(suite.get('failures'))) == (errors, failures)
+counts = {p.get('name'): p.get('value') for p in suite.find('properties')}
+print('counts', counts['checked'], counts['errors'], counts['badPages'], sep='\t')
+)";
+
+// The same outline from the text report and the summary, the last line on
+// stderr.
+std::string TextOutline(const std::string& report, const std::string& messages)
+{
+    const auto lastLine = messages.rfind('\n', messages.size() - 2);
+    const std::string summary = lastLine == std::string::npos ? messages : messages.substr(lastLine + 1);
+    const std::string badBefore = "リンクをチェックするホームページ \"";
+    const std::string badAfter = "\" にアクセスできません";
+    std::vector<std::string> lines;
+    for (std::size_t start = 0, end; start < report.size(); start = end + 2) {
+        end = report.find("\r\n", start);
+        if (end == std::string::npos)
+            return "unterminated line in the report";
+        lines.push_back(report.substr(start, end - start));
+    }
+    std::string out;
+    int badPages = 0;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::string& line = lines[i];
+        if (line.starts_with(badBefore) && line.ends_with(badAfter)) {
+            out += "page\tunreachable\t"
+                + line.substr(badBefore.size(), line.size() - badBefore.size() - badAfter.size()) + "\n";
+            ++badPages;
+            ++i;  // the line asking to check the URL
+            continue;
+        }
+        std::string badLines;
+        for (++i; i < lines.size() && lines[i].ends_with("  <Error>"); ++i)
+            badLines += "bad\t" + lines[i].substr(2, lines[i].size() - 2 - 9) + "\n";
+        if (i >= lines.size() || (lines[i] != "  <OK>" && lines[i] != "  <Err>"))
+            return "page block without a trailer: " + line;
+        out += "page\t" + lines[i].substr(3, lines[i].size() - 4) + "\t" + line + "\n" + badLines;
+        ++i;  // the empty line after the trailer
+    }
+    // "チェック数/N  エラー/M"
+    const auto slash = summary.find('/');
+    const auto twoSpaces = summary.find("  ");
+    const auto secondSlash = summary.rfind('/');
+    return out + "counts\t" + summary.substr(slash + 1, twoSpaces - slash - 1) + "\t"
+        + summary.substr(secondSlash + 1, summary.find('\n') - secondSlash - 1) + "\t"
+        + std::to_string(badPages) + "\n";
+}
+
+// A small site made from a fixed seed: pages that link to each other and to
+// everything a link can be: missing, failing, redirected well and badly,
+// another scheme, a closed port, a mail address, the same link again.
+struct GeneratedSite {
+    LocalServer server;
+    std::string closedPortUrl;
+    std::vector<std::string> listed;
+
+    static constexpr int kPages = 10;
+
+    GeneratedSite()
+    {
+        {
+            LocalServer closed;
+            closed.Start();
+            closedPortUrl = closed.Url("/x.html");
+        }
+        std::uint32_t seed = 20240607;
+        auto next = [&seed](std::uint32_t range) {
+            seed = seed * 1664525u + 1013904223u;
+            return (seed >> 8) % range;
+        };
+        // Good links come up about two times in three.
+        const std::vector<std::string> kinds = {
+            "p{k}.html", "../site/p{k}.html", "img/pic{k}.png", "./p{k}.html", "moved.html",
+            "p{k}.html", "../site/p{k}.html", "img/pic{k}.png", "./p{k}.html", "moved.html",
+            "p{k}.html", "../site/p{k}.html", "img/pic{k}.png", "./p{k}.html",
+            "missing{k}.html", "err500.html", "gone.html", "loop.html", "ftp://127.0.0.1/file",
+            "mailto:someone@example.com", closedPortUrl};
+        for (int page = 0; page < kPages; ++page) {
+            std::string html = "<html><body>\n";
+            const std::uint32_t count = 4 + next(8);
+            for (std::uint32_t n = 0; n < count; ++n) {
+                std::string link = kinds[next(static_cast<std::uint32_t>(kinds.size()))];
+                if (auto at = link.find("{k}"); at != std::string::npos)
+                    link.replace(at, 3, std::to_string(next(kPages + 2)));
+                html += link.ends_with(".png") ? "<img src=\"" + link + "\">\n"
+                                               : "<a href=\"" + link + "\">x</a>\n";
+            }
+            server.Page("/site/p" + std::to_string(page) + ".html", html + "</body></html>\n");
+        }
+        // p10 and p11 are linked to but missing, like missing*.html.
+        server.routes().Get(R"(/site/img/pic(\d+)\.png)", [](const httplib::Request&, httplib::Response& r) {
+            r.set_content("png", "image/png");
+        });
+        server.Status("/site/err500.html", 500);
+        server.Redirect("/site/moved.html", "/site/p0.html");
+        server.Redirect("/site/gone.html", "/site/nowhere.html", 301);
+        server.Redirect("/site/loop.html", "/site/loop.html");
+        server.Start();
+
+        server.Page("/site/clean.html", "<a href=p1.html>1</a><img src=\"img/pic1.png\">");
+        for (int page = 0; page < kPages; ++page)
+            listed.push_back(server.Url("/site/p" + std::to_string(page) + ".html"));
+        listed.push_back(server.Url("/site/clean.html"));
+        listed.push_back(server.Url("/site/missing3.html"));
+        listed.push_back(closedPortUrl);
+        listed.push_back(server.Url("/site/p3.html"));
+    }
+
+    std::string ListFile() const
+    {
+        std::string text;
+        for (std::size_t i = 0; i < listed.size(); ++i)
+            text += listed[i] + (i == 4 ? "\r\n\r\n" : "\r\n");
+        return text;
+    }
+};
+
+TEST(CheckCommandFormats, TextJsonAndJunitAgreeOnEveryPageLinkAndCount)
+{
+    GeneratedSite site;
+    TempDir dir;
+    const std::string list = ShellQuote(dir.Write("list.txt", site.ListFile()).string());
+
+    const auto text = Check(list);
+    const auto json = Check("--format json " + list);
+    const auto junit = Check("--format=junit " + list);
+
+    const auto jsonOutline = RunPython(kJsonOutline, json.out);
+    const auto junitOutline = RunPython(kJunitOutline, junit.out);
+    ASSERT_EQ(jsonOutline.exitCode, 0) << jsonOutline.err;
+    ASSERT_EQ(junitOutline.exitCode, 0) << junitOutline.err;
+    const std::string textOutline = TextOutline(text.out, text.err);
+
+    EXPECT_EQ(jsonOutline.out, textOutline);
+    EXPECT_EQ(junitOutline.out, textOutline);
+    // The site has every kind of page and link, so the comparison means something.
+    for (const char* seen : {"page\tOK\t", "page\tErr\t", "page\tunreachable\t", "bad\tmissing",
+                             "bad\terr500.html", "bad\tgone.html", "bad\tloop.html", "bad\tftp:"})
+        EXPECT_NE(textOutline.find(seen), std::string::npos) << seen << " in\n" << textOutline;
+
+    EXPECT_EQ(text.exitCode, 1);
+    EXPECT_EQ(json.exitCode, text.exitCode);
+    EXPECT_EQ(junit.exitCode, text.exitCode);
+    EXPECT_EQ(json.err, text.err);
+    EXPECT_EQ(junit.err, text.err);
+}
+
+TEST(CheckCommandFormats, OneRequestAtATimeWritesTheSameDocuments)
+{
+    GeneratedSite site;
+    TempDir dir;
+    const std::string list = ShellQuote(dir.Write("list.txt", site.ListFile()).string());
+
+    for (const char* format : {"json", "junit"}) {
+        const auto ahead = Check(std::string("-f ") + format + " " + list);
+        const auto oneByOne = Check(std::string("-f ") + format + " -j 1 " + list);
+        EXPECT_EQ(oneByOne.out, ahead.out) << format;
+        EXPECT_EQ(oneByOne.err, ahead.err) << format;
+        EXPECT_EQ(oneByOne.exitCode, ahead.exitCode) << format;
+    }
+}
+
+TEST(CheckCommandFormats, JsonSaysWhyEachLinkAndPageWasBad)
+{
+    LocalServer closed;
+    closed.Start();
+    const std::string closedUrl = closed.Url("/c.html");
+    closed.Stop();
+
+    LocalServer server;
+    server.Page("/r/page.html", "<a href=missing.html>a</a><a href=err.html>b</a>"
+                                "<a href=gone.html>c</a><a href=loop.html>d</a>"
+                                "<a href=ftp://127.0.0.1/f>e</a><a href=" + closedUrl + ">f</a>"
+                                "<a href=\"ctl\x01.html\">g</a><a href=ok.html>h</a>"
+                                "<a href=moved.html>i</a><a href=missing.html>j</a>");
+    server.Status("/r/missing.html", 404);
+    server.Status("/r/err.html", 500);
+    server.Redirect("/r/gone.html", "/r/missing.html", 301);
+    server.Redirect("/r/loop.html", "/r/loop.html");
+    server.Page("/r/ok.html", "ok");
+    server.Redirect("/r/moved.html", "/r/ok.html");
+    server.Start();
+    TempDir dir;
+    // The missing page was asked for already as a link; its reason is still known.
+    const auto list = dir.Write("list.txt", server.Url("/r/page.html") + "\n" + closedUrl + "\n"
+                                                + server.Url("/r/missing.html") + "\n");
+
+    const auto json = Check("-f json " + ShellQuote(list.string()));
+    const auto parsed = RunPython(R"(
+import json, sys
+with open(sys.argv[1], encoding='utf-8') as f:
+    run = json.load(f)
+def why(item):
+    return '%s %s %s %s' % (item['good'], item['status'], item.get('failure'), item.get('reason'))
+for page in run['pages']:
+    print('page', why(page))
+    for link in page['links']:
+        print(' ', link['link'].replace('\x01', '^A'), why(link))
+)",
+                                  json.out);
+    ASSERT_EQ(parsed.exitCode, 0) << parsed.err;
+    EXPECT_EQ(parsed.out, "page False 200 None None\n"
+                          "  missing.html False 404 None HTTP 404\n"
+                          "  err.html False 500 None HTTP 500\n"
+                          "  gone.html False 404 None HTTP 404\n"
+                          "  loop.html False 302 too many redirects too many redirects\n"
+                          "  ftp://127.0.0.1/f False None refused scheme refused scheme\n"
+                          "  " + closedUrl + " False None connection refused connection refused\n"
+                          "  ctl^A.html False None malformed URL malformed URL\n"
+                          "  ok.html True 200 None None\n"
+                          "  moved.html True 200 None None\n"
+                          "  missing.html False 404 None HTTP 404\n"
+                          "page False None connection refused connection refused\n"
+                          "page False 404 None HTTP 404\n");
+}
+
+TEST(CheckCommandFormats, AllGoodExitsZeroInEveryFormat)
+{
+    LocalServer server;
+    server.Page("/a.html", "<a href=\"b.html\">b</a>");
+    server.Page("/b.html", "b");
+    server.Start();
+    TempDir dir;
+    const std::string list = ShellQuote(dir.Write("list.txt", server.Url("/a.html") + "\n").string());
+
+    for (const char* format : {"text", "json", "junit"}) {
+        const auto result = Check(std::string("--format ") + format + " " + list);
+        EXPECT_EQ(result.exitCode, 0) << format;
+        EXPECT_EQ(result.err, "チェック数/1  エラー/0\n") << format;
+    }
+}
+
+TEST(CheckCommandFormats, UnreadableListWritesNoDocument)
+{
+    TempDir dir;
+    const std::string missing = ShellQuote((dir.path() / "none.txt").string());
+    for (const char* format : {"json", "junit"}) {
+        const auto result = Check(std::string("--format ") + format + " " + missing);
+        EXPECT_EQ(result.exitCode, 2) << format;
+        EXPECT_EQ(result.out, "") << format;
+    }
+}
+
+}  // namespace
+}  // namespace pardovane

@@ -13,6 +13,7 @@ packages=(
   imagemagick xdotool
   clang libclang-rt-14-dev
   python3
+  file desktop-file-utils   # packaging: CPack's library scan, the desktop entry check
 )
 
 missing=()

@@ -27,7 +27,14 @@ std::optional<std::string> AsciiHost(std::u16string_view host)
     const std::unique_ptr<char, Idn2Deleter> owned(out);
     if (rc != IDN2_OK || !owned)
         return std::nullopt;
-    return std::string(owned.get());
+    // The mapping turns full-width "／" or "＠" into "/" or "@", which would
+    // move the host's end; only what a host name may hold passes.
+    std::string ascii(owned.get());
+    for (char c : ascii)
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-'
+              || c == '.' || c == '_'))
+            return std::nullopt;
+    return ascii;
 }
 
 // The authority as it goes on the wire: user information and port as

@@ -9,6 +9,8 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
+
 namespace pardovane::fuzz {
 namespace {
 
@@ -21,6 +23,13 @@ void CheckWireForm(std::u16string_view url)
     const std::size_t authority = bytes->find("://") + 3;
     const std::size_t hostEnd = std::min(bytes->find_first_of("/?#", authority), bytes->size());
     Require(hostEnd > authority, "a requested URL has a host");
+    // The host itself, after any user information and before any port, is
+    // plain ASCII on the wire whatever script it was written in.
+    const std::size_t at = bytes->rfind('@', hostEnd - 1);
+    const std::size_t hostStart = at != std::string::npos && at >= authority ? at + 1 : authority;
+    const std::size_t portColon = (*bytes)[hostStart] == '[' ? hostEnd : bytes->find(':', hostStart);
+    for (std::size_t i = hostStart; i < std::min(hostEnd, portColon); ++i)
+        Require(static_cast<unsigned char>((*bytes)[i]) < 0x80, "the host goes out in ASCII");
     for (std::size_t i = 0; i < bytes->size(); ++i) {
         const auto byte = static_cast<unsigned char>((*bytes)[i]);
         Require(byte >= 0x20 && byte != 0x7F, "no control characters on the wire");

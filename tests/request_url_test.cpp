@@ -51,7 +51,11 @@ TEST(RequestUrlFor, HostGoesOutInItsAsciiForm)
     EXPECT_EQ(Wire(u"https://user@\u30C6\u30B9\u30C8.example:8080/"), "https://user@xn--zckzah.example:8080/");
     EXPECT_EQ(Wire(u"http://xn--wgv71a.example/"), "http://xn--wgv71a.example/");
     EXPECT_EQ(Wire(u"http://[::1]:80/\u65E5"), "http://[::1]:80/%E6%97%A5");
+    EXPECT_EQ(Wire(u"http://\u30C6\u30B9\u30C8\u3002example/"), "http://xn--zckzah.example/");
     EXPECT_EQ(Refusal(u"http://\uFFFD.example/"), HttpFailure::MalformedUrl);
+    // Full-width "/" and "@" map to ASCII ones that would move the host's end.
+    EXPECT_EQ(Refusal(u"http://a\uFF0Fb.example/"), HttpFailure::MalformedUrl);
+    EXPECT_EQ(Refusal(u"http://x\uFF20evil.example/"), HttpFailure::MalformedUrl);
 }
 
 }  // namespace

@@ -166,7 +166,7 @@ TEST_F(HostileRun, EveryFailureIsReportedAndTheRunGoesOn)
     EXPECT_EQ(engine.state().errorCount, 6);
     EXPECT_EQ(engine.lastRun().badPages, 4);
     EXPECT_EQ(window.calls.back(), u"Label1:チェック数/11  エラー/6");
-    // The loop is cut at the redirect limit, and nothing was read from file: or ftp:.
+    // The loop is cut at the redirect limit.
     EXPECT_LE(site.site.Hits("/site/loop-a") + site.site.Hits("/site/loop-b"), 11);
 }
 

@@ -44,7 +44,7 @@ std::string JsonQuoted(std::u16string_view text)
 void JsonWriter::NewLine()
 {
     out_ += '\n';
-    out_.append(levels_.size() * 2, ' ');
+    out_.append(levelEmpty_.size() * 2, ' ');
 }
 
 void JsonWriter::BeforeValue()
@@ -53,35 +53,35 @@ void JsonWriter::BeforeValue()
         afterKey_ = false;
         return;
     }
-    if (levels_.empty())
+    if (levelEmpty_.empty())
         return;
-    if (!levels_.back().empty)
+    if (!levelEmpty_.back())
         out_ += ',';
-    levels_.back().empty = false;
+    levelEmpty_.back() = false;
     NewLine();
 }
 
-void JsonWriter::Begin(char open, bool object)
+void JsonWriter::Begin(char open)
 {
     BeforeValue();
     out_ += open;
-    levels_.push_back({object});
+    levelEmpty_.push_back(true);
 }
 
 void JsonWriter::End(char close)
 {
-    if (levels_.empty())
+    if (levelEmpty_.empty())
         return;
-    const bool empty = levels_.back().empty;
-    levels_.pop_back();
+    const bool empty = levelEmpty_.back();
+    levelEmpty_.pop_back();
     if (!empty)
         NewLine();
     out_ += close;
 }
 
-void JsonWriter::BeginObject() { Begin('{', true); }
+void JsonWriter::BeginObject() { Begin('{'); }
 void JsonWriter::EndObject() { End('}'); }
-void JsonWriter::BeginArray() { Begin('[', false); }
+void JsonWriter::BeginArray() { Begin('['); }
 void JsonWriter::EndArray() { End(']'); }
 
 void JsonWriter::Key(std::string_view name)

@@ -32,17 +32,14 @@ public:
     const std::string& text() const { return out_; }
 
 private:
-    struct Level {
-        bool object;
-        bool empty = true;
-    };
     void BeforeValue();
-    void Begin(char open, bool object);
+    void Begin(char open);
     void End(char close);
     void NewLine();
 
     std::string out_;
-    std::vector<Level> levels_;
+    // Per open container: whether it has no member yet.
+    std::vector<bool> levelEmpty_;
     bool afterKey_ = false;
 };
 

@@ -4,6 +4,8 @@
 #include "temp_dir.h"
 #include "utf_convert.h"
 
+#include "test_fixtures.h"
+
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -17,26 +19,12 @@ using test::TempDir;
 using Calls = std::vector<std::u16string>;
 using namespace std::string_literals;
 
-HttpSettings ShortTimeouts()
-{
-    HttpSettings settings;
-    settings.connectTimeoutMs = 1000;
-    settings.probeTimeoutMs = 2000;
-    settings.downloadTimeoutMs = 20'000;  // the 50 MB page must make it
-    return settings;
-}
-
-std::u16string BadPageBlock(const std::u16string& url)
-{
-    return u"リンクをチェックするホームページ \"" + url + u"\" にアクセスできません\r\n\u3000URLをご確認ください\r\n";
-}
-
 class BadInputRun : public testing::Test {
 protected:
     LocalServer server;
     TempDir dir;
     std::filesystem::path listPath = dir.path() / "HtmlURL.txt";
-    HttpClient http{ShortTimeouts()};
+    HttpClient http{test::ShortTimeouts(2000, 20'000)};
     RecordingWindow window{http};
     CheckEngine engine{window, http, listPath};
 
@@ -112,7 +100,7 @@ TEST_F(BadInputRun, NulBytesInALineAreKeptAndNeverSent)
     const std::string line = Url8("/a") + std::string("\0b", 2);
     WriteList(line + "\n");
     engine.RunCheck();
-    EXPECT_EQ(engine.state().report, BadPageBlock(Utf8ToUtf16(line)));
+    EXPECT_EQ(engine.state().report, test::BadPageBlock(Utf8ToUtf16(line)));
     EXPECT_EQ(server.TotalHits(), 0);
 }
 
@@ -123,7 +111,7 @@ TEST_F(BadInputRun, InvalidUtf8IsReadAsWindows31j)
     // 93 FA is 日 in Windows-31J; FF is no character of it.
     WriteList(Url8("/") + "\x93\xFA\n" + Url8("/") + "\xFF\n");
     engine.RunCheck();
-    EXPECT_EQ(engine.state().report, Url("/") + u"\u65E5\r\n  <OK>\r\n\r\n" + BadPageBlock(Url("/") + u"\uFFFD"));
+    EXPECT_EQ(engine.state().report, Url("/") + u"\u65E5\r\n  <OK>\r\n\r\n" + test::BadPageBlock(Url("/") + u"\uFFFD"));
     EXPECT_EQ(server.Hits("/%E6%97%A5"), 2);
     EXPECT_EQ(server.Hits("/%EF%BF%BD"), 1);
 }
@@ -135,7 +123,7 @@ TEST_F(BadInputRun, OneMegabyteLineIsProbedAndReportedWhole)
     WriteList(line + "\n");
     engine.RunCheck();
     // The server refuses a target that long; the run reports it in full.
-    EXPECT_EQ(engine.state().report, BadPageBlock(Utf8ToUtf16(line)));
+    EXPECT_EQ(engine.state().report, test::BadPageBlock(Utf8ToUtf16(line)));
     EXPECT_EQ(engine.lastRun().badPages, 1);
 }
 
@@ -158,7 +146,7 @@ TEST_F(BadInputRun, HundredThousandLinesAreEachReported)
     EXPECT_EQ(engine.lastRun().badPages, kLines - 10);
     EXPECT_EQ(window.Only({u"Message"}).size(), static_cast<std::size_t>(kLines - 10));
     const std::u16string good = Url("/here") + u"\r\n  <OK>\r\n\r\n";
-    const std::u16string bad = BadPageBlock(Url("/gone"));
+    const std::u16string bad = test::BadPageBlock(Url("/gone"));
     EXPECT_EQ(engine.state().report.size(), 10 * good.size() + (kLines - 10) * bad.size());
     EXPECT_EQ(engine.state().report.substr(0, good.size() + bad.size()), good + bad);
     // The bar moves after good pages only; the last is line 90,001.

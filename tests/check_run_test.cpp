@@ -4,6 +4,8 @@
 #include "temp_dir.h"
 #include "utf_convert.h"
 
+#include "test_fixtures.h"
+
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -18,30 +20,11 @@ using Calls = std::vector<std::u16string>;
 
 const std::u16string kExamining = u"\u3000からのリンクを調べています";
 
-HttpSettings ShortTimeouts()
-{
-    HttpSettings settings;
-    settings.connectTimeoutMs = 1000;
-    settings.probeTimeoutMs = 500;
-    settings.downloadTimeoutMs = 500;
-    return settings;
-}
-
-std::u16string BadPageMessage(const std::u16string& url)
-{
-    return u"Message:リンクをチェックするホームページ \"" + url + u"\" にアクセスできません\nURLをご確認ください";
-}
-
-std::u16string BadPageBlock(const std::u16string& url)
-{
-    return u"リンクをチェックするホームページ \"" + url + u"\" にアクセスできません\r\n\u3000URLをご確認ください\r\n";
-}
-
 class CheckRunTest : public ::testing::Test {
 protected:
     LocalServer server;
     TempDir dir;
-    HttpClient http{ShortTimeouts()};
+    HttpClient http{test::ShortTimeouts(500, 500)};
     RecordingWindow window{http};
     std::filesystem::path listPath = dir.path() / "HtmlURL.txt";
     CheckEngine engine{window, http, listPath};
@@ -83,10 +66,10 @@ TEST_F(CheckRunTest, GoodAndBadPagesInListOrder)
 
     engine.RunCheck();
 
-    const std::u16string report = good + u"\r\n  <OK>\r\n\r\n" + BadPageBlock(bad) + good
+    const std::u16string report = good + u"\r\n  <OK>\r\n\r\n" + test::BadPageBlock(bad) + good
         + u"\r\n  <OK>\r\n\r\n";
     EXPECT_EQ(engine.state().report, report);
-    EXPECT_EQ(window.Only({u"Message"}), (Calls{BadPageMessage(bad)}));
+    EXPECT_EQ(window.Only({u"Message"}), (Calls{u"Message:" + test::BadPageMessage(bad)}));
     EXPECT_EQ(window.calls.back(), u"Label1:チェック数/0  エラー/0");
     EXPECT_EQ(window.Only({u"Text1"}), (Calls{u"Text1:" + report}));
     // The listed-twice page is probed once and downloaded twice; the bad one
@@ -106,13 +89,13 @@ TEST_F(CheckRunTest, OperationsComeInTheirOrder)
     const std::u16string bad = Url("/bad");
     WriteList(good + u"\n" + bad + u"\n");
     engine.RunCheck();
-    const std::u16string report = good + u"\r\n  <OK>\r\n\r\n" + BadPageBlock(bad);
+    const std::u16string report = good + u"\r\n  <OK>\r\n\r\n" + test::BadPageBlock(bad);
     const int offsetAfterGood = static_cast<int>(good.size() + 1);
     EXPECT_EQ(window.calls,
               (Calls{u"Label1:チェック中", u"Repaint:", u"Busy:", u"Max:1", u"Value:0",
                      u"Label2:" + good + kExamining, u"Download:" + good,
                      u"Value:" + std::u16string(1, char16_t(u'0' + offsetAfterGood / 128)),
-                     u"Label2:" + bad + kExamining, BadPageMessage(bad), u"Text1:" + report,
+                     u"Label2:" + bad + kExamining, u"Message:" + test::BadPageMessage(bad), u"Text1:" + report,
                      u"Default:", u"Label1:チェック数/0  エラー/0"}));
 }
 
@@ -168,7 +151,7 @@ TEST_F(CheckRunTest, FailedDownloadOfAGoodPageIsReportedAndTheRunGoesOn)
 
     EXPECT_EQ(engine.state().report,
               flaky + u"\r\n  <Err>\r\n\r\n" + after + u"\r\n  <OK>\r\n\r\n");
-    EXPECT_EQ(window.Only({u"Message"}), (Calls{BadPageMessage(flaky)}));
+    EXPECT_EQ(window.Only({u"Message"}), (Calls{u"Message:" + test::BadPageMessage(flaky)}));
     EXPECT_EQ(engine.state().checkedCount, 0);
     EXPECT_EQ(engine.state().errorCount, 0);
     EXPECT_EQ(engine.lastRun().badPages, 1);

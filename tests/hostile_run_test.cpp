@@ -6,6 +6,8 @@
 #include "temp_dir.h"
 #include "utf_convert.h"
 
+#include "test_fixtures.h"
+
 #include <gtest/gtest.h>
 
 namespace pardovane {
@@ -18,24 +20,16 @@ using test::RecordingWindow;
 using test::TempDir;
 using Calls = std::vector<std::u16string>;
 
+std::u16string RecordedMessage(const std::u16string& url)
+{
+    return u"Message:" + test::BadPageMessage(url);
+}
+
 HttpSettings ShortTimeouts()
 {
-    HttpSettings settings;
-    settings.connectTimeoutMs = 1000;
-    settings.probeTimeoutMs = 500;
-    settings.downloadTimeoutMs = 500;
+    HttpSettings settings = test::ShortTimeouts();
     settings.downloadCapBytes = 1024 * 1024;
     return settings;
-}
-
-std::u16string BadPageBlock(const std::u16string& url)
-{
-    return u"リンクをチェックするホームページ \"" + url + u"\" にアクセスできません\r\n\u3000URLをご確認ください\r\n";
-}
-
-std::u16string BadPageMessage(const std::u16string& url)
-{
-    return u"Message:リンクをチェックするホームページ \"" + url + u"\" にアクセスできません\nURLをご確認ください";
 }
 
 // Every kind of misbehaving server at once, behind one page of links and in
@@ -139,15 +133,15 @@ protected:
         index += u"  <Err>\r\n\r\n";
         // The silent page fails its probe; the next three answer it and then
         // fail their downloads (stalled, cut short, above the cap).
-        return BadPageBlock(site.Fault("silent")) + site.Fault("stalls-body") + u"\r\n  <Err>\r\n\r\n"
+        return test::BadPageBlock(site.Fault("silent")) + site.Fault("stalls-body") + u"\r\n  <Err>\r\n\r\n"
             + site.Fault("closes-in-body") + u"\r\n  <Err>\r\n\r\n" + site.Site("/site/endless")
             + u"\r\n  <Err>\r\n\r\n" + index + site.Site("/site/after.html") + u"\r\n  <OK>\r\n\r\n";
     }
 
     Calls ExpectedMessages() const
     {
-        return {BadPageMessage(site.Fault("silent")), BadPageMessage(site.Fault("stalls-body")),
-                BadPageMessage(site.Fault("closes-in-body")), BadPageMessage(site.Site("/site/endless"))};
+        return {RecordedMessage(site.Fault("silent")), RecordedMessage(site.Fault("stalls-body")),
+                RecordedMessage(site.Fault("closes-in-body")), RecordedMessage(site.Site("/site/endless"))};
     }
 };
 

@@ -2,6 +2,8 @@
 #include "http_client.h"
 #include "local_server.h"
 
+#include "test_fixtures.h"
+
 #include <gtest/gtest.h>
 
 #include <ostream>
@@ -15,15 +17,6 @@ using test::LocalServer;
 using test::ResponseHead;
 
 // Every wait in these tests ends on one of these; none is asserted on.
-HttpSettings ShortTimeouts()
-{
-    HttpSettings settings;
-    settings.connectTimeoutMs = 1000;
-    settings.probeTimeoutMs = 500;
-    settings.downloadTimeoutMs = 500;
-    return settings;
-}
-
 // A server that reads the request, sends bytes, and then either closes the
 // connection or holds it open without another word.
 enum class Then { Close, Stall };
@@ -61,8 +54,8 @@ std::string CaseName(const testing::TestParamInfo<FaultCase>& info)
 class ServerFault : public testing::TestWithParam<FaultCase> {
 protected:
     // Two clients, so the download never reuses what the probe left behind.
-    HttpClient client{ShortTimeouts()};
-    HttpClient downloader{ShortTimeouts()};
+    HttpClient client{test::ShortTimeouts(500, 500)};
+    HttpClient downloader{test::ShortTimeouts(500, 500)};
 };
 
 // The probe takes the status once the headers are in, whatever the body does;
@@ -137,7 +130,7 @@ INSTANTIATE_TEST_SUITE_P(
 // while curl accepts them; beyond its limit the answer is a clean failure.
 class HugeHeaders : public testing::Test {
 protected:
-    HttpClient client{ShortTimeouts()};
+    HttpClient client{test::ShortTimeouts(500, 500)};
 
     static std::string Filler(std::size_t lines, std::size_t lineLength)
     {
@@ -179,7 +172,7 @@ TEST_F(HugeHeaders, OneHeaderLineOfHundredsOfKilobytesIsAFailure)
 class CompressedBody : public testing::Test {
 protected:
     LocalServer server;
-    HttpClient client{ShortTimeouts()};
+    HttpClient client{test::ShortTimeouts(500, 500)};
     // gzip of <a href="gone.html">x</a>
     const std::string gzipped{
         "\x1f\x8b\x08\x00\x00\x00\x00\x00\x02\x03\xb3IT\xc8(JM\xb3UJ\xcf\xcfK\xd5\xcb(\xc9\xcdQ\xb2\xab"
@@ -219,7 +212,7 @@ TEST_F(CompressedBody, CorruptGzipFailsTheDownloadOnly)
 // its cap.
 TEST(EndlessBody, DownloadStopsAtTheCap)
 {
-    HttpSettings settings = ShortTimeouts();
+    HttpSettings settings = test::ShortTimeouts(500, 500);
     settings.downloadTimeoutMs = 10'000;  // the cap, not the clock, must end it
     settings.downloadCapBytes = 1024 * 1024;
     HttpClient client(settings);
@@ -237,7 +230,7 @@ TEST(EndlessBody, DownloadStopsAtTheCap)
 
 TEST(EndlessBody, AnnouncedLengthAboveTheCapIsRefusedAtOnce)
 {
-    HttpSettings settings = ShortTimeouts();
+    HttpSettings settings = test::ShortTimeouts(500, 500);
     settings.downloadCapBytes = 1024 * 1024;
     HttpClient client(settings);
     FaultServer server(Answer(k200 + "Content-Length: 100000000000\r\n\r\nxxxx", Then::Stall));

@@ -1,6 +1,8 @@
 #include "http_client.h"
 #include "local_server.h"
 
+#include "test_fixtures.h"
+
 #include <gtest/gtest.h>
 
 namespace pardovane {
@@ -8,19 +10,10 @@ namespace {
 
 using test::LocalServer;
 
-HttpSettings ShortTimeouts()
-{
-    HttpSettings settings;
-    settings.connectTimeoutMs = 1000;
-    settings.probeTimeoutMs = 400;
-    settings.downloadTimeoutMs = 400;
-    return settings;
-}
-
 class HttpClientTest : public ::testing::Test {
 protected:
     LocalServer server;
-    HttpClient client{ShortTimeouts()};
+    HttpClient client{test::ShortTimeouts(400, 400)};
 
     ProbeResult Probe(const std::string& path) { return client.Probe(server.Url16(path)); }
 };
@@ -168,7 +161,7 @@ TEST_F(HttpClientTest, DownloadDecodesTheBodyWhateverTheStatus)
 
 TEST_F(HttpClientTest, DownloadAboveTheCapIsAnError)
 {
-    HttpSettings settings = ShortTimeouts();
+    HttpSettings settings = test::ShortTimeouts(400, 400);
     settings.downloadCapBytes = 1000;
     HttpClient small(settings);
     server.Page("/big", std::string(1001, 'x'));

@@ -4,6 +4,8 @@
 #include "temp_dir.h"
 #include "utf_convert.h"
 
+#include "test_fixtures.h"
+
 #include <gtest/gtest.h>
 
 #include <map>
@@ -17,21 +19,12 @@ using test::RecordingWindow;
 using test::TempDir;
 using Hits = std::map<std::string, int>;
 
-HttpSettings ShortTimeouts()
-{
-    HttpSettings settings;
-    settings.connectTimeoutMs = 1000;
-    settings.probeTimeoutMs = 2000;
-    settings.downloadTimeoutMs = 2000;
-    return settings;
-}
-
 // One listed page, /site/page.html, whose links are judged against the server.
 class CheckLinkTest : public ::testing::Test {
 protected:
     LocalServer server;
     TempDir dir;
-    HttpClient http{ShortTimeouts()};
+    HttpClient http{test::ShortTimeouts(2000, 2000)};
     RecordingWindow window{http};
     CheckEngine engine{window, http, dir.path() / "HtmlURL.txt"};
 

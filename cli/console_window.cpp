@@ -33,7 +33,7 @@ void ConsoleWindow::ShowMessage(const std::u16string& text)
     std::fflush(messages_);
 }
 
-std::optional<std::u16string> ConsoleWindow::DownloadPage(const std::u16string& url)
+std::optional<DownloadedPage> ConsoleWindow::DownloadPage(const std::u16string& url)
 {
     return download_(url);
 }

@@ -13,7 +13,7 @@ namespace pardovane {
 // a terminal.
 class ConsoleWindow : public WindowOperations {
 public:
-    using Downloader = std::function<std::optional<std::u16string>(const std::u16string& url)>;
+    using Downloader = std::function<std::optional<DownloadedPage>(const std::u16string& url)>;
 
     ConsoleWindow(Downloader download, std::FILE* messages, bool showProgress);
 
@@ -26,7 +26,7 @@ public:
     void SetProgressValue(int blocks) override;
     void SetReportText(const std::u16string& text) override { report_ = text; }
     void ShowMessage(const std::u16string& text) override;
-    std::optional<std::u16string> DownloadPage(const std::u16string& url) override;
+    std::optional<DownloadedPage> DownloadPage(const std::u16string& url) override;
 
     const std::u16string& statusText() const { return statusText_; }
     const std::u16string& report() const { return report_; }

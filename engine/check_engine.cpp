@@ -1,10 +1,47 @@
 #include "check_engine.h"
 
 #include "executable_dir.h"
+#include "list_file.h"
+#include "page_links.h"
 #include "ui_texts.h"
+#include "utf_convert.h"
 #include "verdict_cache.h"
 
+#include <string>
+
 namespace pardovane {
+namespace {
+
+int Blocks(std::uint64_t bytes)
+{
+    return static_cast<int>(bytes / 128);
+}
+
+std::u16string Decimal(std::int32_t value)
+{
+    const std::string digits = std::to_string(value);
+    return std::u16string(digits.begin(), digits.end());
+}
+
+std::u16string BadPageMessage(const std::u16string& pageUrl)
+{
+    std::u16string text(texts::kBadPageBefore);
+    text += pageUrl;
+    text += texts::kBadPageAfter;
+    text += u'\n';
+    text += texts::kCheckUrlMessage;
+    return text;
+}
+
+// The count units of text from the 1-based position start, stopping at its end.
+std::u16string_view Cut(std::u16string_view text, std::int32_t start, std::int32_t count)
+{
+    if (start < 1 || count <= 0 || static_cast<std::size_t>(start) > text.size())
+        return {};
+    return text.substr(static_cast<std::size_t>(start) - 1, static_cast<std::size_t>(count));
+}
+
+}  // namespace
 
 CheckEngine::CheckEngine(WindowOperations& window, UrlProber& prober, std::filesystem::path listFile)
     : window_(window), prober_(prober), listFile_(std::move(listFile))
@@ -15,6 +52,139 @@ CheckEngine::CheckEngine(WindowOperations& window, UrlProber& prober, std::files
 std::filesystem::path DefaultListFilePath()
 {
     return ExecutableDirectory() / std::filesystem::path(texts::kListFileName);
+}
+
+void CheckEngine::RunCheck()
+{
+    RunState& s = state_;
+    window_.SetStatusLabel(std::u16string(texts::kChecking));
+    window_.RepaintStatusLabel();
+    window_.SetBusyPointer();
+    s.report.clear();
+    ResetVerdictCache(s);
+    s.checkedCount = 0;
+    s.errorCount = 0;
+    lastRun_ = {};
+
+    auto list = ListFile::Open(listFile_);
+    if (!list) {
+        // Nothing was read, so the report box keeps what it showed.
+        lastRun_.listFileFailed = true;
+        std::u16string message(texts::kListFileOpenError);
+        message += u'\n';
+        message += Utf8ToUtf16(listFile_.string());
+        window_.ShowMessage(message);
+        window_.SetDefaultPointer();
+        window_.SetStatusLabel(std::u16string(texts::kInstruction));
+        return;
+    }
+
+    Notify([&](RunObserver& o) { o.OnRunStart(); });
+    window_.SetProgressMax(Blocks(list->length()) + 1);
+    window_.SetProgressValue(0);
+    while (!list->AtEnd()) {
+        s.pageUrl = list->ReadLine();
+        window_.SetPageLabel(s.pageUrl + std::u16string(texts::kExaminingSuffix));
+        if (s.pageUrl.empty())
+            continue;
+
+        Notify([&](RunObserver& o) { o.OnPageStart(s.pageUrl, list->offset()); });
+        if (CheckUrl(s.pageUrl) == 0) {
+            ReportBadPage();
+            s.report += texts::kBadPageBefore;
+            s.report += s.pageUrl;
+            s.report += texts::kBadPageAfter;
+            s.report += texts::kCrLf;
+            s.report += texts::kCheckUrlReport;
+            s.report += texts::kCrLf;
+            Notify([&](RunObserver& o) { o.OnPageEnd(false, false); });
+            continue;
+        }
+
+        s.pageHasError = false;
+        s.report += s.pageUrl;
+        s.report += texts::kCrLf;
+        if (auto page = window_.DownloadPage(s.pageUrl)) {
+            s.pageText = std::move(page->text);
+            // Links resolve against where the page finally came from.
+            s.baseUrl = std::move(page->url);
+            Notify([&](RunObserver& o) { o.OnPageText(s.pageText, s.baseUrl); });
+            ScanPage();
+            s.report += s.pageHasError ? texts::kPageErr : texts::kPageOk;
+            Notify([&](RunObserver& o) { o.OnPageEnd(true, true); });
+        } else {
+            // The page answered its probe but not its download: say so as for
+            // a bad page and close its block, so no page goes unreported.
+            s.pageText.clear();
+            s.baseUrl = s.pageUrl;
+            ReportBadPage();
+            s.report += texts::kPageErr;
+            Notify([&](RunObserver& o) { o.OnPageEnd(true, false); });
+        }
+        window_.SetProgressValue(Blocks(list->offset()));
+    }
+
+    window_.SetReportText(s.report);
+    window_.SetDefaultPointer();
+    window_.SetStatusLabel(std::u16string(texts::kSummaryChecked) + Decimal(s.checkedCount)
+                           + std::u16string(texts::kSummaryErrors) + Decimal(s.errorCount));
+}
+
+void CheckEngine::ReportBadPage()
+{
+    ++lastRun_.badPages;
+    window_.ShowMessage(BadPageMessage(state_.pageUrl));
+}
+
+int CheckEngine::CheckUrl(const std::u16string& url)
+{
+    if (auto cached = LookupVerdict(state_, url))
+        return *cached ? 1 : 0;
+
+    // From here the URL is in the cache, bad until a good status says
+    // otherwise, whatever happens below.
+    const std::size_t entry = AppendVerdict(state_, url);
+    ProbeResult result;
+    try {
+        result = prober_.Probe(url);
+    } catch (...) {
+        result = {0, HttpFailure::NoRequestObject, "the request failed unexpectedly"};
+    }
+    state_.cacheOk[entry] = result.good();
+    Notify([&](RunObserver& o) { o.OnProbe(url, result); });
+    return state_.cacheOk[entry] ? 1 : 0;
+}
+
+void CheckEngine::ScanPage()
+{
+    // Positions fit: the download caps pages far below 2^31 code units.
+    ForEachPageLink(state_.pageText, state_.baseUrl, exclusion_, [this](const PageLink& link) {
+        state_.linkStart = static_cast<std::int32_t>(link.start);
+        state_.scanPos = static_cast<std::int32_t>(link.start + link.length);
+        CheckLink(link.target);
+    });
+}
+
+void CheckEngine::CheckLink(const LinkTarget& target)
+{
+    RunState& s = state_;
+    s.linkText = Cut(s.pageText, s.linkStart, s.scanPos - s.linkStart);
+    if (!target.probed()) {
+        Notify([&](RunObserver& o) { o.OnLinkSkipped(s.linkText, target); });
+        return;
+    }
+    const int verdict = CheckUrl(target.url);
+    Notify([&](RunObserver& o) { o.OnLinkJudged(s.linkText, target.url, verdict != 0); });
+
+    ++s.checkedCount;
+    if (verdict != 0)
+        return;
+    // The link as the page wrote it, line ends and all, not the resolved URL.
+    s.report += u"  ";
+    s.report += s.linkText;
+    s.report += texts::kLinkError;
+    ++s.errorCount;
+    s.pageHasError = true;
 }
 
 }  // namespace pardovane

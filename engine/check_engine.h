@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link_exclusion.h"
+#include "link_target.h"
 #include "run_observer.h"
 #include "run_state.h"
 #include "url_prober.h"
@@ -30,7 +32,11 @@ public:
     // at most once per run.
     int CheckUrl(const std::u16string& url);
     void ScanPage();
-    void CheckLink();
+    // Judges the link at linkStart..scanPos of the page, headed for target.
+    void CheckLink(const LinkTarget& target);
+
+    // Links whose resolved URL the user excludes are skipped, not probed.
+    void SetLinkExclusion(LinkExclusion exclusion) { exclusion_ = std::move(exclusion); }
 
     // Not owned; each must outlive the runs it hears.
     void AddObserver(RunObserver& observer) { observers_.push_back(&observer); }
@@ -47,6 +53,7 @@ private:
     UrlProber& prober_;
     std::filesystem::path listFile_;
     RunOutcome lastRun_;
+    LinkExclusion exclusion_;
     template <typename Call>
     void Notify(Call call)
     {

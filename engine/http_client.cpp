@@ -3,6 +3,7 @@
 #include "http_request.h"
 #include "page_text_decoder.h"
 #include "request_url.h"
+#include "utf_convert.h"
 
 namespace pardovane {
 
@@ -44,12 +45,12 @@ DownloadResult HttpClient::Download(const std::u16string& url)
     return request->Download(std::get<std::string>(wire));
 }
 
-std::optional<std::u16string> HttpClient::DownloadText(const std::u16string& url)
+std::optional<DownloadedPage> HttpClient::DownloadText(const std::u16string& url)
 {
     DownloadResult result = Download(url);
     if (!result.ok())
         return std::nullopt;
-    return DecodePageText(result.body, result.contentType);
+    return DownloadedPage{DecodePageText(result.body, result.contentType), Utf8ToUtf16(result.url)};
 }
 
 }  // namespace pardovane

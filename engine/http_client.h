@@ -1,6 +1,7 @@
 #pragma once
 
 #include "curl_handles.h"
+#include "downloaded_page.h"
 #include "http_settings.h"
 #include "url_prober.h"
 
@@ -20,8 +21,8 @@ public:
 
     ProbeResult Probe(const std::u16string& url) override;
     DownloadResult Download(const std::u16string& url);
-    // The page as text, or nullopt when no response could be had.
-    std::optional<std::u16string> DownloadText(const std::u16string& url);
+    // The page as text with its final URL, or nullopt when no response could be had.
+    std::optional<DownloadedPage> DownloadText(const std::u16string& url);
 
     const HttpSettings& settings() const { return settings_; }
 

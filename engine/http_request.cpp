@@ -263,6 +263,7 @@ DownloadResult HttpRequest::TakeDownloadResult()
     result.failure = failure_;
     result.detail = std::move(detail_);
     result.status = status_;
+    result.url = url_;
     if (result.ok()) {
         result.body = std::move(body_);
         char* type = nullptr;

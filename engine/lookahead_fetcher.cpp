@@ -3,18 +3,13 @@
 #include "page_links.h"
 #include "page_text_decoder.h"
 #include "request_url.h"
+#include "utf_convert.h"
 
 namespace pardovane {
 namespace {
 
 // How long one wait on the network may last before the queues are looked at again.
 constexpr int kPollMs = 100;
-
-std::u16string BaseOf(const std::u16string& pageUrl)
-{
-    const auto slash = pageUrl.rfind(u'/');
-    return slash == std::u16string::npos ? std::u16string() : pageUrl.substr(0, slash + 1);
-}
 
 }  // namespace
 
@@ -62,12 +57,19 @@ void LookaheadFetcher::OnPageStart(const std::u16string&, std::uint64_t offset)
     ReadAhead();
 }
 
-void LookaheadFetcher::OnPageText(const std::u16string& pageText, const std::u16string& baseUrl)
+void LookaheadFetcher::OnPageText(const std::u16string& pageText, const std::u16string& pageUrl)
 {
     if (currentPageScanned_)
         return;
-    for (const std::u16string& url : ProbedUrls(pageText, baseUrl))
-        Prefetch(url, kCurrentPage);
+    PrefetchLinks({pageText, pageUrl}, kCurrentPage);
+}
+
+void LookaheadFetcher::PrefetchLinks(const DownloadedPage& page, Priority priority)
+{
+    ForEachPageLink(page.text, page.url, exclusion_, [&](const PageLink& link) {
+        if (link.target.probed())
+            Prefetch(link.target.url, priority);
+    });
 }
 
 ProbeResult LookaheadFetcher::Probe(const std::u16string& url)
@@ -82,7 +84,7 @@ ProbeResult LookaheadFetcher::Probe(const std::u16string& url)
     return job->probe;
 }
 
-std::optional<std::u16string> LookaheadFetcher::DownloadText(const std::u16string& url)
+std::optional<DownloadedPage> LookaheadFetcher::DownloadText(const std::u16string& url)
 {
     auto found = downloads_.find(currentLine_);
     JobPtr job = found != downloads_.end() && found->second->url == url
@@ -91,7 +93,7 @@ std::optional<std::u16string> LookaheadFetcher::DownloadText(const std::u16strin
     WaitFor(job);
     downloads_.erase(currentLine_);
     currentPageScanned_ = job->scanned;
-    return std::move(job->text);
+    return std::move(job->page);
 }
 
 void LookaheadFetcher::Prefetch(const std::u16string& url, Priority priority)
@@ -210,14 +212,14 @@ void LookaheadFetcher::Finish(Job& job)
     if (job.request) {
         DownloadResult result = job.request->TakeDownloadResult();
         if (result.ok())
-            job.text = DecodePageText(result.body, result.contentType);
+            job.page = DownloadedPage{DecodePageText(result.body, result.contentType),
+                                      Utf8ToUtf16(result.url)};
     }
     job.request.reset();
-    if (job.text && job.line != currentLine_) {
+    if (job.page && job.line != currentLine_) {
         // A later page: what its scan will probe can be asked now.
         job.scanned = true;
-        for (const std::u16string& url : ProbedUrls(*job.text, BaseOf(job.url)))
-            Prefetch(url, kLaterPages);
+        PrefetchLinks(*job.page, kLaterPages);
     }
 }
 

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "curl_handles.h"
+#include "downloaded_page.h"
 #include "http_request.h"
 #include "http_settings.h"
+#include "link_exclusion.h"
 #include "list_file.h"
 #include "run_observer.h"
 #include "url_prober.h"
@@ -37,11 +39,13 @@ public:
 
     ProbeResult Probe(const std::u16string& url) override;
     // The current line's page, as the page-download window operation.
-    std::optional<std::u16string> DownloadText(const std::u16string& url);
+    std::optional<DownloadedPage> DownloadText(const std::u16string& url);
+    // The same exclusion as the run's, so nothing it skips is requested.
+    void SetLinkExclusion(LinkExclusion exclusion) { exclusion_ = std::move(exclusion); }
 
     void OnRunStart() override;
     void OnPageStart(const std::u16string& pageUrl, std::uint64_t offset) override;
-    void OnPageText(const std::u16string& pageText, const std::u16string& baseUrl) override;
+    void OnPageText(const std::u16string& pageText, const std::u16string& pageUrl) override;
 
     // Requests handed to curl so far, for tests and benchmarks.
     std::size_t requestsMade() const { return requestsMade_; }
@@ -55,7 +59,7 @@ private:
         bool started = false;
         bool done = false;
         ProbeResult probe;
-        std::optional<std::u16string> text;  // downloads: the page, if it came
+        std::optional<DownloadedPage> page;  // downloads: the page, if it came
         bool scanned = false;                // its links are queued already
     };
     struct AheadLine {
@@ -80,10 +84,12 @@ private:
     void ReadAhead();
     void QueueAheadDownloads();
     std::optional<bool> KnownVerdict(const std::u16string& url) const;
+    void PrefetchLinks(const DownloadedPage& page, Priority priority);
 
     std::filesystem::path listFile_;
     std::size_t jobs_;
     HttpSettings settings_;
+    LinkExclusion exclusion_;
     CurlMulti multi_;
 
     std::deque<JobPtr> queues_[kPriorities];

@@ -5,18 +5,34 @@
 
 namespace pardovane {
 
-std::vector<std::u16string> ProbedUrls(std::u16string_view pageText, std::u16string_view baseUrl)
+void ForEachPageLink(std::u16string_view pageText, std::u16string_view pageUrl,
+                     const LinkExclusion& exclusion,
+                     const std::function<void(const PageLink&)>& onLink)
 {
-    std::vector<std::u16string> urls;
+    const auto slash = pageUrl.rfind(u'/');
+    const std::u16string_view base = slash == std::u16string_view::npos ? std::u16string_view()
+                                                                        : pageUrl.substr(0, slash + 1);
     LinkScanner scanner;
     scanner.Scan(pageText, [&](std::size_t linkStart, std::size_t scanPos) {
-        const std::u16string_view link = pageText.substr(linkStart - 1, scanPos - linkStart);
-        if (!IsAbsoluteLink(link))
-            urls.push_back(ResolveLink(baseUrl, link));
-        else if (!IsMailtoLink(link))
-            urls.emplace_back(link);
+        PageLink link{linkStart, scanPos - linkStart, {}};
+        const std::u16string_view value = pageText.substr(linkStart - 1, link.length);
+        if (!IsAbsoluteLink(value)) {
+            link.target.url = ResolveLink(base, value);
+        } else if (IsMailtoLink(value)) {
+            link.target.kind = LinkTarget::Kind::SkippedScheme;
+            link.target.url = value;
+            link.target.detail = u"mailto";
+        } else {
+            link.target.url = value;
+        }
+        if (link.target.probed() && exclusion) {
+            if (auto pattern = exclusion(link.target.url)) {
+                link.target.kind = LinkTarget::Kind::Excluded;
+                link.target.detail = std::move(*pattern);
+            }
+        }
+        onLink(link);
     });
-    return urls;
 }
 
 }  // namespace pardovane

@@ -1,14 +1,27 @@
 #pragma once
 
-#include <string>
+#include "link_exclusion.h"
+#include "link_target.h"
+
+#include <cstddef>
+#include <functional>
 #include <string_view>
-#include <vector>
 
 namespace pardovane {
 
-// The URLs a scan of this page will probe, in page order and with repeats:
-// absolute links as written, relative ones resolved against baseUrl, mailto
-// links left out. It changes nothing, so it can run ahead of the check.
-std::vector<std::u16string> ProbedUrls(std::u16string_view pageText, std::u16string_view baseUrl);
+// One link occurrence of a page: its value as written, at the 1-based
+// position start of the page text, and what the run does with it.
+struct PageLink {
+    std::size_t start = 0;
+    std::size_t length = 0;
+    LinkTarget target;
+};
+
+// The one rule that decides which URL each link of a page probes, used by the
+// run and by whatever fetches ahead of it. Links come in page order, repeats
+// included; pageUrl is where the page finally came from. It changes nothing.
+void ForEachPageLink(std::u16string_view pageText, std::u16string_view pageUrl,
+                     const LinkExclusion& exclusion,
+                     const std::function<void(const PageLink&)>& onLink);
 
 }  // namespace pardovane

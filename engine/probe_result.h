@@ -36,6 +36,7 @@ struct DownloadResult {
     long status = 0;
     std::string body;
     std::string contentType;
+    std::string url;  // the last hop's, in wire form
 
     bool ok() const { return failure == HttpFailure::None; }
 };

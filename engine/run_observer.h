@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link_target.h"
 #include "probe_result.h"
 
 #include <cstdint>
@@ -21,15 +22,22 @@ public:
     {
         (void)pageUrl, (void)offset;
     }
-    // The page's text is in hand and about to be scanned.
-    virtual void OnPageText(const std::u16string& pageText, const std::u16string& baseUrl)
+    // The page's text is in hand and about to be scanned; pageUrl is where it
+    // finally came from.
+    virtual void OnPageText(const std::u16string& pageText, const std::u16string& pageUrl)
     {
-        (void)pageText, (void)baseUrl;
+        (void)pageText, (void)pageUrl;
     }
     // One link occurrence was judged: as written, as probed, and the verdict.
     virtual void OnLinkJudged(const std::u16string& linkText, const std::u16string& url, bool good)
     {
         (void)linkText, (void)url, (void)good;
+    }
+    // One link occurrence was left alone: a scheme not to request, or the
+    // user's exclusion.
+    virtual void OnLinkSkipped(const std::u16string& linkText, const LinkTarget& target)
+    {
+        (void)linkText, (void)target;
     }
     // The page's block is complete. reachable is false for a page whose
     // probe was bad; downloaded is false when its text could not be had.

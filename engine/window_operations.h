@@ -1,5 +1,7 @@
 #pragma once
 
+#include "downloaded_page.h"
+
 #include <optional>
 #include <string>
 
@@ -24,9 +26,9 @@ public:
     virtual void SetReportText(const std::u16string& text) = 0;
     // Modal; returns when the user has acknowledged it. Lines are split by "\n".
     virtual void ShowMessage(const std::u16string& text) = 0;
-    // The body of the page as text, whatever its status; nullopt when no
-    // response could be had.
-    virtual std::optional<std::u16string> DownloadPage(const std::u16string& url) = 0;
+    // The body of the page as text, whatever its status, with the URL it
+    // finally came from; nullopt when no response could be had.
+    virtual std::optional<DownloadedPage> DownloadPage(const std::u16string& url) = 0;
 };
 
 }  // namespace pardovane

@@ -77,7 +77,6 @@ TEST_F(CheckRunTest, GoodAndBadPagesInListOrder)
     EXPECT_EQ(server.Hits("/site/good.html"), 3);
     EXPECT_EQ(server.Hits("/site/missing.html"), 1);
     EXPECT_EQ(engine.lastRun().badPages, 1);
-    EXPECT_EQ(engine.state().baseUrl, Url("/site/"));
 }
 
 TEST_F(CheckRunTest, OperationsComeInTheirOrder)
@@ -155,17 +154,6 @@ TEST_F(CheckRunTest, FailedDownloadOfAGoodPageIsReportedAndTheRunGoesOn)
     EXPECT_EQ(engine.state().checkedCount, 0);
     EXPECT_EQ(engine.state().errorCount, 0);
     EXPECT_EQ(engine.lastRun().badPages, 1);
-}
-
-TEST_F(CheckRunTest, PageWithoutPathHasBaseEndingInTheDoubleSlash)
-{
-    server.Page("/", "x");
-    server.Start();
-    const std::u16string root = u"http://127.0.0.1:" + Utf8ToUtf16(std::to_string(server.port()));
-    WriteList(root + u"\n");
-    engine.RunCheck();
-    EXPECT_EQ(engine.state().baseUrl, u"http://");
-    EXPECT_EQ(engine.state().report, root + u"\r\n  <OK>\r\n\r\n");
 }
 
 TEST_F(CheckRunTest, TrailingSpaceIsPartOfTheUrl)

@@ -172,7 +172,7 @@ TEST_F(HostileRun, FetchingAheadGivesTheSameReport)
     class AheadWindow : public RecordingWindow {
     public:
         AheadWindow(HttpClient& http, LookaheadFetcher& fetcher) : RecordingWindow(http), fetcher_(fetcher) {}
-        std::optional<std::u16string> DownloadPage(const std::u16string& url) override
+        std::optional<DownloadedPage> DownloadPage(const std::u16string& url) override
         {
             return fetcher_.DownloadText(url);
         }

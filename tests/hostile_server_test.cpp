@@ -192,7 +192,7 @@ TEST_F(CompressedBody, DownloadDecodesGzip)
 {
     ServeGzip("/page", gzipped);
     server.Start();
-    EXPECT_EQ(client.DownloadText(server.Url16("/page")), std::u16string(u"<a href=\"gone.html\">x</a>"));
+    EXPECT_EQ(client.DownloadText(server.Url16("/page"))->text, std::u16string(u"<a href=\"gone.html\">x</a>"));
     EXPECT_NE(server.LastHeaders("/page").count("Accept-Encoding"), 0u);
     EXPECT_TRUE(client.Probe(server.Url16("/page")).good());
 }

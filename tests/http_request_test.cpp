@@ -156,7 +156,7 @@ TEST_F(HttpClientTest, DownloadDecodesTheBodyWhateverTheStatus)
         response.set_content("\x93\xFA\x96\x7B", "text/html; charset=Shift_JIS");
     });
     server.Start();
-    EXPECT_EQ(client.DownloadText(server.Url16("/sjis")), std::u16string(u"\u65E5\u672C"));
+    EXPECT_EQ(client.DownloadText(server.Url16("/sjis"))->text, std::u16string(u"\u65E5\u672C"));
 }
 
 TEST_F(HttpClientTest, DownloadAboveTheCapIsAnError)
@@ -168,7 +168,7 @@ TEST_F(HttpClientTest, DownloadAboveTheCapIsAnError)
     server.Page("/fits", std::string(1000, 'x'));
     server.Start();
     EXPECT_EQ(small.Download(server.Url16("/big")).failure, HttpFailure::TooLarge);
-    EXPECT_EQ(small.DownloadText(server.Url16("/fits"))->size(), 1000u);
+    EXPECT_EQ(small.DownloadText(server.Url16("/fits"))->text.size(), 1000u);
 }
 
 TEST_F(HttpClientTest, DownloadFollowsRedirectsAndFailsWithoutAResponse)
@@ -176,7 +176,9 @@ TEST_F(HttpClientTest, DownloadFollowsRedirectsAndFailsWithoutAResponse)
     server.Redirect("/old", "/new");
     server.Page("/new", "<p>new</p>");
     server.Start();
-    EXPECT_EQ(client.DownloadText(server.Url16("/old")), std::u16string(u"<p>new</p>"));
+    const auto moved = client.DownloadText(server.Url16("/old"));
+    EXPECT_EQ(moved->text, std::u16string(u"<p>new</p>"));
+    EXPECT_EQ(moved->url, server.Url16("/new"));
     const std::u16string url = server.Url16("/new");
     server.Stop();
     EXPECT_FALSE(client.DownloadText(url).has_value());

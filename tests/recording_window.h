@@ -23,7 +23,7 @@ public:
     void SetProgressValue(int blocks) override { Record(u"Value", Number(blocks)); }
     void SetReportText(const std::u16string& text) override { Record(u"Text1", text); }
     void ShowMessage(const std::u16string& text) override { Record(u"Message", text); }
-    std::optional<std::u16string> DownloadPage(const std::u16string& url) override
+    std::optional<DownloadedPage> DownloadPage(const std::u16string& url) override
     {
         Record(u"Download", url);
         return http_.DownloadText(url);

@@ -264,7 +264,7 @@ void Form1::ShowMessage(const std::u16string& text)
     messageBoxRunner_(box);
 }
 
-std::optional<std::u16string> Form1::DownloadPage(const std::u16string& url)
+std::optional<DownloadedPage> Form1::DownloadPage(const std::u16string& url)
 {
     return http_.DownloadText(url);
 }

@@ -52,7 +52,7 @@ public:
     void SetProgressValue(int blocks) override;
     void SetReportText(const std::u16string& text) override;
     void ShowMessage(const std::u16string& text) override;
-    std::optional<std::u16string> DownloadPage(const std::u16string& url) override;
+    std::optional<DownloadedPage> DownloadPage(const std::u16string& url) override;
 
 private:
     void CreateControls();

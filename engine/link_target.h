@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+
+namespace pardovane {
+
+// What one link of a page asks of the run.
+struct LinkTarget {
+    enum class Kind {
+        Probe,          // request url
+        SkippedScheme,  // mailto:, javascript:, tel:, sms:, data:; detail is the scheme
+        Excluded,       // the user's pattern in detail matched url
+    };
+    Kind kind = Kind::Probe;
+    // The resolved URL without its fragment, as requested and as the verdict
+    // cache knows it; for a skipped scheme, the link as resolved.
+    std::u16string url;
+    std::u16string detail;
+
+    bool probed() const { return kind == Kind::Probe; }
+};
+
+}  // namespace pardovane

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
+#include <vector>
 
 namespace pardovane {
 
@@ -15,6 +17,17 @@ struct HttpSettings {
     // A probe reads a body only when it is announced this small, so the
     // connection can be reused; anything else is cut off at the status.
     std::size_t probeBodyKeepBytes = 64u * 1024;
+
+    // Retries of a URL after 429, 503, 408 or a connection lost before any status.
+    int maxRetries = 2;
+    // Requests in flight to one host at once, under the run's jobs.
+    int maxPerHost = 8;
+    // Skip certificate verification (command line only).
+    bool insecure = false;
+    // Empty: "Pardovane/" and the version.
+    std::string userAgent;
+    // Extra request headers, each "Name: value".
+    std::vector<std::string> headers;
 };
 
 }  // namespace pardovane

@@ -2,6 +2,7 @@
 
 #include "executable_dir.h"
 #include "list_file.h"
+#include "list_location.h"
 #include "page_links.h"
 #include "ui_texts.h"
 #include "utf_convert.h"
@@ -51,7 +52,7 @@ CheckEngine::CheckEngine(WindowOperations& window, UrlProber& prober, std::files
 
 std::filesystem::path DefaultListFilePath()
 {
-    return ExecutableDirectory() / std::filesystem::path(texts::kListFileName);
+    return UserListFile();
 }
 
 void CheckEngine::RunCheck()

@@ -64,8 +64,7 @@ private:
     std::vector<RunObserver*> observers_;
 };
 
-// The list file beside the executable: the directory, a separator unless it
-// already ends in one, then the file name.
+// The user's list file; see list_location.h.
 std::filesystem::path DefaultListFilePath();
 
 }  // namespace pardovane

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <filesystem>
+#include <vector>
+
+namespace pardovane {
+
+// Where a user's list lives. The list beside the program wins when the user
+// may write it (a build tree, a copied program); an installed program's
+// directory is not the user's, so the list then lives in the user's
+// configuration directory, started from the first starter list that exists.
+struct ListLocation {
+    std::filesystem::path programDir;
+    std::filesystem::path configHome;  // the XDG configuration directory
+    std::vector<std::filesystem::path> starterLists;
+};
+
+// The list file to use. A list chosen in the configuration directory is
+// created there on first use; when it cannot be, its path is still returned
+// so the caller reports that path.
+std::filesystem::path ChooseListFile(const ListLocation& location);
+
+// The location from this process: its executable's directory,
+// $XDG_CONFIG_HOME or ~/.config, and the starter list installed beside the
+// program's prefix or in /usr/share.
+ListLocation CurrentListLocation();
+
+// ChooseListFile for this process.
+std::filesystem::path UserListFile();
+
+}  // namespace pardovane

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -157,6 +158,37 @@ TEST_F(CheckRunFromWindowTest, SecondRunReplacesTheFirstReport)
     ClickCheck();
 
     EXPECT_EQ(Report(), QString::fromStdString(server.Url("/two.html")) + "\n  <OK>\n\n");
+}
+
+// A click during a run waits in the queue until the run ends; it must not
+// start the next run or open the list then.
+TEST_F(CheckRunFromWindowTest, ButtonsAreDisabledDuringARunAndClicksMadeThenAreDropped)
+{
+    server.Status("/gone.html", 404);
+    server.Start();
+    WriteList(server.Url("/gone.html") + "\r\n");
+    int opened = 0;
+    form.SetDesktopOpener([&opened](const QUrl&) { return ++opened, true; });
+    std::vector<bool> enabledDuringRun;
+    form.SetMessageBoxRunner([&](QMessageBox&) {
+        for (const char* name : {"Command1", "Command2"}) {
+            auto& button = FindControl<QPushButton>(form, name);
+            enabledDuringRun.push_back(button.isEnabled());
+            const QPointF centre = QRectF(button.rect()).center();
+            for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+                QCoreApplication::postEvent(&button, new QMouseEvent(type, centre, button.mapToGlobal(centre),
+                                                                     Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+        }
+    });
+
+    ClickCheck();
+    QCoreApplication::processEvents();
+
+    EXPECT_EQ(enabledDuringRun, (std::vector<bool>{false, false}));
+    EXPECT_EQ(server.Hits("/gone.html"), 1);
+    EXPECT_EQ(opened, 0);
+    EXPECT_TRUE(FindControl<QPushButton>(form, "Command1").isEnabled());
+    EXPECT_TRUE(FindControl<QPushButton>(form, "Command2").isEnabled());
 }
 
 }  // namespace

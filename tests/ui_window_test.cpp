@@ -143,24 +143,44 @@ TEST_F(WindowTest, IconIsOneSixteenPixelImageOfAtMost256Colours)
     EXPECT_LE(image.colorCount(), 256);
 }
 
-TEST_F(WindowTest, EditButtonWithMissingListAsksDesktopAndChangesNothing)
+// The edit button makes sure there is a list to edit, hands it to the
+// desktop, and says in a message when either step fails.
+TEST(EditButtonTest, CreatesTheListOpensItAndReportsFailures)
 {
-    std::vector<QUrl> opened;
-    form.SetDesktopOpener([&opened](const QUrl& url) { opened.push_back(url); });
-    int messages = 0;
-    form.SetMessageBoxRunner([&messages](QMessageBox&) { ++messages; });
-    form.show();
-    const QStringList before = Visible();
+    struct Case {
+        const char* name;
+        const char* listInDir;
+        bool opens;
+        std::u16string_view message;  // empty: none
+        int opened;
+    };
+    const Case cases[] = {
+        {"opened", "HtmlURL.txt", true, {}, 1},
+        {"created in a new directory", "new/HtmlURL.txt", true, {}, 1},
+        {"no opener", "HtmlURL.txt", false, texts::kNoEditor, 1},
+        {"cannot be created", "plain/HtmlURL.txt", true, texts::kListCreateFailed, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::TempDir dir;
+        dir.Write("plain", "a file, not a directory");
+        const std::filesystem::path list = dir.path() / c.listInDir;
+        Form1 form{list};
+        std::vector<QUrl> opened;
+        form.SetDesktopOpener([&](const QUrl& url) { opened.push_back(url); return c.opens; });
+        QStringList messages;
+        form.SetMessageBoxRunner([&messages](QMessageBox& box) { messages.push_back(box.text()); });
+        form.show();
 
-    // A second click asks again, as when an editor already shows the file.
-    QTest::mouseClick(&Control("Command2"), Qt::LeftButton);
-    QTest::mouseClick(&Control("Command2"), Qt::LeftButton);
+        QTest::mouseClick(&FindControl<QWidget>(form, "Command2"), Qt::LeftButton);
 
-    const QUrl expected = QUrl::fromLocalFile(QString::fromStdString(listPath.string()));
-    EXPECT_EQ(opened, (std::vector<QUrl>{expected, expected}));
-    EXPECT_FALSE(std::filesystem::exists(listPath));
-    EXPECT_EQ(messages, 0);
-    EXPECT_EQ(Visible(), before);
+        const QString path = QString::fromStdString(list.string());
+        EXPECT_EQ(opened, std::vector<QUrl>(c.opened, QUrl::fromLocalFile(path)));
+        const QStringList expected = c.message.empty() ? QStringList{}
+                                                       : QStringList{ToQString(c.message) + u'\n' + path};
+        EXPECT_EQ(messages, expected);
+        EXPECT_EQ(std::filesystem::exists(list), c.opened == 1);
+    }
 }
 
 }  // namespace

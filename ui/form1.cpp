@@ -3,6 +3,7 @@
 #include "anchor_layout.h"
 #include "japanese_font.h"
 #include "qt_text.h"
+#include "run_input_guard.h"
 #include "ui_texts.h"
 #include "utf_convert.h"
 #include "version.h"
@@ -18,6 +19,9 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QUrl>
+
+#include <cstdio>
+#include <fstream>
 
 namespace pardovane {
 namespace {
@@ -86,7 +90,7 @@ Form1::Form1(std::filesystem::path listFile, QWidget* parent)
     : QWidget(parent),
       engine_(*this, http_, std::move(listFile)),
       messageBoxRunner_([](QMessageBox& box) { box.exec(); }),
-      desktopOpener_([](const QUrl& url) { QDesktopServices::openUrl(url); })
+      desktopOpener_([](const QUrl& url) { return QDesktopServices::openUrl(url); })
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(ToQString(texts::kProgramName));
@@ -166,13 +170,47 @@ void Form1::ShowVersionInTitle()
 
 void Form1::EditUrlList()
 {
-    // The opener's answer is not looked at: a missing file or a missing
-    // association is the desktop's to report.
     try {
+        if (!CreateListIfMissing()) {
+            ShowMessageWithListPath(texts::kListCreateFailed);
+            return;
+        }
         const QString path = ToQString(Utf8ToUtf16(engine_.listFile().string()));
-        desktopOpener_(QUrl::fromLocalFile(path));
+        if (!desktopOpener_(QUrl::fromLocalFile(path)))
+            ShowMessageWithListPath(texts::kNoEditor);
     } catch (...) {
     }
+}
+
+// An editor asked to open a file that is not there may refuse, or save
+// elsewhere; an empty list to fill in is what the user wants.
+bool Form1::CreateListIfMissing()
+{
+    const std::filesystem::path& list = engine_.listFile();
+    std::error_code error;
+    if (std::filesystem::exists(list, error))
+        return true;
+    if (list.has_parent_path())
+        std::filesystem::create_directories(list.parent_path(), error);
+    std::ofstream file(list, std::ios::app);
+    return file.good();
+}
+
+void Form1::ShowMessageWithListPath(std::u16string_view text)
+{
+    std::u16string message(text);
+    message += u'\n';
+    message += Utf8ToUtf16(engine_.listFile().string());
+    ShowMessage(message);
+}
+
+void Form1::ReportMissingJapaneseFont()
+{
+    if (JapaneseFontInstalled())
+        return;
+    std::fputs(texts::kNoJapaneseFontLog, stderr);
+    std::fputc('\n', stderr);
+    ShowMessage(std::u16string(texts::kNoJapaneseFont));
 }
 
 void Form1::RunCheckFromButton()
@@ -180,6 +218,7 @@ void Form1::RunCheckFromButton()
     // The engine turns the failures it knows into messages; anything else
     // must not unwind through Qt's event dispatch.
     try {
+        const RunInputGuard guard(*this, {command1_, command2_});
         engine_.RunCheck();
     } catch (const std::exception& error) {
         RecoverFromFailedRun(Utf8ToUtf16(error.what()));
@@ -260,8 +299,13 @@ void Form1::ShowMessage(const std::u16string& text)
     box.setText(ToQString(text));
     box.setStandardButtons(QMessageBox::Ok);
     box.setWindowModality(Qt::ApplicationModal);
-    const ArrowPointerScope arrow(busy_);
-    messageBoxRunner_(box);
+    {
+        const ArrowPointerScope arrow(busy_);
+        messageBoxRunner_(box);
+    }
+    // During a run no paint event is handled, so the window draws over the
+    // place of the closed box itself.
+    repaint();
 }
 
 std::optional<DownloadedPage> Form1::DownloadPage(const std::u16string& url)

@@ -36,12 +36,16 @@ public:
     // replace it to answer without a user; the default runs it modally.
     using MessageBoxRunner = std::function<void(QMessageBox& box)>;
     void SetMessageBoxRunner(MessageBoxRunner runner);
-    // Hands a file to the desktop; the default is QDesktopServices.
-    using DesktopOpener = std::function<void(const QUrl& url)>;
+    // Hands a file to the desktop and says whether anything took it; the
+    // default is QDesktopServices.
+    using DesktopOpener = std::function<bool(const QUrl& url)>;
     void SetDesktopOpener(DesktopOpener opener);
 
     void ShowVersionInTitle();
     void EditUrlList();
+    // Said once at start when no installed font has Japanese glyphs, on
+    // stderr and in a box whose first line needs none.
+    void ReportMissingJapaneseFont();
 
     void SetStatusLabel(const std::u16string& text) override;
     void RepaintStatusLabel() override;
@@ -58,6 +62,8 @@ private:
     void CreateControls();
     void RunCheckFromButton();
     void RecoverFromFailedRun(const std::u16string& reason) noexcept;
+    bool CreateListIfMissing();
+    void ShowMessageWithListPath(std::u16string_view text);
 
     HttpClient http_;
     CheckEngine engine_;

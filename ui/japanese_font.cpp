@@ -41,4 +41,9 @@ QFont JapaneseCapableFont(const QFont& base)
     return font;
 }
 
+bool JapaneseFontInstalled()
+{
+    return !QFontDatabase::families(QFontDatabase::Japanese).isEmpty();
+}
+
 }  // namespace pardovane

@@ -8,4 +8,6 @@ namespace pardovane {
 // Japanese font, so kana and kanji do not fall back to Chinese glyph shapes.
 QFont JapaneseCapableFont(const QFont& base);
 
+bool JapaneseFontInstalled();
+
 }  // namespace pardovane

@@ -1,20 +1,35 @@
 # Installation extras and the Debian package. Included from the top-level
 # CMakeLists.txt after every install() rule, so CPack sees them all.
 
-# The list the window starts with. The package keeps a pristine copy in
-# share/; its maintainer script puts it beside the program only when no list
-# is there (see postinst), so dpkg never owns, and never replaces, the list a
-# user edits.
+# The list a user's own is made from on first use; the programs never write
+# beside themselves in an installation (see engine/list_location.h).
 install(FILES ${PROJECT_SOURCE_DIR}/ui/starter_list.txt
         DESTINATION ${CMAKE_INSTALL_DATADIR}/pardovane RENAME HtmlURL.txt)
 
-# `cmake --install` does the same directly. Kept out of the package (see
-# CPACK_INSTALL_CMAKE_PROJECTS), where it would make the list a packaged file.
-install(CODE "
-  set(SOURCE \"${PROJECT_SOURCE_DIR}/ui/starter_list.txt\")
-  set(DESTINATION \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/HtmlURL.txt\")
-  include(\"${PROJECT_SOURCE_DIR}/ui/place_starter_list.cmake\")
-  " COMPONENT starter_list)
+# Manual pages and the changelog go compressed, and without a time stamp in
+# the gzip header so a rebuild gives the same bytes.
+find_program(PARDOVANE_GZIP gzip REQUIRED)
+set(pardovane_gzipped)
+function(pardovane_gzip source destination)
+  get_filename_component(name ${source} NAME)
+  set(output ${PROJECT_BINARY_DIR}/packaging/${name}.gz)
+  add_custom_command(OUTPUT ${output}
+    COMMAND sh -c "${PARDOVANE_GZIP} -9nc \"$1\" > \"$2\"" sh ${source} ${output}
+    DEPENDS ${source} VERBATIM)
+  install(FILES ${output} DESTINATION ${destination})
+  set(pardovane_gzipped ${pardovane_gzipped} ${output} PARENT_SCOPE)
+endfunction()
+
+pardovane_gzip(${PROJECT_SOURCE_DIR}/cli/pardovane-check.1 ${CMAKE_INSTALL_MANDIR}/man1)
+pardovane_gzip(${CMAKE_CURRENT_LIST_DIR}/changelog ${CMAKE_INSTALL_DATADIR}/doc/pardovane)
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/pardovane)
+if(TARGET pardovane)
+  pardovane_gzip(${PROJECT_SOURCE_DIR}/ui/pardovane.1 ${CMAKE_INSTALL_MANDIR}/man1)
+  install(FILES ${CMAKE_CURRENT_LIST_DIR}/pardovane.metainfo.xml
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo
+          RENAME ${PARDOVANE_APP_ID}.metainfo.xml)
+endif()
+add_custom_target(pardovane_gzipped_docs ALL DEPENDS ${pardovane_gzipped})
 
 set(CPACK_PACKAGE_NAME pardovane)
 set(CPACK_PACKAGE_VENDOR "Pardovane")
@@ -28,21 +43,17 @@ broken link under it and a verdict per page. The window shows the report,
 and pardovane-check runs the same check from scripts and CI, writing it
 as text, JSON or JUnit XML.")
 set(CPACK_STRIP_FILES ON)
-# Everything but the starter_list component.
-set(CPACK_INSTALL_CMAKE_PROJECTS "${PROJECT_BINARY_DIR};${PROJECT_NAME};Unspecified;/")
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION web)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The libraries come from the binaries; what they load at run time does not
-# show there: Qt's platform plugins, CA certificates for https, and a font
-# with Japanese glyphs for the window's texts.
+# show there: Qt's platform plugins, CA certificates for https, a font with
+# Japanese glyphs for the window's texts, and xdg-open, through which the
+# edit button finds the user's text editor.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, ca-certificates")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk | fonts-ipafont-gothic | fonts-vlgothic")
-set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
-    ${CMAKE_CURRENT_LIST_DIR}/postinst
-    ${CMAKE_CURRENT_LIST_DIR}/postrm)
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk | fonts-ipafont-gothic | fonts-vlgothic, xdg-utils")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 include(CPack)

@@ -14,6 +14,7 @@ packages=(
   clang libclang-rt-14-dev
   python3
   file desktop-file-utils   # packaging: CPack's library scan, the desktop entry check
+  lintian appstream         # packaging: the package and its AppStream metadata checked
 )
 
 missing=()

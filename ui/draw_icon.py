@@ -1,8 +1,11 @@
 #!/usr/bin/env python3
 """Draws Pardovane's icon, a page of links with a check mark, as a 16 x 16
-PNG with an 8-bit palette. Run it to rebuild pardovane.png after an edit:
-    python3 ui/draw_icon.py ui/pardovane.png [scale]
-(a scale above 1 writes an enlarged copy for looking at)."""
+PNG with an 8-bit palette. Run it to rebuild the icons after an edit:
+    python3 ui/draw_icon.py ui/pardovane.png
+    python3 ui/draw_icon.py ui/icons/pardovane-48.png 3
+    python3 ui/draw_icon.py ui/icons/pardovane.svg
+(a scale above 1 writes an enlarged copy; a .svg name the scalable one, the
+same squares as paths, so every size shows the same picture)."""
 
 import struct
 import sys
@@ -75,7 +78,32 @@ def png(grid, scale):
             + chunk(b"IEND", b""))
 
 
+def svg(grid):
+    # One path per colour, a unit square per run of equal cells in a row.
+    paths = []
+    for key, (r, g, b, a) in PALETTE.items():
+        if a == 0:
+            continue
+        runs = []
+        for y, row in enumerate(grid):
+            x = 0
+            while x < 16:
+                if row[x] != key:
+                    x += 1
+                    continue
+                start = x
+                while x < 16 and row[x] == key:
+                    x += 1
+                runs.append(f"M{start} {y}h{x - start}v1h{start - x}z")
+        if runs:
+            paths.append(f'  <path fill="#{r:02x}{g:02x}{b:02x}" d="{"".join(runs)}"/>')
+    return ('<svg xmlns="http://www.w3.org/2000/svg" width="16" height="16" '
+            'viewBox="0 0 16 16" shape-rendering="crispEdges">\n'
+            + "\n".join(paths) + "\n</svg>\n").encode()
+
+
 if __name__ == "__main__":
     scale = int(sys.argv[2]) if len(sys.argv) > 2 else 1
+    data = svg(draw()) if sys.argv[1].endswith(".svg") else png(draw(), scale)
     with open(sys.argv[1], "wb") as out:
-        out.write(png(draw(), scale))
+        out.write(data)

@@ -52,7 +52,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pardovane"));
     QApplication::setApplicationVersion(QStringLiteral(PARDOVANE_VERSION));
-    QGuiApplication::setDesktopFileName(QStringLiteral("pardovane"));
+    QGuiApplication::setDesktopFileName(QStringLiteral(PARDOVANE_APP_ID));
 
     pardovane::Form1 window;
     window.show();

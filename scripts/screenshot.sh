@@ -20,23 +20,12 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# The site: two pages that link to each other, to a picture and to a page that is not there.
-mkdir -p "$work/site/guide" "$work/app"
-cat >"$work/site/index.html" <<'HTML'
-<html><body><h1>Home</h1>
-<a href="guide/start.html">Start</a> <img src="logo.png">
-<a href="mailto:webmaster@example.com">Mail</a> <a href="old/news.html">News</a>
-</body></html>
-HTML
-cat >"$work/site/guide/start.html" <<'HTML'
-<html><body><a href="../index.html">Home</a> <a href="./install.html">Install</a></body></html>
-HTML
-cp "$work/site/guide/start.html" "$work/site/guide/install.html"
-cp ui/pardovane.png "$work/site/logo.png"
-
-port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-python3 -m http.server "$port" --bind 127.0.0.1 --directory "$work/site" >/dev/null 2>&1 &
-pids+=($!)
+. scripts/sample-site.sh
+mkdir -p "$work/app"
+write_sample_site "$work/site"
+serve_sample_site "$work/site" "$work/requests.log"
+pids+=("$server_pid")
+port=$server_port
 
 # The program reads the list beside itself, so it runs from a copy.
 cp "$program" "$work/app/pardovane"
@@ -63,8 +52,8 @@ sleep 1
 # Command1 spans x 128..593, y 8..41 of the client area.
 xdotool mousemove --window "$window" 360 24 click 1
 # The run holds the window until it ends; it is done once the summary shows,
-# which a short local run reaches well within this.
-sleep 3
+# which the local run (its slow page takes two seconds) reaches within this.
+sleep 5
 xdotool mousemove 1270 790
 sleep 0.5
 import -window "$window" "$output"

@@ -30,7 +30,7 @@ bool IsUserInput(QEvent::Type type)
 }  // namespace
 
 RunInputGuard::RunInputGuard(QWidget& window, std::initializer_list<QWidget*> controls)
-    : window_(window), focus_(QApplication::focusWidget())
+    : window_(window), focus_(window.focusWidget())
 {
     for (QWidget* control : controls) {
         controls_.emplace_back(control);

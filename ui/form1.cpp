@@ -11,6 +11,7 @@
 #include "wrapping_button.h"
 
 #include <QApplication>
+#include <QBackingStore>
 #include <QDesktopServices>
 #include <QIcon>
 #include <QLabel>
@@ -292,20 +293,23 @@ void Form1::SetReportText(const std::u16string& text)
 
 void Form1::ShowMessage(const std::u16string& text)
 {
-    QMessageBox box(this);
-    box.setWindowTitle(ToQString(texts::kProgramName));
-    box.setIcon(QMessageBox::NoIcon);
-    box.setTextFormat(Qt::PlainText);
-    box.setText(ToQString(text));
-    box.setStandardButtons(QMessageBox::Ok);
-    box.setWindowModality(Qt::ApplicationModal);
     {
+        QMessageBox box(this);
+        box.setWindowTitle(ToQString(texts::kProgramName));
+        box.setIcon(QMessageBox::NoIcon);
+        box.setTextFormat(Qt::PlainText);
+        box.setText(ToQString(text));
+        box.setStandardButtons(QMessageBox::Ok);
+        box.setWindowModality(Qt::ApplicationModal);
         const ArrowPointerScope arrow(busy_);
         messageBoxRunner_(box);
     }
-    // During a run no paint event is handled, so the window draws over the
-    // place of the closed box itself.
-    repaint();
+    // During a run no paint event is handled, so the window puts its image
+    // back over the place of the closed box itself. repaint() would leave
+    // out opaque children such as the report, and they are whole in the
+    // backing store anyway.
+    if (QBackingStore* store = backingStore(); store != nullptr && windowHandle() != nullptr)
+        store->flush(QRegion(rect()), windowHandle());
 }
 
 std::optional<DownloadedPage> Form1::DownloadPage(const std::u16string& url)

@@ -48,10 +48,10 @@ void CheckWireForm(std::u16string_view url)
 void CheckNoDotSegments(std::u16string_view url)
 {
     const std::size_t scheme = url.find(u"://");
-    if (scheme == std::u16string_view::npos)
+    if (scheme == std::u16string_view::npos || url.find_first_of(u"/?#") != scheme + 1)
         return;
-    const std::size_t pathStart = url.find(u'/', scheme + 3);
-    if (pathStart == std::u16string_view::npos)
+    const std::size_t pathStart = url.find_first_of(u"/?#", scheme + 3);
+    if (pathStart == std::u16string_view::npos || url[pathStart] != u'/')
         return;
     std::u16string_view path = url.substr(pathStart, url.find_first_of(u"?#", pathStart) - pathStart);
     while (!path.empty()) {
@@ -74,7 +74,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::u16string link = fuzz::TextFrom(input.ConsumeRemainingBytesAsString(), rawUnits);
 
     const std::u16string resolved = ResolveReference(base, link);
-    if (resolved.find(u"://") != std::u16string::npos && base.find(u"://") != std::u16string::npos)
+    // A reference without a path keeps the base's path as it stands.
+    const bool hasPath = !link.empty() && link[0] != u'?' && link[0] != u'#';
+    if (hasPath && resolved.find(u"://") != std::u16string::npos)
         fuzz::CheckNoDotSegments(resolved);
     const LinkTarget target = TargetOfLink(link, base);
     if (target.probed()) {

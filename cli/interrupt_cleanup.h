@@ -1,0 +1,17 @@
+#pragma once
+
+#include <filesystem>
+
+namespace pardovane {
+
+// SIGINT and SIGTERM end the run at once with status 128 + the signal,
+// removing the temporary files registered here first; nothing else is
+// written, so a report file being replaced keeps its old content.
+void InstallInterruptCleanup();
+
+// Up to four files at a time; false when no slot is free or the path is too
+// long to keep.
+bool RemoveOnInterrupt(const std::filesystem::path& path);
+void ForgetOnInterrupt(const std::filesystem::path& path);
+
+}  // namespace pardovane

@@ -51,8 +51,13 @@ void InstallInterruptCleanup()
     sigemptyset(&action.sa_mask);
     sigaddset(&action.sa_mask, SIGINT);
     sigaddset(&action.sa_mask, SIGTERM);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    // A signal ignored by whoever started us (nohup, a background job of a
+    // script) stays ignored.
+    for (const int signal : {SIGINT, SIGTERM}) {
+        struct sigaction previous = {};
+        if (sigaction(signal, nullptr, &previous) == 0 && previous.sa_handler != SIG_IGN)
+            sigaction(signal, &action, nullptr);
+    }
 }
 
 bool RemoveOnInterrupt(const std::filesystem::path& path)

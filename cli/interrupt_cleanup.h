@@ -6,7 +6,8 @@ namespace pardovane {
 
 // SIGINT and SIGTERM end the run at once with status 128 + the signal,
 // removing the temporary files registered here first; nothing else is
-// written, so a report file being replaced keeps its old content.
+// written, so a report file being replaced keeps its old content. A signal
+// that was ignored when the program started stays ignored.
 void InstallInterruptCleanup();
 
 // Up to four files at a time; false when no slot is free or the path is too

@@ -42,7 +42,7 @@ const char* const kCliUsage =
     "be read, the report could not be written, or the arguments are wrong;\n"
     "130 or 143 interrupted (an -o FILE is left as it was).\n"
     "\n"
-    "In CI:  pardovane-check --exclude '^https://login\\.' -f junit -o links.xml pages.txt\n";
+    "In CI:  pardovane-check --exclude /login -f junit -o links.xml pages.txt\n";
 
 namespace {
 

@@ -13,6 +13,12 @@ ReportOutput::ReportOutput(const std::filesystem::path& file) : file_(file)
 {
     if (file_.empty())
         return;
+    // Known now rather than at the rename, after the whole run.
+    std::error_code ignored;
+    if (std::filesystem::is_directory(file_, ignored)) {
+        Fail(EISDIR);
+        return;
+    }
     const std::filesystem::path dir = file_.has_parent_path() ? file_.parent_path() : ".";
     scratch_.emplace(dir, "." + file_.filename().string() + ".");
     if (!scratch_->ok()) {

@@ -27,7 +27,7 @@ const char* const kCliUsage =
     "      --timeout SECONDS   limit per request (default: 30 probe, 60 page)\n"
     "      --user-agent TEXT   the User-Agent header (default Pardovane/VERSION)\n"
     "  -H, --header 'N: V'     send this request header too (repeatable)\n"
-    "      --max-retries N     retries after 429, 503, 408 or a lost connection\n"
+    "      --max-retries N     retries after 429, 503, 408 or a drop (default 2)\n"
     "      --max-per-host N    requests in flight to one host (default 8)\n"
     "  -k, --insecure          do not verify TLS certificates\n"
     "  -h, --help              show this help and exit\n"

@@ -14,12 +14,17 @@ namespace {
 constexpr int kSlots = 4;
 char slotPaths[kSlots][PATH_MAX];
 volatile sig_atomic_t slotUsed[kSlots];
+volatile sig_atomic_t eraseProgressLine;
 
 void OnInterrupt(int signal)
 {
     for (int i = 0; i < kSlots; ++i)
         if (slotUsed[i])
             unlink(slotPaths[i]);
+    if (eraseProgressLine) {
+        const char erase[] = "\r\x1b[K";
+        [[maybe_unused]] const ssize_t ignored = write(STDERR_FILENO, erase, sizeof erase - 1);
+    }
     _exit(128 + signal);
 }
 
@@ -44,8 +49,9 @@ private:
 
 }  // namespace
 
-void InstallInterruptCleanup()
+void InstallInterruptCleanup(bool eraseLine)
 {
+    eraseProgressLine = eraseLine;
     struct sigaction action = {};
     action.sa_handler = OnInterrupt;
     sigemptyset(&action.sa_mask);

@@ -8,7 +8,8 @@ namespace pardovane {
 // removing the temporary files registered here first; nothing else is
 // written, so a report file being replaced keeps its old content. A signal
 // that was ignored when the program started stays ignored.
-void InstallInterruptCleanup();
+// eraseLine: stderr shows a progress line, to be cleared on the way out.
+void InstallInterruptCleanup(bool eraseLine);
 
 // Up to four files at a time; false when no slot is free or the path is too
 // long to keep.

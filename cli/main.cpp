@@ -103,7 +103,8 @@ int main(int argc, char** argv)
         if (!exclusion.AddFile(file, error))
             return UsageError(error);
 
-    pardovane::InstallInterruptCleanup();
+    const bool escapes = pardovane::StderrTakesEscapes();
+    pardovane::InstallInterruptCleanup(escapes);
     pardovane::ReportOutput output(options->outputFile);
     if (!output.ok())
         return WriteFailed(output);
@@ -124,7 +125,7 @@ int main(int argc, char** argv)
         [&](const std::u16string& url) {
             return jobs == 1 ? http.DownloadText(url) : fetcher.DownloadText(url);
         },
-        stderr, pardovane::StderrTakesEscapes());
+        stderr, escapes);
     pardovane::CheckEngine engine(window, prober, list.path());
     if (!exclusion.empty()) {
         const pardovane::LinkExclusion excluded = [&exclusion](std::u16string_view url) {

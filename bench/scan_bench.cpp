@@ -34,7 +34,10 @@ void ScanOnly(benchmark::State& state)
     for (auto _ : state) {
         std::size_t links = 0;
         pardovane::LinkScanner scanner;
-        scanner.Scan(page, [&](std::size_t, std::size_t) { ++links; });
+        scanner.Scan(page, [&](pardovane::LinkScanner::Element, std::size_t, std::size_t) {
+            ++links;
+            return true;
+        });
         benchmark::DoNotOptimize(links);
     }
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * state.range(0));
@@ -44,12 +47,14 @@ void ScanOnly(benchmark::State& state)
 void ScanAndResolve(benchmark::State& state)
 {
     const std::u16string page = GeneratePage(static_cast<std::size_t>(state.range(0)));
-    const std::u16string base = u"https://example.com/site/section/";
+    const std::u16string pageUrl = u"https://example.com/site/section/page.html";
     std::size_t links = 0;
     for (auto _ : state) {
-        auto urls = pardovane::ProbedUrls(page, base);
-        links = urls.size();
-        benchmark::DoNotOptimize(urls.data());
+        links = 0;
+        pardovane::ForEachPageLink(page, pageUrl, {}, [&](const pardovane::PageLink& link) {
+            links += link.target.url.size() > 0;
+        });
+        benchmark::DoNotOptimize(links);
     }
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * state.range(0));
     state.counters["links"] = static_cast<double>(links);

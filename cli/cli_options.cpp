@@ -1,61 +1,209 @@
 #include "cli_options.h"
 
+#include <getopt.h>
+
 #include <charconv>
+#include <cmath>
+#include <algorithm>
 
 namespace pardovane {
 
 const char* const kCliUsage =
-    "Usage: pardovane-check [OPTIONS] [LIST_FILE]\n"
+    "Usage: pardovane-check [OPTIONS] [LIST | - | URL...]\n"
     "\n"
-    "Checks the links of every page listed in LIST_FILE, one URL per line\n"
-    "(default: HtmlURL.txt beside this program), and prints the report.\n"
+    "Checks the links of every page in LIST, one URL per line, and prints the\n"
+    "report. LIST is a file, a pipe, or - for standard input; URLs given\n"
+    "instead are checked as a list of those lines. Without either, the list is\n"
+    "HtmlURL.txt beside this program when it is there and writable, else\n"
+    "${XDG_CONFIG_HOME:-~/.config}/pardovane/HtmlURL.txt.\n"
     "\n"
     "Options:\n"
-    "  -f, --format FORMAT  text (default), json or junit\n"
-    "  -j, --jobs N         requests in flight at once (default 16; 1 checks\n"
-    "                       one URL at a time, as the window does)\n"
-    "  -h, --help           show this help and exit\n"
-    "  -V, --version        show the version and exit\n"
+    "  -f, --format FORMAT     text (default), json, junit or markdown\n"
+    "  -o, --output FILE       write the report to FILE, replaced only once whole\n"
+    "  -j, --jobs N            requests in flight at once, 1 to 256 (default 16;\n"
+    "                          1 checks one URL at a time, as the window does)\n"
+    "      --exclude REGEX     skip links whose URL matches (RE2; repeatable)\n"
+    "      --exclude-file FILE skip what its patterns match (one a line, # notes)\n"
+    "      --timeout SECONDS   limit per request (default: 30 probe, 60 page)\n"
+    "      --user-agent TEXT   the User-Agent header (default Pardovane/VERSION)\n"
+    "  -H, --header 'N: V'     send this request header too (repeatable)\n"
+    "      --max-retries N     retries after 429, 503, 408 or a drop (default 2)\n"
+    "      --max-per-host N    requests in flight to one host (default 8)\n"
+    "  -k, --insecure          do not verify TLS certificates\n"
+    "  -h, --help              show this help and exit\n"
+    "  -V, --version           show the version and exit\n"
     "\n"
-    "Formats (stdout holds only the report, UTF-8):\n"
-    "  text   the report as the window shows it, with CR LF line ends\n"
-    "  json   one document: the counts, then per listed page its verdict and\n"
-    "         every link as written, as requested, its verdict and, when bad,\n"
-    "         why (HTTP status or failure such as time-out)\n"
-    "  junit  JUnit XML: a test case per listed page, a failure per broken\n"
-    "         link, an error for a page that cannot be reached or read\n"
-    "Messages about unreachable pages and the closing summary go to stderr.\n"
+    "Formats (UTF-8): text as the window shows it, CR LF line ends; json every\n"
+    "page and link with its verdict and why; junit a test case per page and a\n"
+    "failure per broken link; markdown the broken links, for a review comment.\n"
+    "Messages and the summary line go to stderr.\n"
     "\n"
-    "Exit status:\n"
-    "  0  every listed page and every link was good\n"
-    "  1  a listed page or a link was bad\n"
-    "  2  the list file cannot be read, or the arguments are wrong\n"
+    "Exit status: 0 all good; 1 a page or link was bad; 2 the list could not\n"
+    "be read, the report could not be written, or the arguments are wrong;\n"
+    "130 or 143 interrupted (an -o FILE is left as it was).\n"
     "\n"
-    "Limits: http and https only; 10 s to connect, 30 s per probe, 60 s per\n"
-    "page download, at most 10 redirects, pages up to 64 MiB.\n";
+    "In CI:  pardovane-check --exclude /login -f junit -o links.xml pages.txt\n";
 
 namespace {
 
-bool TakeValue(const std::vector<std::string>& arguments, std::size_t& i, const std::string& name,
-               std::string& value, std::string& error)
+enum LongOnly { kExclude = 256, kExcludeFile, kTimeout, kUserAgent, kMaxRetries, kMaxPerHost };
+
+constexpr const char* kShortOptions = ":f:o:j:H:khV";
+constexpr option kLongOptions[] = {
+    {"format", required_argument, nullptr, 'f'},
+    {"output", required_argument, nullptr, 'o'},
+    {"jobs", required_argument, nullptr, 'j'},
+    {"exclude", required_argument, nullptr, kExclude},
+    {"exclude-file", required_argument, nullptr, kExcludeFile},
+    {"timeout", required_argument, nullptr, kTimeout},
+    {"user-agent", required_argument, nullptr, kUserAgent},
+    {"header", required_argument, nullptr, 'H'},
+    {"max-retries", required_argument, nullptr, kMaxRetries},
+    {"max-per-host", required_argument, nullptr, kMaxPerHost},
+    {"insecure", no_argument, nullptr, 'k'},
+    {"help", no_argument, nullptr, 'h'},
+    {"version", no_argument, nullptr, 'V'},
+    {nullptr, 0, nullptr, 0},
+};
+
+std::optional<int> WholeNumber(std::string_view text, int low, int high)
 {
-    const std::string& arg = arguments[i];
-    if (arg.size() > name.size() && arg.starts_with(name + "=")) {
-        value = arg.substr(name.size() + 1);
-        return true;
-    }
-    if (i + 1 >= arguments.size()) {
-        error = "option " + arg + " needs a value";
-        return false;
-    }
-    value = arguments[++i];
-    return true;
+    int value = 0;
+    const auto [end, failure] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (failure != std::errc() || end != text.data() + text.size() || value < low || value > high)
+        return std::nullopt;
+    return value;
 }
 
-bool Is(const std::string& arg, const char* shortName, const char* longName)
+// Seconds as a whole or decimal number, to milliseconds; a day at most.
+std::optional<long> Milliseconds(std::string_view text)
 {
-    const std::string longText(longName);
-    return arg == shortName || arg == longText || arg.starts_with(longText + "=");
+    double seconds = 0;
+    const auto [end, failure] = std::from_chars(text.data(), text.data() + text.size(), seconds);
+    if (failure != std::errc() || end != text.data() + text.size() || !(seconds > 0)
+        || seconds > 86'400)
+        return std::nullopt;
+    return std::max(1L, std::lround(seconds * 1000));
+}
+
+bool IsHeader(std::string_view text)
+{
+    const std::size_t colon = text.find(':');
+    if (colon == 0 || colon == std::string_view::npos)
+        return false;
+    for (char c : text.substr(0, colon))
+        if (c <= ' ' || c >= 0x7f)
+            return false;
+    return text.find_first_of("\r\n") == std::string_view::npos;
+}
+
+std::optional<OutputFormat> Format(std::string_view name)
+{
+    if (name == "text")
+        return OutputFormat::Text;
+    if (name == "json")
+        return OutputFormat::Json;
+    if (name == "junit")
+        return OutputFormat::Junit;
+    if (name == "markdown")
+        return OutputFormat::Markdown;
+    return std::nullopt;
+}
+
+// Applies one option with its value; on a bad value returns the error line.
+std::optional<std::string> Apply(int option, std::string_view value, CliOptions& options)
+{
+    switch (option) {
+    case 'f':
+        if (const auto format = Format(value)) {
+            options.format = *format;
+            return std::nullopt;
+        }
+        return "--format takes text, json, junit or markdown";
+    case 'o':
+        if (value.empty())
+            return "--output needs a file name";
+        options.outputFile = value;
+        return std::nullopt;
+    case 'j':
+        if (const auto jobs = WholeNumber(value, 1, 256)) {
+            options.jobs = *jobs;
+            return std::nullopt;
+        }
+        return "--jobs takes a whole number from 1 to 256";
+    case kExclude:
+        options.excludes.emplace_back(value);
+        return std::nullopt;
+    case kExcludeFile:
+        options.excludeFiles.emplace_back(value);
+        return std::nullopt;
+    case kTimeout:
+        if (const auto ms = Milliseconds(value)) {
+            options.http.probeTimeoutMs = *ms;
+            options.http.downloadTimeoutMs = *ms;
+            options.http.connectTimeoutMs = std::min(options.http.connectTimeoutMs, *ms);
+            return std::nullopt;
+        }
+        return "--timeout takes seconds, more than 0 and at most 86400";
+    case kUserAgent:
+        options.http.userAgent = value;
+        return std::nullopt;
+    case 'H':
+        if (!IsHeader(value))
+            return "--header takes \"Name: value\"";
+        options.http.headers.emplace_back(value);
+        return std::nullopt;
+    case kMaxRetries:
+        if (const auto retries = WholeNumber(value, 0, 20)) {
+            options.http.maxRetries = *retries;
+            return std::nullopt;
+        }
+        return "--max-retries takes a whole number from 0 to 20";
+    case kMaxPerHost:
+        if (const auto perHost = WholeNumber(value, 1, 256)) {
+            options.http.maxPerHost = *perHost;
+            return std::nullopt;
+        }
+        return "--max-per-host takes a whole number from 1 to 256";
+    case 'k':
+        options.http.insecure = true;
+        return std::nullopt;
+    case 'h':
+        options.showHelp = true;
+        return std::nullopt;
+    case 'V':
+        options.showVersion = true;
+        return std::nullopt;
+    }
+    return "unknown option";
+}
+
+// The option getopt_long stopped at, as the user wrote it: a long option
+// without its value, or the one letter of a short one.
+std::string Offending(const char* argument, int letter)
+{
+    const std::string_view text(argument ? argument : "");
+    if (text.starts_with("--"))
+        return std::string(text.substr(0, text.find('=')));
+    return letter > 0 ? std::string("-") + static_cast<char>(letter) : std::string(text);
+}
+
+std::optional<std::string> SortOperands(const std::vector<std::string>& operands, CliOptions& options)
+{
+    bool listGiven = false;
+    for (const std::string& operand : operands) {
+        if (operand.find("://") != std::string::npos) {
+            options.urls.push_back(operand);
+        } else if (listGiven) {
+            return "only one list file may be given";
+        } else {
+            options.listFile = operand;
+            listGiven = true;
+        }
+    }
+    if (listGiven && !options.urls.empty())
+        return "give either a list file or URLs, not both";
+    return std::nullopt;
 }
 
 }  // namespace
@@ -63,57 +211,47 @@ bool Is(const std::string& arg, const char* shortName, const char* longName)
 std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& arguments,
                                           std::string& error)
 {
+    // getopt_long wants writable C strings and permutes them; give it copies.
+    std::vector<std::string> storage{"pardovane-check"};
+    storage.insert(storage.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& argument : storage)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    const int argc = static_cast<int>(storage.size());
+
     CliOptions options;
-    bool listGiven = false;
-    bool optionsEnded = false;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& arg = arguments[i];
-        if (!optionsEnded && arg == "--") {
-            optionsEnded = true;
-            continue;
-        }
-        if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
-            std::string value;
-            if (arg == "-h" || arg == "--help") {
-                options.showHelp = true;
-            } else if (arg == "-V" || arg == "--version") {
-                options.showVersion = true;
-            } else if (Is(arg, "-j", "--jobs")) {
-                if (!TakeValue(arguments, i, arg.starts_with("--") ? "--jobs" : "-j", value, error))
-                    return std::nullopt;
-                int jobs = 0;
-                auto [end, failure] = std::from_chars(value.data(), value.data() + value.size(), jobs);
-                if (failure != std::errc() || end != value.data() + value.size() || jobs < 1
-                    || jobs > 256) {
-                    error = "--jobs takes a whole number from 1 to 256";
-                    return std::nullopt;
-                }
-                options.jobs = jobs;
-            } else if (Is(arg, "-f", "--format")) {
-                if (!TakeValue(arguments, i, arg.starts_with("--") ? "--format" : "-f", value, error))
-                    return std::nullopt;
-                if (value == "text")
-                    options.format = OutputFormat::Text;
-                else if (value == "json")
-                    options.format = OutputFormat::Json;
-                else if (value == "junit")
-                    options.format = OutputFormat::Junit;
-                else {
-                    error = "--format takes text, json or junit";
-                    return std::nullopt;
-                }
-            } else {
-                error = "unknown option '" + arg + "'";
-                return std::nullopt;
-            }
-            continue;
-        }
-        if (listGiven) {
-            error = "only one list file may be given";
+    optind = 0;  // glibc: start afresh, so the parser can run more than once
+    opterr = 0;
+    for (;;) {
+        const int previous = optind;
+        const int option = getopt_long(argc, argv.data(), kShortOptions, kLongOptions, nullptr);
+        if (option == -1)
+            break;
+        // A short option's letter sits in the argument before optind only
+        // once its cluster is done; the one it started in is previous.
+        const char* where = argv[optind > previous ? optind - 1 : previous];
+        if (option == '?') {
+            const std::string name = Offending(where, optopt);
+            // A known long option given a value it does not take keeps its letter.
+            const bool takesNoValue = name.starts_with("--") && optopt != 0;
+            error = takesNoValue ? "option '" + name + "' takes no value"
+                                 : "unknown option '" + name + "'";
             return std::nullopt;
         }
-        options.listFile = arg;
-        listGiven = true;
+        if (option == ':') {
+            error = "option '" + Offending(where, optopt) + "' needs a value";
+            return std::nullopt;
+        }
+        if (auto bad = Apply(option, optarg ? optarg : "", options)) {
+            error = std::move(*bad);
+            return std::nullopt;
+        }
+    }
+    const std::vector<std::string> operands(argv.begin() + optind, argv.end() - 1);
+    if (auto bad = SortOperands(operands, options)) {
+        error = std::move(*bad);
+        return std::nullopt;
     }
     return options;
 }

@@ -1,18 +1,24 @@
 #pragma once
 
-#include <filesystem>
+#include "http_settings.h"
+
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace pardovane {
 
-enum class OutputFormat { Text, Json, Junit };
+enum class OutputFormat { Text, Json, Junit, Markdown };
 
 struct CliOptions {
-    std::filesystem::path listFile;  // empty: the list beside the executable
-    int jobs = 0;                    // 0: the default
+    std::string listFile;           // empty: the default list; "-": standard input
+    std::vector<std::string> urls;  // pages named on the command line instead of a list
+    std::string outputFile;         // empty: standard output
+    int jobs = 0;                   // 0: the default
     OutputFormat format = OutputFormat::Text;
+    std::vector<std::string> excludes;      // patterns, in the order given
+    std::vector<std::string> excludeFiles;  // files of patterns
+    HttpSettings http;
     bool showHelp = false;
     bool showVersion = false;
 };

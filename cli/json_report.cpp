@@ -37,6 +37,15 @@ void WriteLink(JsonWriter& json, const LinkRecord& link)
     json.String(link.link);
     json.Key("url");
     json.String(link.url);
+    if (link.skipped()) {
+        const bool scheme = link.kind == LinkTarget::Kind::SkippedScheme;
+        json.Key("skipped");
+        json.String(scheme ? "scheme" : "excluded");
+        json.Key(scheme ? "scheme" : "pattern");
+        json.String(link.skipDetail);
+        json.EndObject();
+        return;
+    }
     json.Key("good");
     json.Bool(link.good);
     WriteStatus(json, link.probe);

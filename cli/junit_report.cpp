@@ -79,7 +79,7 @@ void WritePage(XmlWriter& xml, const PageRecord& page)
     if (!page.reachable || !page.downloaded)
         WriteBadPage(xml, page);
     for (const LinkRecord& link : page.links)
-        if (!link.good)
+        if (link.broken())
             WriteBadLink(xml, link);
     xml.Close();
 }

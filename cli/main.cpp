@@ -2,18 +2,22 @@
 #include "cli_options.h"
 #include "console_window.h"
 #include "http_client.h"
+#include "interrupt_cleanup.h"
 #include "json_report.h"
 #include "junit_report.h"
+#include "list_input.h"
 #include "lookahead_fetcher.h"
+#include "markdown_report.h"
+#include "report_output.h"
 #include "run_record.h"
+#include "terminal_escapes.h"
+#include "ui_texts.h"
+#include "url_exclusion.h"
 #include "utf_convert.h"
 #include "version.h"
 
-#include <unistd.h>
-
+#include <csignal>
 #include <cstdio>
-#include <cstring>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -26,18 +30,37 @@ constexpr int kExitUnusable = 2;
 // without crowding a small site.
 constexpr int kDefaultJobs = 16;
 
-void WriteBytes(std::FILE* out, const std::string& bytes)
+void WriteUtf8(std::FILE* out, const std::u16string& text)
 {
+    const std::string bytes = pardovane::Utf16ToUtf8(text);
     std::fwrite(bytes.data(), 1, bytes.size(), out);
 }
 
-void WriteUtf8(std::FILE* out, const std::u16string& text)
+int UsageError(const std::string& error)
 {
-    WriteBytes(out, pardovane::Utf16ToUtf8(text));
+    std::fprintf(stderr,
+                 "pardovane-check: %s\nTry 'pardovane-check --help' for more information.\n",
+                 error.c_str());
+    return kExitUnusable;
+}
+
+int WriteFailed(const pardovane::ReportOutput& output)
+{
+    std::fprintf(stderr, "pardovane-check: the report could not be written: %s\n",
+                 output.error().c_str());
+    return kExitUnusable;
+}
+
+// Help and version go through the same checked output as a report.
+int Print(const std::string& text)
+{
+    pardovane::ReportOutput output({});
+    return output.Write(text) && output.Finish() ? kExitClean : WriteFailed(output);
 }
 
 std::string Document(pardovane::OutputFormat format, const pardovane::CheckEngine& engine,
-                     const pardovane::RunRecord& record, const std::u16string& report)
+                     const pardovane::RunRecord& record, const std::u16string& report,
+                     const std::string& listName)
 {
     const pardovane::RunCounts counts{engine.state().checkedCount, engine.state().errorCount,
                                       engine.lastRun().badPages};
@@ -45,8 +68,9 @@ std::string Document(pardovane::OutputFormat format, const pardovane::CheckEngin
     case pardovane::OutputFormat::Json:
         return pardovane::JsonReport(record.pages(), counts);
     case pardovane::OutputFormat::Junit:
-        return pardovane::JunitReport(record.pages(), counts,
-                                      pardovane::Utf8ToUtf16(engine.listFile().string()));
+        return pardovane::JunitReport(record.pages(), counts, pardovane::Utf8ToUtf16(listName));
+    case pardovane::OutputFormat::Markdown:
+        return pardovane::MarkdownReport(record.pages(), counts);
     case pardovane::OutputFormat::Text:
         break;
     }
@@ -57,36 +81,59 @@ std::string Document(pardovane::OutputFormat format, const pardovane::CheckEngin
 
 int main(int argc, char** argv)
 {
+    pardovane::HoldClosedStandardStreams();
+    // A reader gone away is a failed write, reported like any other.
+    std::signal(SIGPIPE, SIG_IGN);
+
     std::string error;
     const auto options =
         pardovane::ParseCliOptions(std::vector<std::string>(argv + 1, argv + argc), error);
-    if (!options) {
-        std::fprintf(stderr, "pardovane-check: %s\n%s", error.c_str(), pardovane::kCliUsage);
+    if (!options)
+        return UsageError(error);
+    if (options->showHelp)
+        return Print(pardovane::kCliUsage);
+    if (options->showVersion)
+        return Print("pardovane-check " PARDOVANE_VERSION "\n");
+
+    pardovane::UrlExclusion exclusion;
+    for (const std::string& pattern : options->excludes)
+        if (!exclusion.Add(pattern, error))
+            return UsageError(error);
+    for (const std::string& file : options->excludeFiles)
+        if (!exclusion.AddFile(file, error))
+            return UsageError(error);
+
+    const bool escapes = pardovane::StderrTakesEscapes();
+    pardovane::InstallInterruptCleanup(escapes);
+    pardovane::ReportOutput output(options->outputFile);
+    if (!output.ok())
+        return WriteFailed(output);
+    const pardovane::ListInput list(options->listFile, options->urls);
+    if (!list.ok()) {
+        WriteUtf8(stderr, std::u16string(pardovane::texts::kListFileOpenError) + u"\n"
+                      + pardovane::Utf8ToUtf16(list.name()) + u"\n");
         return kExitUnusable;
     }
-    if (options->showHelp) {
-        std::fputs(pardovane::kCliUsage, stdout);
-        return kExitClean;
-    }
-    if (options->showVersion) {
-        std::puts("pardovane-check " PARDOVANE_VERSION);
-        return kExitClean;
-    }
-    const std::filesystem::path listFile =
-        options->listFile.empty() ? pardovane::DefaultListFilePath() : options->listFile;
 
     // One request at a time is exactly the window's way; more fetch ahead of
     // the same sequential run, which reports the same bytes either way.
     const int jobs = options->jobs == 0 ? kDefaultJobs : options->jobs;
-    pardovane::HttpClient http;
-    pardovane::LookaheadFetcher fetcher(listFile, jobs);
+    pardovane::HttpClient http(options->http);
+    pardovane::LookaheadFetcher fetcher(list.path(), jobs, options->http);
     pardovane::UrlProber& prober = jobs == 1 ? static_cast<pardovane::UrlProber&>(http) : fetcher;
     pardovane::ConsoleWindow window(
         [&](const std::u16string& url) {
             return jobs == 1 ? http.DownloadText(url) : fetcher.DownloadText(url);
         },
-        stderr, isatty(STDERR_FILENO) == 1);
-    pardovane::CheckEngine engine(window, prober, listFile);
+        stderr, escapes);
+    pardovane::CheckEngine engine(window, prober, list.path());
+    if (!exclusion.empty()) {
+        const pardovane::LinkExclusion excluded = [&exclusion](std::u16string_view url) {
+            return exclusion.Match(url);
+        };
+        engine.SetLinkExclusion(excluded);
+        fetcher.SetLinkExclusion(excluded);
+    }
     if (jobs > 1)
         engine.AddObserver(fetcher);
     pardovane::RunRecord record;
@@ -97,10 +144,11 @@ int main(int argc, char** argv)
     if (engine.lastRun().listFileFailed)
         return kExitUnusable;
 
-    // stdout holds the one document; messages and the summary stay on stderr
-    // in every format, so scripts can redirect the two apart.
-    WriteBytes(stdout, Document(options->format, engine, record, window.report()));
-    std::fflush(stdout);
+    // The report holds the one document; messages and the summary stay on
+    // stderr in every format, so scripts can redirect the two apart.
+    if (!output.Write(Document(options->format, engine, record, window.report(), list.name()))
+        || !output.Finish())
+        return WriteFailed(output);
     WriteUtf8(stderr, window.statusText() + u"\n");
 
     const bool anyBad = engine.lastRun().badPages > 0 || engine.state().errorCount > 0;

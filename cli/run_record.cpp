@@ -12,7 +12,7 @@ bool PageRecord::good() const
 int PageRecord::badLinks() const
 {
     return static_cast<int>(
-        std::count_if(links.begin(), links.end(), [](const LinkRecord& link) { return !link.good; }));
+        std::count_if(links.begin(), links.end(), [](const LinkRecord& link) { return link.broken(); }));
 }
 
 void RunRecord::OnRunStart()
@@ -32,7 +32,24 @@ void RunRecord::OnLinkJudged(const std::u16string& linkText, const std::u16strin
 {
     if (pages_.empty())
         return;
-    pages_.back().links.push_back({linkText, url, good, AnswerFor(url)});
+    LinkRecord link;
+    link.link = linkText;
+    link.url = url;
+    link.good = good;
+    link.probe = AnswerFor(url);
+    pages_.back().links.push_back(std::move(link));
+}
+
+void RunRecord::OnLinkSkipped(const std::u16string& linkText, const LinkTarget& target)
+{
+    if (pages_.empty())
+        return;
+    LinkRecord link;
+    link.link = linkText;
+    link.url = target.url;
+    link.kind = target.kind;
+    link.skipDetail = target.detail;
+    pages_.back().links.push_back(std::move(link));
 }
 
 void RunRecord::OnPageEnd(bool reachable, bool downloaded)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link_target.h"
 #include "probe_result.h"
 #include "run_observer.h"
 
@@ -11,14 +12,20 @@
 
 namespace pardovane {
 
-// One judged link occurrence.
+// One link occurrence: judged, or left alone for its scheme or the user's
+// exclusion.
 struct LinkRecord {
     std::u16string link;  // as written in the page
-    std::u16string url;   // as probed
+    std::u16string url;   // as probed, or as resolved when skipped
     bool good = false;
     // The answer that decided the verdict; none for the empty URL, which the
     // run judges bad without asking.
     std::optional<ProbeResult> probe;
+    LinkTarget::Kind kind = LinkTarget::Kind::Probe;
+    std::u16string skipDetail;  // the scheme or the pattern
+
+    bool skipped() const { return kind != LinkTarget::Kind::Probe; }
+    bool broken() const { return !skipped() && !good; }
 };
 
 // One non-empty line of the list file and what became of it.
@@ -50,6 +57,7 @@ public:
     void OnRunStart() override;
     void OnPageStart(const std::u16string& pageUrl, std::uint64_t offset) override;
     void OnLinkJudged(const std::u16string& linkText, const std::u16string& url, bool good) override;
+    void OnLinkSkipped(const std::u16string& linkText, const LinkTarget& target) override;
     void OnPageEnd(bool reachable, bool downloaded) override;
     void OnProbe(const std::u16string& url, const ProbeResult& result) override;
 

@@ -1,28 +1,33 @@
 #pragma once
 
+#include "link_target.h"
+
 #include <string>
 #include <string_view>
 
 namespace pardovane {
 
-// A link with a ":" anywhere, scheme or not, is taken as a whole URL.
-bool IsAbsoluteLink(std::u16string_view link);
+// The target of reference resolved against base by RFC 3986 section 5.2,
+// strictly (a reference with a scheme is absolute whatever its scheme), dot
+// segments removed as whole segments and never above the root. The
+// fragment is kept.
+std::u16string ResolveReference(std::u16string_view base, std::u16string_view reference);
 
-// Whether the first seven characters, A-Z lowered, are "mailto:". Such links
-// are neither probed nor counted.
-bool IsMailtoLink(std::u16string_view link);
+// RFC 3986's remove_dot_segments.
+std::u16string RemoveDotSegments(std::u16string_view path);
 
-// The URL that a relative link names: the base (the page's URL up to its last
-// "/") followed by the link, with "../" and "./" removed wherever they stand,
-// in the base too and not only as whole segments. The positions of the joined
-// text are visited once each, left to right. At a "../" the text before it is
-// cut back to the last "/" that precedes the character just before the "../",
-// so "/a/b/" + "../x" gives "/a/x"; at a "./" just those two characters go.
-// What a removal pulls back behind the cursor is not looked at again, so of
-// "../../" only the first goes.
-//
-// A "../" at the first or second position has no such "/" to cut back to, and
-// everything before it goes with it: "../x" and "a../x" both give "x".
-std::u16string ResolveLink(std::u16string_view baseUrl, std::u16string_view link);
+// A link's value, as written between its quotes, turned into what the run
+// does with it, the way a browser reads an href: character references
+// decoded; leading and trailing spaces and controls stripped, tabs and line
+// ends inside removed; a "\" before any "?" or "#" read as "/". A link with
+// a scheme (a letter, then letters, digits, "+", "-" or ".", then ":") is
+// absolute; mailto, javascript, tel, sms and data are skipped. Anything else
+// resolves against base. The fragment goes, so a page's own "#top" is the
+// page itself.
+LinkTarget TargetOfLink(std::u16string_view written, std::u16string_view base);
+
+// What a page's links resolve against: its first <base href>, resolved
+// against the URL the page came from, else that URL.
+std::u16string PageBaseUrl(std::u16string_view pageText, std::u16string_view pageUrl);
 
 }  // namespace pardovane

@@ -9,22 +9,12 @@ void ForEachPageLink(std::u16string_view pageText, std::u16string_view pageUrl,
                      const LinkExclusion& exclusion,
                      const std::function<void(const PageLink&)>& onLink)
 {
-    const auto slash = pageUrl.rfind(u'/');
-    const std::u16string_view base = slash == std::u16string_view::npos ? std::u16string_view()
-                                                                        : pageUrl.substr(0, slash + 1);
+    const std::u16string base = PageBaseUrl(pageText, pageUrl);
     LinkScanner scanner;
-    scanner.Scan(pageText, [&](std::size_t linkStart, std::size_t scanPos) {
-        PageLink link{linkStart, scanPos - linkStart, {}};
-        const std::u16string_view value = pageText.substr(linkStart - 1, link.length);
-        if (!IsAbsoluteLink(value)) {
-            link.target.url = ResolveLink(base, value);
-        } else if (IsMailtoLink(value)) {
-            link.target.kind = LinkTarget::Kind::SkippedScheme;
-            link.target.url = value;
-            link.target.detail = u"mailto";
-        } else {
-            link.target.url = value;
-        }
+    scanner.Scan(pageText, [&](LinkScanner::Element element, std::size_t offset, std::size_t length) {
+        if (element == LinkScanner::Element::Base)
+            return true;
+        PageLink link{offset + 1, length, TargetOfLink(pageText.substr(offset, length), base)};
         if (link.target.probed() && exclusion) {
             if (auto pattern = exclusion(link.target.url)) {
                 link.target.kind = LinkTarget::Kind::Excluded;
@@ -32,6 +22,7 @@ void ForEachPageLink(std::u16string_view pageText, std::u16string_view pageUrl,
             }
         }
         onLink(link);
+        return true;
     });
 }
 

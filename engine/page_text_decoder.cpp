@@ -1,5 +1,6 @@
 #include "page_text_decoder.h"
 
+#include "ascii.h"
 #include "iconv_decoder.h"
 #include "utf_convert.h"
 
@@ -17,15 +18,13 @@ std::string Lowered(std::string_view text)
 {
     std::string out(text);
     for (char& c : out)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
+        c = AsciiLower(c);
     return out;
 }
 
 bool IsLabelChar(char c)
 {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-'
-        || c == '_' || c == '.' || c == ':';
+    return IsAsciiAlpha(c) || IsAsciiDigit(c) || c == '-' || c == '_' || c == '.' || c == ':';
 }
 
 // The label after the first "charset=" in text, quotes and blanks skipped.

@@ -1,5 +1,6 @@
 #include "request_url.h"
 
+#include "ascii.h"
 #include "utf_convert.h"
 
 #include <idn2.h>
@@ -61,18 +62,10 @@ std::optional<std::string> WireAuthority(std::u16string_view authority)
     return Utf16ToUtf8(authority.substr(0, hostStart)) + *converted + Utf16ToUtf8(authority.substr(hostEnd));
 }
 
-bool SchemeIs(std::u16string_view url, std::u16string_view scheme)
+// Printable ASCII that RFC 3986 never allows raw; browsers escape these too.
+bool NeedsEscape(char16_t c)
 {
-    if (url.size() < scheme.size())
-        return false;
-    for (std::size_t i = 0; i < scheme.size(); ++i) {
-        char16_t c = url[i];
-        if (c >= u'A' && c <= u'Z')
-            c = static_cast<char16_t>(c - u'A' + u'a');
-        if (c != scheme[i])
-            return false;
-    }
-    return true;
+    return std::u16string_view(u" \"<>\\^`{|}").find(c) != std::u16string_view::npos;
 }
 
 void AppendEscaped(std::string& out, std::string_view bytes)
@@ -90,9 +83,9 @@ void AppendEscaped(std::string& out, std::string_view bytes)
 std::variant<std::string, HttpFailure> RequestUrlFor(std::u16string_view url)
 {
     std::size_t authority;
-    if (SchemeIs(url, u"http://"))
+    if (StartsWithNoCase(url, u"http://"))
         authority = 7;
-    else if (SchemeIs(url, u"https://"))
+    else if (StartsWithNoCase(url, u"https://"))
         authority = 8;
     else
         return HttpFailure::RefusedScheme;
@@ -115,8 +108,8 @@ std::variant<std::string, HttpFailure> RequestUrlFor(std::u16string_view url)
     out.reserve(out.size() + rest.size());
     for (std::size_t i = 0; i < rest.size(); ++i) {
         const char16_t c = rest[i];
-        if (c == u' ') {
-            out += "%20";
+        if (NeedsEscape(c)) {
+            AppendEscaped(out, std::string(1, static_cast<char>(c)));
         } else if (c < 0x80) {
             out += static_cast<char>(c);
         } else {

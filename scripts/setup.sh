@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config git
-  libcurl4-openssl-dev libidn2-dev
+  libcurl4-openssl-dev libidn2-dev libre2-dev
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
   qt6-base-dev libgl-dev
   fonts-noto-cjk

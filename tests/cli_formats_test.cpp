@@ -35,6 +35,8 @@ for page in run['pages']:
     verdict = 'OK' if page['good'] else ('unreachable' if not page['reachable'] else 'Err')
     print('page', verdict, page['url'], sep='\t')
     for link in page['links']:
+        if 'skipped' in link:
+            continue
         links += 1
         if not link['good']:
             bad += 1

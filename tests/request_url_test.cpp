@@ -37,10 +37,12 @@ TEST(RequestUrlFor, ControlCharactersAndMissingHostAreRefused)
     EXPECT_EQ(Refusal(u"http:///path"), HttpFailure::MalformedUrl);
 }
 
-TEST(RequestUrlFor, NonAsciiAndSpacesArePercentEncodedOnce)
+TEST(RequestUrlFor, WhatRfc3986NeverAllowsRawIsPercentEncodedOnce)
 {
     EXPECT_EQ(Wire(u"http://h/\u65E5 x?q=\u3042#\u672C"),
               "http://h/%E6%97%A5%20x?q=%E3%81%82#%E6%9C%AC");
+    EXPECT_EQ(Wire(u"http://h/\"<>\\^`{|}?a=[]&b=~!$'()*+,;:@"),
+              "http://h/%22%3C%3E%5C%5E%60%7B%7C%7D?a=[]&b=~!$'()*+,;:@");
     EXPECT_EQ(Wire(u"http://h/%E6%97%A5%20"), "http://h/%E6%97%A5%20");
     EXPECT_EQ(Wire(u"http://h/\U0001F600"), "http://h/%F0%9F%98%80");
 }

@@ -1,0 +1,93 @@
+#include "interrupt_cleanup.h"
+
+#include <limits.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <cstring>
+
+namespace pardovane {
+namespace {
+
+// The handler may only call async-signal-safe functions, so the paths live
+// in fixed buffers that registration fills with both signals blocked.
+constexpr int kSlots = 4;
+char slotPaths[kSlots][PATH_MAX];
+volatile sig_atomic_t slotUsed[kSlots];
+volatile sig_atomic_t eraseProgressLine;
+
+void OnInterrupt(int signal)
+{
+    for (int i = 0; i < kSlots; ++i)
+        if (slotUsed[i])
+            unlink(slotPaths[i]);
+    if (eraseProgressLine) {
+        const char erase[] = "\r\x1b[K";
+        [[maybe_unused]] const ssize_t ignored = write(STDERR_FILENO, erase, sizeof erase - 1);
+    }
+    _exit(128 + signal);
+}
+
+// Blocks SIGINT and SIGTERM for its lifetime.
+class InterruptsHeld {
+public:
+    InterruptsHeld()
+    {
+        sigset_t both;
+        sigemptyset(&both);
+        sigaddset(&both, SIGINT);
+        sigaddset(&both, SIGTERM);
+        sigprocmask(SIG_BLOCK, &both, &previous_);
+    }
+    ~InterruptsHeld() { sigprocmask(SIG_SETMASK, &previous_, nullptr); }
+    InterruptsHeld(const InterruptsHeld&) = delete;
+    InterruptsHeld& operator=(const InterruptsHeld&) = delete;
+
+private:
+    sigset_t previous_;
+};
+
+}  // namespace
+
+void InstallInterruptCleanup(bool eraseLine)
+{
+    eraseProgressLine = eraseLine;
+    struct sigaction action = {};
+    action.sa_handler = OnInterrupt;
+    sigemptyset(&action.sa_mask);
+    sigaddset(&action.sa_mask, SIGINT);
+    sigaddset(&action.sa_mask, SIGTERM);
+    // A signal ignored by whoever started us (nohup, a background job of a
+    // script) stays ignored.
+    for (const int signal : {SIGINT, SIGTERM}) {
+        struct sigaction previous = {};
+        if (sigaction(signal, nullptr, &previous) == 0 && previous.sa_handler != SIG_IGN)
+            sigaction(signal, &action, nullptr);
+    }
+}
+
+bool RemoveOnInterrupt(const std::filesystem::path& path)
+{
+    const std::string& text = path.native();
+    if (text.size() >= PATH_MAX)
+        return false;
+    InterruptsHeld held;
+    for (int i = 0; i < kSlots; ++i) {
+        if (!slotUsed[i]) {
+            std::memcpy(slotPaths[i], text.c_str(), text.size() + 1);
+            slotUsed[i] = 1;
+            return true;
+        }
+    }
+    return false;
+}
+
+void ForgetOnInterrupt(const std::filesystem::path& path)
+{
+    InterruptsHeld held;
+    for (int i = 0; i < kSlots; ++i)
+        if (slotUsed[i] && path.native() == slotPaths[i])
+            slotUsed[i] = 0;
+}
+
+}  // namespace pardovane

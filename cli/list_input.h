@@ -1,0 +1,36 @@
+#pragma once
+
+#include "scratch_file.h"
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace pardovane {
+
+// The list a run reads, as a path the engine and the fetch-ahead can each
+// open from the start. A regular file (or a missing one, which the engine
+// reports) is used as it is; standard input, a pipe or FIFO, and URLs given
+// as arguments are copied into a private file first.
+class ListInput {
+public:
+    // listFile empty with no URLs: the default list.
+    ListInput(const std::string& listFile, const std::vector<std::string>& urls);
+
+    // False when a stream could not be read whole; the run cannot start.
+    bool ok() const { return ok_; }
+    const std::filesystem::path& path() const { return path_; }
+    // What the user named: the list file, "-", or the URLs.
+    const std::string& name() const { return name_; }
+
+private:
+    bool CopyStream(int fd);
+
+    std::filesystem::path path_;
+    std::string name_;
+    std::optional<ScratchFile> copy_;
+    bool ok_ = true;
+};
+
+}  // namespace pardovane

@@ -1,0 +1,76 @@
+#include "markdown_report.h"
+
+#include "code_points.h"
+#include "utf_convert.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace pardovane {
+namespace {
+
+std::string Bold(std::int64_t number)
+{
+    return "**" + std::to_string(number) + "**";
+}
+
+std::string Reason(const std::optional<ProbeResult>& probe)
+{
+    std::string reason = ProbeReason(probe);
+    if (probe && !probe->detail.empty())
+        reason += " (" + probe->detail + ")";
+    return MarkdownText(Utf8ToUtf16(reason));
+}
+
+void WritePage(std::string& out, const PageRecord& page)
+{
+    out += "\n### " + MarkdownText(page.url) + "\n\n";
+    if (!page.reachable) {
+        out += "The page cannot be reached: " + Reason(page.probe) + "\n";
+        return;
+    }
+    if (!page.downloaded) {
+        out += "The page could not be read: download failed\n";
+        return;
+    }
+    out += "| Link | URL | Reason |\n| --- | --- | --- |\n";
+    for (const LinkRecord& link : page.links)
+        if (link.broken())
+            out += "| " + MarkdownText(link.link) + " | " + MarkdownText(link.url) + " | "
+                + Reason(link.probe) + " |\n";
+}
+
+}  // namespace
+
+std::string MarkdownText(std::u16string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        const char32_t c = NextCodePoint(text, i);
+        if (c < 0x20 || c == 0x7f) {
+            out += ' ';
+        } else if (c < 0x80 && !std::isalnum(static_cast<unsigned char>(c)) && c != ' ') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else {
+            AppendUtf8(out, c);
+        }
+    }
+    return out;
+}
+
+std::string MarkdownReport(const std::vector<PageRecord>& pages, const RunCounts& counts)
+{
+    const auto problems = std::count_if(pages.begin(), pages.end(),
+                                        [](const PageRecord& page) { return !page.good(); });
+    std::string out = "## Link check\n\n" + Bold(counts.checked) + " links checked, "
+        + Bold(counts.errors) + " broken; " + Bold(problems) + " of "
+        + Bold(static_cast<std::int64_t>(pages.size())) + " pages with a problem.\n";
+    for (const PageRecord& page : pages)
+        if (!page.good())
+            WritePage(out, page);
+    return out;
+}
+
+}  // namespace pardovane

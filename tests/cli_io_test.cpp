@@ -1,0 +1,134 @@
+#include "local_server.h"
+#include "run_command.h"
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace pardovane {
+namespace {
+
+using test::LocalServer;
+using test::RunCommand;
+using test::ShellQuote;
+using test::TempDir;
+
+const std::string kBinary = ShellQuote(PARDOVANE_CHECK_BINARY);
+
+// Runs a bash script (for <(...), & and $!), with TMPDIR in dir so that any
+// file the program leaves behind shows there.
+test::CommandResult Script(const TempDir& dir, const std::string& script)
+{
+    std::filesystem::create_directory(dir.path() / "tmp");
+    return RunCommand("env TMPDIR=" + ShellQuote((dir.path() / "tmp").string()) + " bash -c "
+                      + ShellQuote("cd " + ShellQuote(dir.path().string()) + " || exit 9\n" + script));
+}
+
+std::string Read(const std::filesystem::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+TEST(CheckCommandOutput, AReportThatCannotBeWrittenFailsTheRun)
+{
+    LocalServer server;
+    server.Page("/a", "x");
+    server.Start();
+    TempDir dir;
+    // The last one writes into a pipe whose reader is already gone.
+    const std::string command = kBinary + " " + server.Url("/a");
+    for (const std::string& run : {
+             command + " >/dev/full",
+             command + " >&-",
+             "python3 -c 'import os, sys; r, w = os.pipe(); os.close(r); os.dup2(w, 1);"
+             " os.execvp(sys.argv[1], sys.argv[1:])' " + command,
+         }) {
+        SCOPED_TRACE(run);
+        const auto result = Script(dir, run);
+        EXPECT_TRUE(result.err.starts_with("pardovane-check: the report could not be written: "));
+        EXPECT_EQ(result.exitCode, 2);
+    }
+}
+
+TEST(CheckCommandOutput, TerminatedRunLeavesTheOutputFileAsItWas)
+{
+    LocalServer server;
+    server.routes().Get("/slow", [&](const httplib::Request&, httplib::Response& res) {
+        server.Wait(std::chrono::seconds(30));
+        res.set_content("x", "text/html");
+    });
+    server.Start();
+    TempDir dir;
+    dir.Write("report.xml", "old report");
+    // Waits (boundedly) for the run to have made its temporary files.
+    const auto result = Script(dir, kBinary + " -f junit -o report.xml " + server.Url("/slow")
+                                        + " & for i in $(seq 400); do [ -n \"$(ls tmp)\" ] && break;"
+                                          " sleep 0.05; done; kill -TERM $!; wait $!; echo $?");
+    EXPECT_EQ(result.out, "143\n");
+    EXPECT_EQ(Read(dir.path() / "report.xml"), "old report");
+    std::vector<std::string> left;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir.path()))
+        left.push_back(entry.path().filename().string());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"report.xml", "tmp"}));
+}
+
+TEST(CheckCommandInput, EveryWayOfGivingTheListReadsTheSamePages)
+{
+    LocalServer server;
+    server.Page("/a", "<a href=\"gone\">g</a>");
+    server.Page("/b", "x");
+    server.Start();
+    TempDir dir;
+    const std::string a = server.Url("/a");
+    const std::string b = server.Url("/b");
+    dir.Write("list.txt", a + "\n" + b + "\n");
+    const std::string expected = a + "\r\n  gone  <Error>\r\n  <Err>\r\n\r\n" + b + "\r\n  <OK>\r\n\r\n";
+    for (const std::string& command : {
+             kBinary + " list.txt",
+             kBinary + " - < list.txt",
+             "cat list.txt | " + kBinary + " -",
+             "mkfifo fifo && (cat list.txt > fifo &) && " + kBinary + " fifo; s=$?; rm fifo; exit $s",
+             kBinary + " <(cat list.txt)",
+             kBinary + " " + a + " " + b,
+         }) {
+        SCOPED_TRACE(command);
+        const auto result = Script(dir, command);
+        EXPECT_EQ(result.out, expected);
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_TRUE(std::filesystem::is_empty(dir.path() / "tmp"));
+    }
+}
+
+TEST(CheckCommandInput, ExcludedLinksAreNeitherRequestedNorCounted)
+{
+    LocalServer server;
+    server.Page("/index.html", "<a href=\"login/form\">in</a><a href=\"ok\">ok</a>"
+                               "<a href=\"private/x\">p</a><a href=\"mailto:a@b\">m</a>");
+    server.Page("/ok", "x");
+    server.Start();
+    TempDir dir;
+    const std::string page = server.Url("/index.html");
+    dir.Write("patterns", "# ours\n\n/private/\n");
+    const auto result = Script(dir, kBinary + " -f json -o report.json --exclude '^http://[^/]*/login/'"
+                                        " --exclude-file patterns " + page);
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.err, "チェック数/1  エラー/0\n");
+    EXPECT_EQ(server.TotalHits(), 3);  // the page twice, /ok once
+    const std::string json = Read(dir.path() / "report.json");
+    EXPECT_NE(json.find("\"url\": \"" + server.Url("/login/form")
+                        + "\",\n          \"skipped\": \"excluded\",\n"
+                          "          \"pattern\": \"^http://[^/]*/login/\""),
+              std::string::npos) << json;
+    EXPECT_NE(json.find("\"skipped\": \"excluded\",\n          \"pattern\": \"/private/\""),
+              std::string::npos);
+    EXPECT_NE(json.find("\"skipped\": \"scheme\",\n          \"scheme\": \"mailto\""), std::string::npos);
+}
+
+}  // namespace
+}  // namespace pardovane

@@ -1,0 +1,114 @@
+#include "cli_options.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace pardovane {
+namespace {
+
+// The options that differ from the defaults, in a fixed order.
+std::string Describe(const CliOptions& options)
+{
+    std::string text;
+    const auto add = [&](const std::string& item) { text += (text.empty() ? "" : " ") + item; };
+    const HttpSettings defaults;
+    const HttpSettings& http = options.http;
+    const char* const formats[] = {"text", "json", "junit", "markdown"};
+    if (!options.listFile.empty())
+        add("list=" + options.listFile);
+    for (const std::string& url : options.urls)
+        add("url=" + url);
+    if (!options.outputFile.empty())
+        add("output=" + options.outputFile);
+    if (options.jobs != 0)
+        add("jobs=" + std::to_string(options.jobs));
+    if (options.format != OutputFormat::Text)
+        add(std::string("format=") + formats[static_cast<int>(options.format)]);
+    for (const std::string& pattern : options.excludes)
+        add("exclude=" + pattern);
+    for (const std::string& file : options.excludeFiles)
+        add("exclude-file=" + file);
+    if (http.connectTimeoutMs != defaults.connectTimeoutMs || http.probeTimeoutMs != defaults.probeTimeoutMs
+        || http.downloadTimeoutMs != defaults.downloadTimeoutMs)
+        add("ms=" + std::to_string(http.connectTimeoutMs) + "/" + std::to_string(http.probeTimeoutMs)
+            + "/" + std::to_string(http.downloadTimeoutMs));
+    if (!http.userAgent.empty())
+        add("agent=" + http.userAgent);
+    for (const std::string& header : http.headers)
+        add("header=" + header);
+    if (http.maxRetries != defaults.maxRetries)
+        add("retries=" + std::to_string(http.maxRetries));
+    if (http.maxPerHost != defaults.maxPerHost)
+        add("per-host=" + std::to_string(http.maxPerHost));
+    if (http.insecure)
+        add("insecure");
+    if (options.showHelp)
+        add("help");
+    if (options.showVersion)
+        add("version");
+    return text;
+}
+
+struct ParseCase {
+    std::vector<std::string> arguments;
+    std::string expected;  // Describe() of the options, or "error: " and the line
+};
+
+const ParseCase kCases[] = {
+    {{}, ""},
+    {{"list.txt"}, "list=list.txt"},
+    {{"-"}, "list=-"},
+    {{"-j4", "list.txt"}, "list=list.txt jobs=4"},
+    {{"list.txt", "-j", "4"}, "list=list.txt jobs=4"},
+    {{"--jobs", "4"}, "jobs=4"},
+    {{"--jobs=4"}, "jobs=4"},
+    {{"-kj2"}, "jobs=2 insecure"},
+    {{"--", "-j4"}, "list=-j4"},
+    {{"https://a.example/", "http://b.example/x"}, "url=https://a.example/ url=http://b.example/x"},
+    {{"-f", "markdown", "-o", "out.md"}, "output=out.md format=markdown"},
+    {{"--format=junit", "--output=r.xml"}, "output=r.xml format=junit"},
+    {{"--exclude", "a", "--exclude=b", "--exclude-file", "f"}, "exclude=a exclude=b exclude-file=f"},
+    {{"--timeout", "20"}, "ms=10000/20000/20000"},
+    {{"--timeout=0.5"}, "ms=500/500/500"},
+    {{"--user-agent", "Bot/1", "-H", "X-A: 1", "--header=Cookie: a=b"},
+     "agent=Bot/1 header=X-A: 1 header=Cookie: a=b"},
+    {{"--max-retries", "0", "--max-per-host", "2"}, "retries=0 per-host=2"},
+    {{"-h"}, "help"},
+    {{"--version"}, "version"},
+    {{"-x"}, "error: unknown option '-x'"},
+    {{"-kx"}, "error: unknown option '-x'"},
+    {{"--nope=1"}, "error: unknown option '--nope'"},
+    {{"--help=1"}, "error: option '--help' takes no value"},
+    {{"--jobs"}, "error: option '--jobs' needs a value"},
+    {{"-j"}, "error: option '-j' needs a value"},
+    {{"-j0"}, "error: --jobs takes a whole number from 1 to 256"},
+    {{"-j", "4x"}, "error: --jobs takes a whole number from 1 to 256"},
+    {{"-f", "xml"}, "error: --format takes text, json, junit or markdown"},
+    {{"-o", ""}, "error: --output needs a file name"},
+    {{"--timeout", "0"}, "error: --timeout takes seconds, more than 0 and at most 86400"},
+    {{"--timeout", "soon"}, "error: --timeout takes seconds, more than 0 and at most 86400"},
+    {{"-H", "NoColon"}, "error: --header takes \"Name: value\""},
+    {{"-H", ": value"}, "error: --header takes \"Name: value\""},
+    {{"--max-retries", "21"}, "error: --max-retries takes a whole number from 0 to 20"},
+    {{"--max-per-host", "0"}, "error: --max-per-host takes a whole number from 1 to 256"},
+    {{"a.txt", "b.txt"}, "error: only one list file may be given"},
+    {{"a.txt", "http://x.example/"}, "error: give either a list file or URLs, not both"},
+};
+
+TEST(CliOptionsParser, GoodAndBadCommandLines)
+{
+    for (const ParseCase& c : kCases) {
+        std::string arguments;
+        for (const std::string& argument : c.arguments)
+            arguments += "[" + argument + "]";
+        SCOPED_TRACE(arguments);
+        std::string error;
+        const auto options = ParseCliOptions(c.arguments, error);
+        EXPECT_EQ(options ? Describe(*options) : "error: " + error, c.expected);
+    }
+}
+
+}  // namespace
+}  // namespace pardovane

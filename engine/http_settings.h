@@ -20,10 +20,15 @@ struct HttpSettings {
 
     // Retries of a URL after 429, 503, 408 or a connection lost before any status.
     int maxRetries = 2;
+    // First wait before a retry the server gave no Retry-After for; doubles.
+    long retryDelayMs = 1'000;
     // Requests in flight to one host at once, under the run's jobs.
     int maxPerHost = 8;
     // Skip certificate verification (command line only).
     bool insecure = false;
+    // Trusted authorities; empty: the system's. See WithCaEnvironment.
+    std::string caFile;
+    std::string caDir;
     // Empty: "Pardovane/" and the version.
     std::string userAgent;
     // Extra request headers, each "Name: value".

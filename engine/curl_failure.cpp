@@ -7,7 +7,6 @@ namespace {
 HttpFailure CertificateFailure(long verifyResult)
 {
     switch (verifyResult) {
-    case 0:  // the chain was good: curl's own host name check refused it
     case 62:  // X509_V_ERR_HOSTNAME_MISMATCH
     case 64:  // X509_V_ERR_IP_ADDRESS_MISMATCH
         return HttpFailure::CertWrongHost;
@@ -60,6 +59,9 @@ HttpFailure FailureFor(CURLcode code, CURL* easy, std::string_view errorText)
     case CURLE_WEIRD_SERVER_REPLY:
         return HttpFailure::NotHttp;
     case CURLE_PEER_FAILED_VERIFICATION: {
+        // curl checks the name itself, after a chain OpenSSL accepted.
+        if (errorText.find("subject name") != std::string_view::npos)
+            return HttpFailure::CertWrongHost;
         long verifyResult = -1;
         curl_easy_getinfo(easy, CURLINFO_SSL_VERIFYRESULT, &verifyResult);
         return CertificateFailure(verifyResult);

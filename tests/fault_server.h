@@ -27,6 +27,8 @@ public:
     // or the server stops.
     void HoldOpen();
     bool stopping() const { return stopping_; }
+    // The socket itself, for scripts that speak TLS or relay bytes.
+    int fd() const { return fd_; }
 
 private:
     // Waits for events on the socket in short slices; false on stop.

@@ -7,6 +7,7 @@
 #include <openssl/x509v3.h>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/socket.h>
 
 #include <stdexcept>
@@ -90,6 +91,8 @@ struct TlsServer::Context {
 
 TlsServer::TlsServer(const TestCertificate& certificate) : context_(std::make_unique<Context>())
 {
+    // OpenSSL writes with plain send(): a client that hung up must not kill the test.
+    signal(SIGPIPE, SIG_IGN);
     SSL_CTX* ctx = context_->ctx.get();
     Cert cert(FromPem<X509, PEM_read_bio_X509>(certificate.certPem));
     Key key(FromPem<EVP_PKEY, PEM_read_bio_PrivateKey>(certificate.keyPem));

@@ -4,11 +4,6 @@
 
 #include "test_fixtures.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -96,31 +91,10 @@ FaultServer::Script ConnectProxy()
 {
     return [](FaultConnection& client) {
         const std::string head = client.ReadRequestHead();
-        const auto colon = head.find(':');
-        if (!head.starts_with("CONNECT 127.0.0.1:") || colon == std::string::npos)
-            return;
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        address.sin_port = htons(static_cast<std::uint16_t>(std::atoi(head.c_str() + colon + 1)));
-        const int target = socket(AF_INET, SOCK_STREAM, 0);
-        if (connect(target, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0
-            && client.Send("HTTP/1.1 200 Connection established\r\nProxy-Agent: test\r\n\r\n")) {
-            pollfd ends[2] = {{client.fd(), POLLIN, 0}, {target, POLLIN, 0}};
-            char buffer[16384];
-            for (bool open = true; open && !client.stopping();) {
-                if (poll(ends, 2, 20) <= 0)
-                    continue;
-                for (int i = 0; i < 2 && open; ++i) {
-                    if (!ends[i].revents)
-                        continue;
-                    const ssize_t got = recv(ends[i].fd, buffer, sizeof buffer, 0);
-                    open = got > 0 && send(ends[1 - i].fd, buffer, static_cast<std::size_t>(got),
-                                           MSG_NOSIGNAL) == got;
-                }
-            }
-        }
-        close(target);
+        const std::string prefix = "CONNECT 127.0.0.1:";
+        if (head.starts_with(prefix))
+            client.RelayTo(std::atoi(head.c_str() + prefix.size()),
+                           "HTTP/1.1 200 Connection established\r\nProxy-Agent: test\r\n\r\n");
     };
 }
 

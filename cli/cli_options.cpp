@@ -14,6 +14,7 @@ const char* const kCliUsage =
     "  -f, --format FORMAT  text (default), json or junit\n"
     "  -j, --jobs N         requests in flight at once (default 16; 1 checks\n"
     "                       one URL at a time, as the window does)\n"
+    "      --max-per-host N requests in flight to one host at once (default 8)\n"
     "  -h, --help           show this help and exit\n"
     "  -V, --version        show the version and exit\n"
     "\n"
@@ -89,6 +90,17 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& argume
                     return std::nullopt;
                 }
                 options.jobs = jobs;
+            } else if (arg == "--max-per-host") {
+                if (!TakeValue(arguments, i, "--max-per-host", value, error))
+                    return std::nullopt;
+                int limit = 0;
+                auto [end, failure] = std::from_chars(value.data(), value.data() + value.size(), limit);
+                if (failure != std::errc() || end != value.data() + value.size() || limit < 1
+                    || limit > 256) {
+                    error = "--max-per-host takes a whole number from 1 to 256";
+                    return std::nullopt;
+                }
+                options.maxPerHost = limit;
             } else if (Is(arg, "-f", "--format")) {
                 if (!TakeValue(arguments, i, arg.starts_with("--") ? "--format" : "-f", value, error))
                     return std::nullopt;

@@ -12,6 +12,7 @@ enum class OutputFormat { Text, Json, Junit };
 struct CliOptions {
     std::filesystem::path listFile;  // empty: the list beside the executable
     int jobs = 0;                    // 0: the default
+    int maxPerHost = 0;              // 0: the default
     OutputFormat format = OutputFormat::Text;
     bool showHelp = false;
     bool showVersion = false;

@@ -78,8 +78,11 @@ int main(int argc, char** argv)
     // One request at a time is exactly the window's way; more fetch ahead of
     // the same sequential run, which reports the same bytes either way.
     const int jobs = options->jobs == 0 ? kDefaultJobs : options->jobs;
-    pardovane::HttpClient http;
-    pardovane::LookaheadFetcher fetcher(listFile, jobs);
+    pardovane::HttpSettings settings;
+    if (options->maxPerHost > 0)
+        settings.maxPerHost = options->maxPerHost;
+    pardovane::HttpClient http(settings);
+    pardovane::LookaheadFetcher fetcher(listFile, jobs, settings);
     pardovane::UrlProber& prober = jobs == 1 ? static_cast<pardovane::UrlProber&>(http) : fetcher;
     pardovane::ConsoleWindow window(
         [&](const std::u16string& url) {

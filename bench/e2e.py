@@ -259,12 +259,14 @@ class Bench:
             server.stop()
 
     def limits(self):
-        routes, template = generate(10, 100)
-        for flag in ("conn=4", "rate=30", "retry=1"):
+        for flag, shape in (("conn=4", (10, 100)), ("rate=30", (10, 100)), ("retry=1", (2, 40))):
+            # Each URL's first answer waits a second: one at a time, that is a second per URL.
+            routes, template = generate(*shape)
             hosts = [("a", "127.0.0.1", 20, flag), ("b", "127.0.0.1", 20, flag)]
             with tempfile.TemporaryDirectory() as work:
                 server, listed, list_file = self.site(routes, template, 20, work, hosts)
-                self.note(f"10 pages x 100 links, servers with {flag}: broken URLs should be {self.real_broken(routes)}")
+                self.note(f"{shape[0]} pages x {shape[1]} links, servers with {flag}: "
+                          f"broken URLs should be {self.real_broken(routes)}")
                 for jobs in (1, 16, 64):
                     self.measure(server, f"pardovane --jobs {jobs}",
                                  self.pardovane(list_file, "--jobs", str(jobs), json=True), jobs, 20, "pardovane")
@@ -275,7 +277,22 @@ class Bench:
 
     @staticmethod
     def real_broken(routes):
-        return sum(1 for _, path, status, _, _ in routes if status >= 400)
+        """Distinct linked URLs whose chain ends at 400 or above."""
+        import re
+        table = {(o, p): (s, loc) for o, p, s, loc, _ in routes}
+        broken = set()
+        for origin, page, _, _, body in routes:
+            for link in re.findall(r'href="([^"]+)"', body or ""):
+                if link.startswith("{"):
+                    key = (link[1].lower(), link[3:])
+                else:
+                    key = (origin, page.rsplit("/", 1)[0] + "/" + link)
+                status, location = table.get(key, (404, None))
+                while location:
+                    status, location = table.get((key[0], location), (404, None))
+                if status >= 400:
+                    broken.add(key)
+        return len(broken)
 
     def memory(self):
         routes, template = generate(200, 15)

@@ -205,6 +205,7 @@ bool HttpRequest::BeginHop(const std::string& url)
     hop_->isDownload = kind_ == Kind::Download;
     body_.clear();
     tooLarge_ = false;
+    bodyFailed_ = false;
     errorBuffer_[0] = '\0';
     SetCommonOptions(url, static_cast<long>(remaining));
     return true;
@@ -227,10 +228,13 @@ void HttpRequest::EndOnCurlError(CURLcode code)
 // The same hop again, after the wait the server asked for or our backoff.
 bool HttpRequest::ScheduleRetry()
 {
-    if (retries_ >= settings_.maxRetries || !IsRetried(status_, failure_))
+    if (retries_ >= settings_.maxRetries || bodyFailed_ || !IsRetried(status_, failure_))
         return false;
     const auto wait = RetryDelay(hop_->retryAfter, retries_, std::chrono::milliseconds(settings_.retryDelayMs));
     ++retries_;
+    // 503 and 408 may be about this one resource; a 429 or a dropped
+    // connection is about how hard the host is being asked.
+    hostOverloaded_ = status_ == 429 || failure_ != HttpFailure::None;
     notBefore_ = std::chrono::steady_clock::now() + wait;
     const long timeoutMs = kind_ == Kind::Download ? settings_.downloadTimeoutMs : settings_.probeTimeoutMs;
     deadline_ = notBefore_ + std::chrono::milliseconds(timeoutMs);
@@ -256,13 +260,19 @@ void HttpRequest::EndHop(CURLcode code)
 {
     const Hop& hop = *hop_;
     status_ = hop.status;
+    // A failure after the headers ended still leaves a known status: a probe
+    // takes it, a download has lost its body.
+    const bool statusKnown = hop.headersDone && hop.status > 0;
+    bodyFailed_ = statusKnown && hop.keepBody && (tooLarge_ || code != CURLE_OK);
     if (tooLarge_) {
         End(HttpFailure::TooLarge, "body above the download cap");
         return;
     }
-    // A failure after the headers ended still leaves a known status: a probe
-    // takes it, a download has lost its body.
-    const bool statusKnown = hop.headersDone && hop.status > 0;
+    if (code == CURLE_FILESIZE_EXCEEDED) {
+        // Refused on its announced length, before the header callback ended.
+        curl_easy_getinfo(easy_.get(), CURLINFO_RESPONSE_CODE, &status_);
+        bodyFailed_ = status_ >= 200 && !IsFollowedRedirect(status_);
+    }
     if (code != CURLE_OK && !(statusKnown && (hop.cut || !hop.keepBody))) {
         EndOnCurlError(code);
         return;
@@ -291,7 +301,9 @@ void HttpRequest::EndHop(CURLcode code)
 
 ProbeResult HttpRequest::TakeProbeResult()
 {
-    return {status_, failure_, std::move(detail_)};
+    if (bodyFailed_)
+        return {status_, HttpFailure::None, {}};
+    return {status_, failure_, detail_};
 }
 
 DownloadResult HttpRequest::TakeDownloadResult()

@@ -44,7 +44,11 @@ public:
     Kind kind() const { return kind_; }
     // The last HopDone asked the same hop again after a throttle or a drop.
     bool retrying() const { return retrying_; }
+    // The retry answers a 429 or a dropped connection: the host is asked too hard.
+    bool hostOverloaded() const { return hostOverloaded_; }
     std::chrono::steady_clock::time_point notBefore() const { return notBefore_; }
+    // A download's result as a probe would have seen it: the status counts
+    // even when the body then failed.
     ProbeResult TakeProbeResult();
     DownloadResult TakeDownloadResult();
 
@@ -70,11 +74,13 @@ private:
     std::chrono::steady_clock::time_point notBefore_;
     int retries_ = 0;
     bool retrying_ = false;
+    bool hostOverloaded_ = false;
     bool ended_ = false;
     long redirects_ = 0;
     std::string url_;  // of the current hop; curl keeps only a pointer to it
     std::string body_;
     bool tooLarge_ = false;
+    bool bodyFailed_ = false;  // the last hop's status came, its body did not
     long status_ = 0;
     HttpFailure failure_ = HttpFailure::None;
     std::string detail_;

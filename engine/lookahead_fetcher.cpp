@@ -68,6 +68,14 @@ void LookaheadFetcher::OnRunStart()
 
 void LookaheadFetcher::OnPageStart(const std::u16string&, std::uint64_t offset)
 {
+    // Pages of lines the run passed without downloading them (bad ones).
+    std::vector<std::uint64_t> passed;
+    for (const auto& [line, job] : downloads_) {
+        if (line <= currentLine_)
+            passed.push_back(line);
+    }
+    for (std::uint64_t line : passed)
+        DropDownload(line);
     currentLine_ = offset;
     currentPageScanned_ = false;
     std::erase_if(undecided_, [&](const AheadLine* line) { return line->offset <= currentLine_; });
@@ -110,15 +118,21 @@ std::optional<DownloadedPage> LookaheadFetcher::DownloadText(const std::u16strin
         ? found->second
         : Enqueue(HttpRequest::Kind::Download, url, currentLine_, kCritical);
     WaitFor(job);
-    if (auto taken = downloads_.find(currentLine_); taken != downloads_.end()) {
-        if (taken->second->done)
-            aheadBytes_ -= TextBytes(taken->second->page);
-        downloads_.erase(taken);
-    }
+    DropDownload(currentLine_);
     currentPageScanned_ = job->scanned;
     std::optional<DownloadedPage> page = std::move(job->page);
     ReadAhead();
     return page;
+}
+
+void LookaheadFetcher::DropDownload(std::uint64_t line)
+{
+    auto found = downloads_.find(line);
+    if (found == downloads_.end())
+        return;
+    if (found->second->done)
+        aheadBytes_ -= TextBytes(found->second->page);
+    downloads_.erase(found);
 }
 
 void LookaheadFetcher::Prefetch(const std::u16string& url, Priority priority)
@@ -275,7 +289,8 @@ void LookaheadFetcher::HandleDone(CURL* easy, CURLcode code)
     }
     gate_.Finished(job->host);
     if (!ended) {
-        gate_.Throttled(job->host, request.notBefore());
+        if (request.hostOverloaded())
+            gate_.Throttled(job->host, request.notBefore());
         waiting_.push_back(job);
         return;
     }
@@ -321,14 +336,19 @@ void LookaheadFetcher::Finish(Job& job)
         return;
     }
     if (job.request) {
+        if (job.servesProbe)
+            job.probe = job.request->TakeProbeResult();
         DownloadResult result = job.request->TakeDownloadResult();
-        if (result.ok())
+        // A page whose probe is bad is never asked for.
+        if (result.ok() && (!job.servesProbe || job.probe.good()))
             job.page = DownloadedPage{DecodePageText(result.body, result.contentType),
                                       Utf8ToUtf16(result.url)};
     }
     job.request.reset();
     if (auto held = downloads_.find(job.line); held != downloads_.end() && held->second.get() == &job)
         aheadBytes_ += TextBytes(job.page);
+    if (job.servesProbe)
+        QueueAheadDownloads();
     if (job.page && job.line != currentLine_) {
         // A later page: what its scan will probe can be asked now.
         job.scanned = true;
@@ -355,13 +375,25 @@ void LookaheadFetcher::ReadAhead()
 {
     while (list_ && !list_->AtEnd() && (aheadLines_.empty() || WantsMoreLines())) {
         std::u16string url = list_->ReadLine();
-        if (url.empty() || list_->offset() <= currentLine_)
-            continue;
-        Prefetch(url, kCritical);
-        aheadLines_.push_back({std::move(url), list_->offset()});
-        undecided_.push_back(&aheadLines_.back());
+        if (!url.empty() && list_->offset() > currentLine_)
+            ReadAheadLine(std::move(url));
     }
     QueueAheadDownloads();
+}
+
+void LookaheadFetcher::ReadAheadLine(std::u16string url)
+{
+    const std::uint64_t line = list_->offset();
+    if (!verdicts_.contains(url) && !probes_.contains(url)) {
+        JobPtr job = Enqueue(HttpRequest::Kind::Download, url, line, kCritical);
+        job->servesProbe = true;
+        probes_[url] = job;
+        aheadLines_.push_back({std::move(url), line, true});
+        return;
+    }
+    Prefetch(url, kCritical);
+    aheadLines_.push_back({std::move(url), line});
+    undecided_.push_back(&aheadLines_.back());
 }
 
 void LookaheadFetcher::QueueAheadDownloads()

@@ -25,7 +25,8 @@ namespace pardovane {
 // once, on one thread with a curl multi handle. It learns what the run will
 // ask from the same list file and from scanning each page ahead, and asks
 // only that: every distinct URL text is probed once, every good listed line
-// is downloaded once, exactly as the sequential run would. The run itself
+// is downloaded once, as the sequential run would; a listed page not asked
+// before is fetched with one GET whose status is its probe. The run itself
 // stays sequential; when it asks, it gets the answer already fetched, or
 // waits for the one in flight.
 class LookaheadFetcher : public UrlProber, public RunObserver {
@@ -68,6 +69,7 @@ private:
         bool done = false;
         ProbeResult probe;
         std::optional<DownloadedPage> page;  // downloads: the page, if it came
+        bool servesProbe = false;            // a listed page's one GET: probe and download
         bool scanned = false;                // its links are queued already
     };
     struct AheadLine {
@@ -97,6 +99,8 @@ private:
     std::size_t QueuedCount() const;
     bool WantsMoreLines() const;
     void ReadAhead();
+    void ReadAheadLine(std::u16string url);
+    void DropDownload(std::uint64_t line);
     void QueueAheadDownloads();
     std::optional<bool> KnownVerdict(const std::u16string& url) const;
     void PrefetchLinks(const DownloadedPage& page, Priority priority);

@@ -10,6 +10,7 @@
 #include <map>
 #include <mutex>
 #include <random>
+#include <set>
 
 namespace pardovane {
 namespace {
@@ -174,7 +175,23 @@ TEST_P(LookaheadDifferential, SameReportMessagesAndRequestsAsOneAtATime)
         return;
     }
     const auto sequentialHits = Difference(middle, before);
-    EXPECT_EQ(Difference(after, middle), sequentialHits);
+    auto concurrentHits = Difference(after, middle);
+    // The same requests, except that a listed page's probe and download may
+    // be one GET.
+    const std::set<std::string> listed(site.listed.begin(), site.listed.end());
+    int saved = 0;
+    for (const auto& [target, count] : sequentialHits) {
+        const int got = concurrentHits[target];
+        saved += count - got;
+        if (listed.contains(target)) {
+            EXPECT_GE(got, 1) << target;
+            EXPECT_LE(got, count) << target;
+        } else {
+            EXPECT_EQ(got, count) << target;
+        }
+    }
+    EXPECT_EQ(concurrentHits.size(), sequentialHits.size());
+    EXPECT_GT(saved, 0);
     // The report really holds broken links and a bad page, so agreement means something.
     EXPECT_NE(sequential.out.find("  <Error>\r\n"), std::string::npos);
     EXPECT_NE(sequential.out.find("/bad/listed.html\" "), std::string::npos);

@@ -9,11 +9,33 @@ HostGate::HostGate(int maxPerHost, int maxResolving)
 {
 }
 
+namespace {
+
+// An address written out needs no lookup.
+bool IsAddress(const std::string& host)
+{
+    const auto start = host.find("://");
+    const std::size_t at = start == std::string::npos ? 0 : start + 3;
+    return at < host.size() && (host[at] == '[' || (host[at] >= '0' && host[at] <= '9'));
+}
+
+}  // namespace
+
+HostGate::Host& HostGate::Add(const std::string& host)
+{
+    auto [found, added] = hosts_.try_emplace(host);
+    if (added) {
+        found->second.limit = maxPerHost_;
+        found->second.reached = IsAddress(host);
+    }
+    return found->second;
+}
+
 bool HostGate::MayStart(const std::string& host, Clock::time_point now) const
 {
     const auto found = hosts_.find(host);
     if (found == hosts_.end())
-        return resolving_ < maxResolving_;
+        return IsAddress(host) || resolving_ < maxResolving_;
     const Host& h = found->second;
     if (now < h.pausedUntil)
         return false;
@@ -24,26 +46,28 @@ bool HostGate::MayStart(const std::string& host, Clock::time_point now) const
 
 void HostGate::Started(const std::string& host)
 {
-    auto [found, added] = hosts_.try_emplace(host);
-    Host& h = found->second;
-    if (added)
-        h.limit = maxPerHost_;
+    Host& h = Add(host);
     if (!h.reached && h.inFlight == 0)
         ++resolving_;
     ++h.inFlight;
 }
 
-void HostGate::Finished(const std::string& host)
+void HostGate::Reached(const std::string& host)
 {
     auto found = hosts_.find(host);
-    if (found == hosts_.end())
+    if (found == hosts_.end() || found->second.reached)
         return;
-    Host& h = found->second;
-    if (!h.reached) {
-        h.reached = true;
+    found->second.reached = true;
+    if (found->second.inFlight > 0)
         --resolving_;
-    }
-    h.inFlight = std::max(0, h.inFlight - 1);
+}
+
+void HostGate::Finished(const std::string& host)
+{
+    Reached(host);
+    auto found = hosts_.find(host);
+    if (found != hosts_.end())
+        found->second.inFlight = std::max(0, found->second.inFlight - 1);
 }
 
 void HostGate::Throttled(const std::string& host, Clock::time_point until)

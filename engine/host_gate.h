@@ -25,6 +25,8 @@ public:
     void Started(const std::string& host);
     // The request ended, or left the network to wait for a retry.
     void Finished(const std::string& host);
+    // A request to it connected: its name is in the cache.
+    void Reached(const std::string& host);
     // The host refused a request for being busy; nothing goes to it before `until`.
     void Throttled(const std::string& host, Clock::time_point until);
     // When a paused host opens again, if one is paused.
@@ -37,6 +39,8 @@ private:
         bool reached = false;  // a request to it has ended: its name is known
         Clock::time_point pausedUntil;
     };
+
+    Host& Add(const std::string& host);
 
     int maxPerHost_;
     int maxResolving_;

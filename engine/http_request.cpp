@@ -88,6 +88,12 @@ struct HttpRequest::Hop {
         return length;
     }
 
+    static int OnConnected(void* user, char*, char*, int, int)
+    {
+        static_cast<Hop*>(user)->request->connected_ = true;
+        return CURL_PREREQFUNC_OK;
+    }
+
     static std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* user)
     {
         auto* hop = static_cast<Hop*>(user);
@@ -173,6 +179,8 @@ void HttpRequest::SetCommonOptions(const std::string& url, long remainingMs)
     curl_easy_setopt(easy, CURLOPT_HEADERDATA, hop_.get());
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &Hop::OnBody);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, hop_.get());
+    curl_easy_setopt(easy, CURLOPT_PREREQFUNCTION, &Hop::OnConnected);
+    curl_easy_setopt(easy, CURLOPT_PREREQDATA, hop_.get());
 }
 
 void HttpRequest::Start(const std::string& url, Kind kind)

@@ -46,6 +46,8 @@ public:
     bool retrying() const { return retrying_; }
     // The retry answers a 429 or a dropped connection: the host is asked too hard.
     bool hostOverloaded() const { return hostOverloaded_; }
+    // A connection is open: the host's name was found.
+    bool connected() const { return connected_; }
     std::chrono::steady_clock::time_point notBefore() const { return notBefore_; }
     // A download's result as a probe would have seen it: the status counts
     // even when the body then failed.
@@ -75,6 +77,7 @@ private:
     int retries_ = 0;
     bool retrying_ = false;
     bool hostOverloaded_ = false;
+    bool connected_ = false;
     bool ended_ = false;
     long redirects_ = 0;
     std::string url_;  // of the current hop; curl keeps only a pointer to it

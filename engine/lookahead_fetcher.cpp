@@ -258,6 +258,11 @@ void LookaheadFetcher::Pump()
             return;
         }
     }
+    // Hosts whose first request got through to them open up to their limit.
+    for (const auto& [easy, job] : inFlight_) {
+        if (job->request->connected())
+            gate_.Reached(job->host);
+    }
     bool finished = false;
     int left = 0;
     while (CURLMsg* message = curl_multi_info_read(multi_.get(), &left)) {

@@ -24,7 +24,7 @@ constexpr int kExitBroken = 1;
 constexpr int kExitUnusable = 2;
 // Enough requests in flight to hide a slow server's latency behind the others
 // without crowding a small site.
-constexpr int kDefaultJobs = 16;
+constexpr int kDefaultJobs = 128;
 
 void WriteBytes(std::FILE* out, const std::string& bytes)
 {

@@ -1,5 +1,7 @@
 #include "curl_failure.h"
 
+#include <cerrno>
+
 namespace pardovane {
 namespace {
 
@@ -36,8 +38,12 @@ HttpFailure FailureFor(CURLcode code, CURL* easy, std::string_view errorText)
     case CURLE_COULDNT_RESOLVE_HOST:
     case CURLE_COULDNT_RESOLVE_PROXY:
         return HttpFailure::NameNotFound;
-    case CURLE_COULDNT_CONNECT:
-        return HttpFailure::ConnectionRefused;
+    case CURLE_COULDNT_CONNECT: {
+        // A server taking only so many connections accepts, then resets the rest.
+        long osError = 0;
+        curl_easy_getinfo(easy, CURLINFO_OS_ERRNO, &osError);
+        return osError == ECONNRESET ? HttpFailure::ReceiveFailed : HttpFailure::ConnectionRefused;
+    }
     case CURLE_OPERATION_TIMEDOUT:
         return errorText.starts_with("Resolving timed out") ? HttpFailure::NameLookupTimeout
                                                            : HttpFailure::Timeout;

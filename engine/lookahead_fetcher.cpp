@@ -14,6 +14,11 @@ namespace {
 // How long one wait on the network may last before the queues are looked at again.
 constexpr long kPollMs = 100;
 
+std::size_t UrlHash(const std::u16string& url)
+{
+    return std::hash<std::u16string>{}(url);
+}
+
 std::size_t TextBytes(const std::optional<DownloadedPage>& page)
 {
     return page ? page->text.size() * sizeof(char16_t) : 0;
@@ -106,7 +111,7 @@ ProbeResult LookaheadFetcher::Probe(const std::u16string& url)
                                         : Enqueue(HttpRequest::Kind::Probe, url, 0, kCritical);
     WaitFor(job);
     probes_.erase(url);
-    verdicts_[url] = job->probe.good();
+    verdicts_[UrlHash(url)] = job->probe.good();
     QueueAheadDownloads();
     return job->probe;
 }
@@ -139,7 +144,7 @@ void LookaheadFetcher::Prefetch(const std::u16string& url, Priority priority)
 {
     // The empty URL is judged without a request, and anything asked once is
     // never asked again.
-    if (url.empty() || verdicts_.contains(url))
+    if (url.empty() || verdicts_.contains(UrlHash(url)))
         return;
     if (auto found = probes_.find(url); found != probes_.end()) {
         // Queued for later already: queue it again where it now belongs; the
@@ -389,7 +394,7 @@ void LookaheadFetcher::ReadAhead()
 void LookaheadFetcher::ReadAheadLine(std::u16string url)
 {
     const std::uint64_t line = list_->offset();
-    if (!verdicts_.contains(url) && !probes_.contains(url)) {
+    if (!verdicts_.contains(UrlHash(url)) && !probes_.contains(url)) {
         JobPtr job = Enqueue(HttpRequest::Kind::Download, url, line, kCritical);
         job->servesProbe = true;
         probes_[url] = job;
@@ -416,7 +421,7 @@ void LookaheadFetcher::QueueAheadDownloads()
 
 std::optional<bool> LookaheadFetcher::KnownVerdict(const std::u16string& url) const
 {
-    if (auto found = verdicts_.find(url); found != verdicts_.end())
+    if (auto found = verdicts_.find(UrlHash(url)); found != verdicts_.end())
         return found->second;
     if (auto found = probes_.find(url); found != probes_.end() && found->second->done)
         return found->second->probe.good();

@@ -116,7 +116,10 @@ private:
     std::unordered_map<CURL*, JobPtr> inFlight_;
     std::vector<JobPtr> waiting_;  // for a retry, off the network meanwhile
     std::unordered_map<std::u16string, JobPtr> probes_;  // asked for, not yet taken by the run
-    std::unordered_map<std::u16string, bool> verdicts_;  // taken by the run: good or bad
+    // Taken by the run: good or bad, by a hash of the URL, as a long list
+    // would otherwise hold every URL twice. A collision costs a request, not
+    // a verdict: the run asks what it was not given.
+    std::unordered_map<std::size_t, bool> verdicts_;
     std::unordered_map<std::uint64_t, JobPtr> downloads_;  // by line, not yet taken
 
     std::optional<ListFile> list_;

@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <ctime>
-#include <ostream>
 
 namespace pardovane {
 namespace {
@@ -15,17 +14,38 @@ namespace {
 using test::FaultConnection;
 using test::FaultServer;
 
-struct RetryCase {
-    const char* name;
-    std::string fault;  // the first answers; empty: closed before any status
-    int faults;         // how many connections get it
-    long status;        // the verdict's
-    int connections;
-};
-
-void PrintTo(const RetryCase& c, std::ostream* out)
+// Each connection answers once: the first `faults` with `fault` (nothing at
+// all when empty), then 200.
+TEST(Retry, VerdictIsTheLastAnswer)
 {
-    *out << c.name;
+    const std::string close = "Content-Length: 0\r\nConnection: close\r\n\r\n";
+    const struct {
+        std::string fault;
+        int faults;
+        long status;
+        int connections;
+    } cases[] = {
+        {"HTTP/1.1 429 Too Many\r\nRetry-After: 1\r\n" + close, 1, 200, 2},
+        {"HTTP/1.1 503 Busy\r\nRetry-After: 0\r\n" + close, 1, 200, 2},
+        {"HTTP/1.1 408 Slow\r\n" + close, 2, 200, 3},
+        {"", 1, 200, 2},  // closed before any status
+        {"HTTP/1.1 429 Too Many\r\n" + close, 9, 429, 3},
+        {"HTTP/1.1 404 Not Found\r\n" + close, 1, 404, 1},
+        {"HTTP/1.1 500 Oops\r\n" + close, 1, 500, 1},
+    };
+    HttpSettings settings = test::ShortTimeouts(2000, 2000);
+    settings.retryDelayMs = 10;
+    for (const auto& c : cases) {
+        std::atomic<int> answered{0};
+        FaultServer server([&](FaultConnection& connection) {
+            if (connection.ReadRequestHead().empty())
+                return;
+            connection.Send(answered++ >= c.faults ? "HTTP/1.1 200 OK\r\n" + close : c.fault);
+        });
+        const ProbeResult result = HttpClient(settings).Probe(server.Url16("/x"));
+        EXPECT_EQ(result.status, c.status) << c.fault << result.detail;
+        EXPECT_EQ(server.connections(), c.connections) << c.fault;
+    }
 }
 
 std::string HttpDateIn(int seconds)
@@ -35,43 +55,6 @@ std::string HttpDateIn(int seconds)
     std::strftime(text, sizeof text, "%a, %d %b %Y %H:%M:%S GMT", std::gmtime(&when));
     return text;
 }
-
-class Retry : public testing::TestWithParam<RetryCase> {};
-
-// Each connection answers once; the first `faults` get the fault, then 200.
-TEST_P(Retry, VerdictIsTheLastAnswer)
-{
-    const RetryCase& c = GetParam();
-    std::atomic<int> answered{0};
-    FaultServer server([&](FaultConnection& connection) {
-        if (connection.ReadRequestHead().empty())
-            return;
-        if (answered++ >= c.faults)
-            connection.Send("HTTP/1.1 200 OK\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
-        else if (!c.fault.empty())
-            connection.Send(c.fault);
-    });
-    HttpSettings settings = test::ShortTimeouts(2000, 2000);
-    settings.retryDelayMs = 10;
-    HttpClient client(settings);
-    const ProbeResult result = client.Probe(server.Url16("/x"));
-    EXPECT_EQ(result.status, c.status) << result.detail;
-    EXPECT_EQ(server.connections(), c.connections);
-}
-
-const std::string kClose = "Content-Length: 0\r\nConnection: close\r\n\r\n";
-
-INSTANTIATE_TEST_SUITE_P(
-    , Retry,
-    testing::Values(
-        RetryCase{"TooManyRequestsWithSeconds", "HTTP/1.1 429 Too Many\r\nRetry-After: 1\r\n" + kClose, 1, 200, 2},
-        RetryCase{"Unavailable", "HTTP/1.1 503 Busy\r\nRetry-After: 0\r\n" + kClose, 1, 200, 2},
-        RetryCase{"RequestTimeoutTwice", "HTTP/1.1 408 Slow\r\n" + kClose, 2, 200, 3},
-        RetryCase{"ClosedBeforeAnyStatus", "", 1, 200, 2},
-        RetryCase{"ThrottledEveryTimeEndsThrottled", "HTTP/1.1 429 Too Many\r\n" + kClose, 9, 429, 3},
-        RetryCase{"NotFoundIsFinal", "HTTP/1.1 404 Not Found\r\n" + kClose, 1, 404, 1},
-        RetryCase{"ServerErrorIsFinal", "HTTP/1.1 500 Oops\r\n" + kClose, 1, 500, 1}),
-    [](const testing::TestParamInfo<RetryCase>& info) { return std::string(info.param.name); });
 
 TEST(RetryDelay, ServerWaitWinsOverBackoffAndIsCapped)
 {

@@ -7,43 +7,26 @@
 
 namespace pardovane::test {
 
-// A key and certificate in PEM.
+// A key and certificate in PEM, made on the spot.
 struct TestCertificate {
     std::string certPem;
     std::string keyPem;
 };
 
-// What a certificate says: the name it is for, and when it is valid, in days
-// from now.
-struct CertificateSpec {
-    std::string subjectAltName = "IP:127.0.0.1";
-    long fromDays = -1;
-    long toDays = 30;
-};
-
-// A certificate authority made on the spot.
-class TestCa {
-public:
-    explicit TestCa(const std::string& name = "Test CA");
-    const TestCertificate& root() const { return root_; }
-    TestCertificate Issue(const CertificateSpec& spec) const;
-    static TestCertificate SelfSigned(const CertificateSpec& spec);
-
-private:
-    TestCertificate root_;
-};
+// For subjectAltName ("IP:127.0.0.1"), valid from..to days from now, signed
+// by issuer, or by itself when there is none.
+TestCertificate MakeCertificate(const std::string& subjectAltName, long fromDays, long toDays,
+                                const TestCertificate* issuer, const std::string& name = "Test server");
+TestCertificate MakeAuthority(const std::string& name);
 
 // A TLS server on 127.0.0.1 answering every request "200 ok" and closing.
 class TlsServer {
 public:
     explicit TlsServer(const TestCertificate& certificate);
-    ~TlsServer();
-    std::u16string Url16(const std::string& path = "/") const;
-    int port() const { return server_->port(); }
+    std::u16string Url16() const;
 
 private:
-    struct Context;
-    std::unique_ptr<Context> context_;
+    std::shared_ptr<void> context_;  // the SSL_CTX, freed after the server stops
     std::unique_ptr<FaultServer> server_;
 };
 

@@ -4,7 +4,6 @@
 
 #include "test_fixtures.h"
 
-
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -13,98 +12,85 @@
 namespace pardovane {
 namespace {
 
-using test::CertificateSpec;
 using test::FaultConnection;
 using test::FaultServer;
-using test::TempDir;
-using test::TestCa;
+using test::MakeCertificate;
 using test::TlsServer;
+
+// Sets (or, given nullptr, removes) an environment variable for a scope.
+struct ScopedEnv {
+    const char* name;
+    std::optional<std::string> old;
+    ScopedEnv(const char* n, const char* value) : name(n)
+    {
+        if (const char* was = std::getenv(n))
+            old = was;
+        value ? setenv(n, value, 1) : unsetenv(n);
+    }
+    ~ScopedEnv() { old ? setenv(name, old->c_str(), 1) : unsetenv(name); }
+};
 
 class Tls : public testing::Test {
 protected:
-    TestCa ca;
-    TempDir dir;
-    std::string caFile = dir.Write("ca.pem", ca.root().certPem).string();
+    test::TestCertificate authority = test::MakeAuthority("Test CA");
+    test::TestCertificate good = MakeCertificate("IP:127.0.0.1", -1, 30, &authority);
+    test::TempDir dir;
+    std::string caFile = dir.Write("ca.pem", authority.certPem).string();
 
-    HttpClient Client(bool insecure = false) const
+    ProbeResult Probe(const TlsServer& server, bool insecure = false) const
     {
         HttpSettings settings = test::ShortTimeouts(2000, 2000);
         settings.caFile = caFile;
         settings.insecure = insecure;
-        return HttpClient(settings);
+        return HttpClient(settings).Probe(server.Url16());
     }
-};
-
-// Sets (or, given nullptr, removes) an environment variable for a scope.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : name_(name)
-    {
-        if (const char* old = std::getenv(name))
-            old_ = old;
-        value ? setenv(name, value, 1) : unsetenv(name);
-    }
-    ~ScopedEnv() { old_ ? setenv(name_, old_->c_str(), 1) : unsetenv(name_); }
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
 };
 
 TEST_F(Tls, EachCertificateProblemHasItsOwnReason)
 {
-    TestCa stranger("Stranger CA");
-    const struct {
-        test::TestCertificate certificate;
-        HttpFailure failure;
-    } cases[] = {
-        {ca.Issue({}), HttpFailure::None},
-        {ca.Issue({"IP:127.0.0.1", -30, -1}), HttpFailure::CertExpired},
-        {ca.Issue({"IP:127.0.0.1", 1, 30}), HttpFailure::CertNotYetValid},
-        {ca.Issue({"DNS:other.example", -1, 30}), HttpFailure::CertWrongHost},
-        {TestCa::SelfSigned({}), HttpFailure::CertSelfSigned},
-        {stranger.Issue({}), HttpFailure::CertUnknownIssuer},
+    const test::TestCertificate stranger = test::MakeAuthority("Stranger CA");
+    const std::pair<test::TestCertificate, HttpFailure> cases[] = {
+        {good, HttpFailure::None},
+        {MakeCertificate("IP:127.0.0.1", -30, -1, &authority), HttpFailure::CertExpired},
+        {MakeCertificate("IP:127.0.0.1", 1, 30, &authority), HttpFailure::CertNotYetValid},
+        {MakeCertificate("DNS:other.example", -1, 30, &authority), HttpFailure::CertWrongHost},
+        {MakeCertificate("IP:127.0.0.1", -1, 30, nullptr), HttpFailure::CertSelfSigned},
+        {MakeCertificate("IP:127.0.0.1", -1, 30, &stranger), HttpFailure::CertUnknownIssuer},
     };
-    for (const auto& c : cases) {
-        TlsServer server(c.certificate);
-        const ProbeResult result = Client().Probe(server.Url16());
-        EXPECT_EQ(result.failure, c.failure) << HttpFailureName(result.failure) << ": " << result.detail;
-        EXPECT_EQ(Client(true).Probe(server.Url16()).status, 200);
+    for (const auto& [certificate, failure] : cases) {
+        TlsServer server(certificate);
+        const ProbeResult result = Probe(server);
+        EXPECT_EQ(result.failure, failure) << HttpFailureName(result.failure) << ": " << result.detail;
+        EXPECT_EQ(Probe(server, true).status, 200);
     }
 }
 
 TEST_F(Tls, AuthorityNamedByTheEnvironmentIsTrusted)
 {
-    TlsServer server(ca.Issue({}));
+    TlsServer server(good);
     ScopedEnv bundle("CURL_CA_BUNDLE", nullptr), dir("SSL_CERT_DIR", nullptr), file("SSL_CERT_FILE", nullptr);
     EXPECT_EQ(HttpClient().Probe(server.Url16()).failure, HttpFailure::CertUnknownIssuer);
-    {
-        ScopedEnv trusted("SSL_CERT_FILE", caFile.c_str());
-        EXPECT_EQ(HttpClient().Probe(server.Url16()).status, 200);
+    for (const char* variable : {"SSL_CERT_FILE", "CURL_CA_BUNDLE"}) {
+        ScopedEnv trusted(variable, caFile.c_str());
+        EXPECT_EQ(HttpClient().Probe(server.Url16()).status, 200) << variable;
     }
-    ScopedEnv trusted("CURL_CA_BUNDLE", caFile.c_str());
-    EXPECT_EQ(HttpClient().Probe(server.Url16()).status, 200);
 }
 
-// An HTTP proxy that opens a tunnel on CONNECT and relays bytes both ways.
-FaultServer::Script ConnectProxy()
+TEST_F(Tls, HttpsGoesThroughAConnectProxy)
 {
-    return [](FaultConnection& client) {
+    TlsServer server(good);
+    FaultServer proxy([](FaultConnection& client) {
         const std::string head = client.ReadRequestHead();
         const std::string prefix = "CONNECT 127.0.0.1:";
         if (head.starts_with(prefix))
             client.RelayTo(std::atoi(head.c_str() + prefix.size()),
                            "HTTP/1.1 200 Connection established\r\nProxy-Agent: test\r\n\r\n");
-    };
-}
-
-TEST_F(Tls, HttpsGoesThroughAConnectProxy)
-{
-    TlsServer server(ca.Issue({}));
-    FaultServer proxy(ConnectProxy());
-    const std::string proxyUrl = "http://127.0.0.1:" + std::to_string(proxy.port());
+    });
+    const std::string proxyUrl = proxy.Url("");
     ScopedEnv env("https_proxy", proxyUrl.c_str()), none("no_proxy", nullptr), NONE("NO_PROXY", nullptr);
-    HttpClient client = Client();
+    HttpSettings settings;
+    settings.caFile = caFile;
+    HttpClient client(settings);
     EXPECT_EQ(client.Probe(server.Url16()).status, 200);
     EXPECT_EQ(client.DownloadText(server.Url16())->text, u"ok");
     EXPECT_EQ(proxy.connections(), 2);

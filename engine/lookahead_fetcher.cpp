@@ -50,12 +50,9 @@ LookaheadFetcher::~LookaheadFetcher()
 void LookaheadFetcher::OnRunStart()
 {
     // A new run asks everything afresh, as its cache starts empty.
-    for (auto& [easy, job] : inFlight_) {
+    for (auto& [easy, job] : inFlight_)
         curl_multi_remove_handle(multi_.get(), easy);
-        gate_.Finished(job->host);
-    }
-    for (const JobPtr& job : waiting_)
-        gate_.Finished(job->host);
+    gate_ = HostGate(settings_.maxPerHost, kMaxResolving);
     inFlight_.clear();
     waiting_.clear();
     for (auto& queue : queues_)
@@ -276,7 +273,8 @@ void LookaheadFetcher::Pump()
         HandleDone(message->easy_handle, message->data.result);
         finished = true;
     }
-    if (finished || (inFlight_.empty() && waiting_.empty()))
+    // With nothing on the network, queued work waits for a host to open up.
+    if (finished || (inFlight_.empty() && waiting_.empty() && QueuedCount() == 0))
         return;
     if (const CURLMcode code = curl_multi_poll(multi_.get(), nullptr, 0, PollMs(), nullptr);
         code != CURLM_OK)

@@ -7,22 +7,13 @@
 
 namespace pardovane::test {
 
-// A key and certificate in PEM, made on the spot.
-struct TestCertificate {
-    std::string certPem;
-    std::string keyPem;
-};
-
-// For subjectAltName ("IP:127.0.0.1"), valid from..to days from now, signed
-// by issuer, or by itself when there is none.
-TestCertificate MakeCertificate(const std::string& subjectAltName, long fromDays, long toDays,
-                                const TestCertificate* issuer, const std::string& name = "Test server");
-TestCertificate MakeAuthority(const std::string& name);
+// One of the PEM files (certificate and key) in tests/data/tls.
+std::string TlsDataFile(const std::string& name);
 
 // A TLS server on 127.0.0.1 answering every request "200 ok" and closing.
 class TlsServer {
 public:
-    explicit TlsServer(const TestCertificate& certificate);
+    explicit TlsServer(const std::string& pemFile);
     std::u16string Url16() const;
 
 private:

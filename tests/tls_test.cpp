@@ -1,5 +1,4 @@
 #include "http_client.h"
-#include "temp_dir.h"
 #include "tls_fixture.h"
 
 #include "test_fixtures.h"
@@ -14,7 +13,7 @@ namespace {
 
 using test::FaultConnection;
 using test::FaultServer;
-using test::MakeCertificate;
+using test::TlsDataFile;
 using test::TlsServer;
 
 // Sets (or, given nullptr, removes) an environment variable for a scope.
@@ -32,10 +31,7 @@ struct ScopedEnv {
 
 class Tls : public testing::Test {
 protected:
-    test::TestCertificate authority = test::MakeAuthority("Test CA");
-    test::TestCertificate good = MakeCertificate("IP:127.0.0.1", -1, 30, &authority);
-    test::TempDir dir;
-    std::string caFile = dir.Write("ca.pem", authority.certPem).string();
+    const std::string caFile = TlsDataFile("authority.pem");
 
     ProbeResult Probe(const TlsServer& server, bool insecure = false) const
     {
@@ -48,26 +44,25 @@ protected:
 
 TEST_F(Tls, EachCertificateProblemHasItsOwnReason)
 {
-    const test::TestCertificate stranger = test::MakeAuthority("Stranger CA");
-    const std::pair<test::TestCertificate, HttpFailure> cases[] = {
-        {good, HttpFailure::None},
-        {MakeCertificate("IP:127.0.0.1", -30, -1, &authority), HttpFailure::CertExpired},
-        {MakeCertificate("IP:127.0.0.1", 1, 30, &authority), HttpFailure::CertNotYetValid},
-        {MakeCertificate("DNS:other.example", -1, 30, &authority), HttpFailure::CertWrongHost},
-        {MakeCertificate("IP:127.0.0.1", -1, 30, nullptr), HttpFailure::CertSelfSigned},
-        {MakeCertificate("IP:127.0.0.1", -1, 30, &stranger), HttpFailure::CertUnknownIssuer},
+    const std::pair<const char*, HttpFailure> cases[] = {
+        {"good.pem", HttpFailure::None},
+        {"expired.pem", HttpFailure::CertExpired},
+        {"not-yet-valid.pem", HttpFailure::CertNotYetValid},
+        {"other-host.pem", HttpFailure::CertWrongHost},
+        {"self-signed.pem", HttpFailure::CertSelfSigned},
+        {"unknown-issuer.pem", HttpFailure::CertUnknownIssuer},
     };
-    for (const auto& [certificate, failure] : cases) {
-        TlsServer server(certificate);
+    for (const auto& [file, failure] : cases) {
+        TlsServer server(TlsDataFile(file));
         const ProbeResult result = Probe(server);
-        EXPECT_EQ(result.failure, failure) << HttpFailureName(result.failure) << ": " << result.detail;
+        EXPECT_EQ(result.failure, failure) << file << ": " << result.detail;
         EXPECT_EQ(Probe(server, true).status, 200);
     }
 }
 
 TEST_F(Tls, AuthorityNamedByTheEnvironmentIsTrusted)
 {
-    TlsServer server(good);
+    TlsServer server(TlsDataFile("good.pem"));
     ScopedEnv bundle("CURL_CA_BUNDLE", nullptr), dir("SSL_CERT_DIR", nullptr), file("SSL_CERT_FILE", nullptr);
     EXPECT_EQ(HttpClient().Probe(server.Url16()).failure, HttpFailure::CertUnknownIssuer);
     for (const char* variable : {"SSL_CERT_FILE", "CURL_CA_BUNDLE"}) {
@@ -78,7 +73,7 @@ TEST_F(Tls, AuthorityNamedByTheEnvironmentIsTrusted)
 
 TEST_F(Tls, HttpsGoesThroughAConnectProxy)
 {
-    TlsServer server(good);
+    TlsServer server(TlsDataFile("good.pem"));
     FaultServer proxy([](FaultConnection& client) {
         const std::string head = client.ReadRequestHead();
         const std::string prefix = "CONNECT 127.0.0.1:";

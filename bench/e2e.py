@@ -12,10 +12,10 @@ Scenarios (--scenario, default all):
             per-host limit of 8, 16 and 32 and linkinator, with the broken
             URLs each found.
   limits    servers that reset connections beyond 4, answer 429 above 30
-            requests a second, or 503 with Retry-After: 1 to each path's first
-            request; the broken links found at --jobs 1, the default and 64
+            requests a second, or 503 or 429 with Retry-After: 1 to each
+            path's first request; the broken links found at --jobs 1, 16, 64 and 128 (the default)
             (all should be the real ones only).
-  memory    peak memory at --jobs 1, 16 and 64, and on a 100,000-line list.
+  memory    peak memory at --jobs 1, 16, 64 and 128, and on a 100,000-line list.
 Linkinator runs when installed (npm install -g linkinator).
 """
 
@@ -29,6 +29,8 @@ import tempfile
 import threading
 import time
 import urllib.request
+
+DEFAULT_JOBS = 128  # pardovane-check's --jobs when none is given
 
 def generate(pages=10, links_per_page=100, seed=7):
     """Routes as (origin, path, status, location, body) and the listed URLs,
@@ -230,7 +232,7 @@ class Bench:
             with tempfile.TemporaryDirectory() as work:
                 server, listed, list_file = self.site(routes, template, 20, work)
                 self.note(f"one host at 20 ms, {pages} pages x {links} links")
-                ours, _ = self.measure(server, "pardovane (default)", self.pardovane(list_file), 16, 20)
+                ours, _ = self.measure(server, "pardovane (default)", self.pardovane(list_file), DEFAULT_JOBS, 20)
                 self.measure(server, "pardovane --jobs 64 --max-per-host 64",
                              self.pardovane(list_file, "--jobs", "64", "--max-per-host", "64"), 64, 20)
                 if self.linkinator:
@@ -244,7 +246,7 @@ class Bench:
             server, listed, list_file = self.site(routes, template, 20, work, hosts)
             self.note("200 pages, main host at 20 ms and 50 hosts at 20 to 200 ms")
             ours, mine = self.measure(server, "pardovane (default)", self.pardovane(list_file, json=True),
-                                      16, 20, "pardovane")
+                                      DEFAULT_JOBS, 20, "pardovane")
             for limit in (8, 16, 32):
                 for jobs in (16, 64):
                     self.measure(server, f"pardovane --jobs {jobs} --max-per-host {limit}",
@@ -267,7 +269,7 @@ class Bench:
                 server, listed, list_file = self.site(routes, template, 20, work, hosts)
                 self.note(f"{shape[0]} pages x {shape[1]} links, servers with {flag}: "
                           f"broken URLs should be {self.real_broken(routes)}")
-                for jobs in (1, 16, 64):
+                for jobs in (1, 16, 64, DEFAULT_JOBS):
                     self.measure(server, f"pardovane --jobs {jobs}",
                                  self.pardovane(list_file, "--jobs", str(jobs), json=True), jobs, 20, "pardovane")
                 if self.linkinator:
@@ -299,7 +301,7 @@ class Bench:
         with tempfile.TemporaryDirectory() as work:
             server, listed, list_file = self.site(routes, template, 0, work)
             self.note("peak memory, 200 pages x 15 links, no latency")
-            for jobs in (1, 16, 64):
+            for jobs in (1, 16, 64, DEFAULT_JOBS):
                 self.measure(server, f"pardovane --jobs {jobs}", self.pardovane(list_file, "--jobs", str(jobs)),
                              jobs, 0)
             server.stop()
@@ -308,7 +310,7 @@ class Bench:
         with tempfile.TemporaryDirectory() as work:
             server, listed, list_file = self.site(routes, ["{A}" + f"/l{n}.html" for n in range(lines)], 0, work)
             self.note(f"peak memory, a list of {lines:,} lines (small pages), text format")
-            self.measure(server, "pardovane (default)", self.pardovane(list_file), 16, 0)
+            self.measure(server, "pardovane (default)", self.pardovane(list_file), DEFAULT_JOBS, 0)
             server.stop()
 
     def print(self):

@@ -7,7 +7,7 @@
 // per line: name, address (any 127.x), latency in ms, then optional limits
 // that imitate real servers: conn=N (connections beyond N at once are
 // reset), rate=N (429 above N requests a second), retry=S (each path's
-// first request gets 503 with Retry-After: S).
+// first request in a run gets 503 or 429 with Retry-After: S).
 // "{NAME}" (the name upper-cased) in bodies stands for that origin.
 // Prints "ports P1 P2 ..." when ready; GET /__count on any port answers the
 // number of requests since the last /__reset (neither is counted). It stops
@@ -56,9 +56,11 @@ struct Origin {
     std::mutex mutex;  // guards the two below
     std::deque<std::chrono::steady_clock::time_point> recent;
     std::set<std::string> seen;
+    int seenSince = 0;  // the reset `seen` is of
 };
 
 std::atomic<long> requestCount{0};
+std::atomic<int> resets{0};  // a new run: every path is new again
 
 std::string ReadFile(const std::string& path)
 {
@@ -96,9 +98,13 @@ std::string Refusal(Origin& origin, const std::string& path)
             return "HTTP/1.1 429 X\r\nContent-Length: 0\r\n\r\n";
         origin.recent.push_back(now);
     }
+    if (origin.seenSince != resets) {
+        origin.seen.clear();
+        origin.seenSince = resets;
+    }
     if (origin.retryAfter >= 0 && origin.seen.insert(path).second)
-        return "HTTP/1.1 503 X\r\nRetry-After: " + std::to_string(origin.retryAfter)
-            + "\r\nContent-Length: 0\r\n\r\n";
+        return std::string(origin.seen.size() % 2 ? "HTTP/1.1 503 X" : "HTTP/1.1 429 X")
+            + "\r\nRetry-After: " + std::to_string(origin.retryAfter) + "\r\nContent-Length: 0\r\n\r\n";
     return {};
 }
 
@@ -114,6 +120,7 @@ std::string Respond(Origin& origin, const std::string& target, bool head)
         body = std::to_string(requestCount.load());
     } else if (path == "/__reset") {
         requestCount = 0;
+        ++resets;
         body = std::to_string(0);  // a literal here trips a false -Wrestrict in GCC 12
     } else {
         ++requestCount;

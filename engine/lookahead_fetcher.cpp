@@ -33,25 +33,28 @@ LookaheadFetcher::LookaheadFetcher(std::filesystem::path listFile, int jobs, Htt
 {
     EnsureCurlGlobalInit();
     multi_.reset(curl_multi_init());
-    if (multi_) {
-        // The gate keeps the per-host count; the pool only needs to fit it.
-        curl_multi_setopt(multi_.get(), CURLMOPT_MAX_HOST_CONNECTIONS,
-                          static_cast<long>(std::max(1, settings_.maxPerHost)));
-        curl_multi_setopt(multi_.get(), CURLMOPT_MAX_TOTAL_CONNECTIONS, static_cast<long>(jobs_));
-    }
+    // The gate keeps the per-host count; the pool only needs to fit it. A
+    // multi handle that takes no limits is of no use: every request then
+    // fails as having no request object.
+    if (multi_
+        && (curl_multi_setopt(multi_.get(), CURLMOPT_MAX_HOST_CONNECTIONS,
+                              static_cast<long>(std::max(1, settings_.maxPerHost))) != CURLM_OK
+            || curl_multi_setopt(multi_.get(), CURLMOPT_MAX_TOTAL_CONNECTIONS, static_cast<long>(jobs_))
+                != CURLM_OK))
+        multi_.reset();
 }
 
 LookaheadFetcher::~LookaheadFetcher()
 {
     for (auto& [easy, job] : inFlight_)
-        curl_multi_remove_handle(multi_.get(), easy);
+        (void)curl_multi_remove_handle(multi_.get(), easy);
 }
 
 void LookaheadFetcher::OnRunStart()
 {
     // A new run asks everything afresh, as its cache starts empty.
     for (auto& [easy, job] : inFlight_)
-        curl_multi_remove_handle(multi_.get(), easy);
+        (void)curl_multi_remove_handle(multi_.get(), easy);
     gate_ = HostGate(settings_.maxPerHost, kMaxResolving);
     inFlight_.clear();
     waiting_.clear();
@@ -288,7 +291,8 @@ void LookaheadFetcher::HandleDone(CURL* easy, CURLcode code)
         return;
     JobPtr job = found->second;
     inFlight_.erase(found);
-    curl_multi_remove_handle(multi_.get(), easy);
+    // Fails only for a handle the multi does not hold: nothing to undo.
+    (void)curl_multi_remove_handle(multi_.get(), easy);
     HttpRequest& request = *job->request;
     const bool ended = request.HopDone(code);
     if (!ended && !request.retrying()) {
@@ -312,7 +316,7 @@ void LookaheadFetcher::FailInFlight(const char* why)
     auto failed = std::move(inFlight_);
     inFlight_.clear();
     for (auto& [easy, job] : failed) {
-        curl_multi_remove_handle(multi_.get(), easy);
+        (void)curl_multi_remove_handle(multi_.get(), easy);
         gate_.Finished(job->host);
         job->request.reset();
         job->probe = {0, HttpFailure::Transfer, why};

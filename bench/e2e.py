@@ -1,12 +1,22 @@
 #!/usr/bin/env python3
-"""End-to-end benchmark: pardovane-check against a generated site on 127.0.0.1.
+"""End-to-end benchmark: pardovane-check against generated sites on 127.0.0.x.
 
-The standard fixture is 10 listed pages of 100 links each (about 590 distinct
-URLs, about 10% broken, some redirects, some links to a second local origin),
-served with a fixed latency per response. It runs pardovane-check one request
-at a time and at its default concurrency, and linkinator on the same pages
-when it is installed, and prints wall time, peak memory and requests made
-beside the floor: distinct requests x latency / concurrency.
+Scenarios (--scenario, default all):
+  one-host  10 pages x 100 links and 200 pages x 15 links (about 10% broken,
+            some redirects, some links to a second origin) at a fixed latency;
+            pardovane-check one request at a time, at its defaults and at
+            --jobs 64 with the per-host limit raised to match, and linkinator
+            at its defaults; wall time beside the floor requests x latency / N.
+  many-hosts 200 pages on a main host with links to 50 other hosts (distinct
+            127.x addresses, latencies 20 to 200 ms); pardovane-check with a
+            per-host limit of 8, 16 and 32 and linkinator, with the broken
+            URLs each found.
+  limits    servers that reset connections beyond 4, answer 429 above 30
+            requests a second, or 503 or 429 with Retry-After: 1 to each
+            path's first request; the broken links found at --jobs 1, 16, 64 and 128 (the default)
+            (all should be the real ones only).
+  memory    peak memory at --jobs 1, 16, 64 and 128, and on a 100,000-line list.
+Linkinator runs when installed (npm install -g linkinator).
 """
 
 import argparse
@@ -20,11 +30,9 @@ import threading
 import time
 import urllib.request
 
-PAGES = 10
-LINKS_PER_PAGE = 100
+DEFAULT_JOBS = 128  # pardovane-check's --jobs when none is given
 
-
-def generate(seed=7):
+def generate(pages=10, links_per_page=100, seed=7):
     """Routes as (origin, path, status, location, body) and the listed URLs,
     with {A} and {B} standing for the two origins."""
     rng = random.Random(seed)
@@ -53,9 +61,9 @@ def generate(seed=7):
         target(origin, path, status)
 
     listed = []
-    for p in range(PAGES):
+    for p in range(pages):
         links = []
-        for k in range(LINKS_PER_PAGE):
+        for k in range(links_per_page):
             if k % 2 == 0:
                 origin, path, _ = rng.choice(shared)
             else:
@@ -84,7 +92,7 @@ def generate(seed=7):
 class FixtureServer:
     """The compiled fixture server, on two loopback ports."""
 
-    def __init__(self, binary, routes, latency_ms, work):
+    def __init__(self, binary, routes, latency_ms, work, hosts=None):
         fixture = os.path.join(work, "fixture.tsv")
         with open(fixture, "w") as out:
             for n, (origin, path, status, location, body) in enumerate(routes):
@@ -94,10 +102,17 @@ class FixtureServer:
                     with open(body_file, "w") as b:
                         b.write(body)
                 out.write(f"{origin}\t{path}\t{status}\t{location or '-'}\t{body_file}\n")
-        self.process = subprocess.Popen([binary, fixture, str(latency_ms)], stdin=subprocess.PIPE,
-                                        stdout=subprocess.PIPE, text=True)
+        command = [binary, fixture, str(latency_ms)]
+        addresses = ["127.0.0.1", "127.0.0.1"]
+        if hosts:
+            hosts_file = os.path.join(work, "hosts.txt")
+            with open(hosts_file, "w") as out:
+                out.write("".join(" ".join(map(str, h)) + "\n" for h in hosts))
+            command.append(hosts_file)
+            addresses = [h[1] for h in hosts]
+        self.process = subprocess.Popen(command, stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
         words = self.process.stdout.readline().split()
-        self.origins = [f"http://127.0.0.1:{port}" for port in words[1:3]]
+        self.origins = [f"http://{a}:{port}" for a, port in zip(addresses, words[1:])]
 
     def control(self, what):
         with urllib.request.urlopen(f"{self.origins[0]}/__{what}", timeout=10) as response:
@@ -143,56 +158,188 @@ def high_water_kib(pid):
     return 0
 
 
+def many_hosts(pages=200, hosts=50, seed=11):
+    """A main site whose pages link inside it and out to many slow hosts."""
+    rng = random.Random(seed)
+    names = [f"h{i}" for i in range(hosts)]
+    routes, listed = [], []
+    external = []
+    for i, name in enumerate(names):
+        for k in range(12):
+            status = 404 if rng.random() < 0.08 else 200
+            routes.append((name, f"/e{k}.html", status, None, None))
+            external.append("{" + name.upper() + "}" + f"/e{k}.html")
+    for p in range(pages):
+        links = []
+        for k in range(6):
+            status = 404 if rng.random() < 0.05 else 200
+            routes.append(("a", f"/p{p}/i{k}.html", status, None, None))
+            links.append(f"i{k}.html")
+        links += [rng.choice(external) for _ in range(10)]
+        body = "<html><body>\n" + "".join(f'<a href="{link}">l</a>\n' for link in links) + "</body></html>\n"
+        routes.append(("a", f"/p{p}/index.html", 200, None, body))
+        listed.append("{A}" + f"/p{p}/index.html")
+    spec = [("a", "127.0.0.1", 20)] + [
+        (name, f"127.0.1.{i + 1}", 20 + (180 * i) // (hosts - 1)) for i, name in enumerate(names)]
+    return routes, listed, spec
+
+
+def broken_urls(tool, out):
+    """The distinct URLs a tool's JSON output calls broken."""
+    import json
+    try:
+        data = json.loads(out)
+    except ValueError:
+        return None
+    if tool == "pardovane":
+        return {link["url"] for page in data["pages"] for link in page["links"] if not link["good"]}
+    return {link["url"] for link in data.get("links", []) if link["state"] == "BROKEN"}
+
+
+class Bench:
+    def __init__(self, args):
+        self.args = args
+        self.linkinator = shutil.which("linkinator")
+        self.rows = []
+
+    def site(self, routes, listed_template, latency_ms, work, hosts=None):
+        server = FixtureServer(self.args.server, routes, latency_ms, work, hosts)
+        listed = [url.replace("{A}", server.origins[0]) for url in listed_template]
+        list_file = os.path.join(work, "HtmlURL.txt")
+        with open(list_file, "w") as f:
+            f.write("\r\n".join(listed) + "\r\n")
+        return server, listed, list_file
+
+    def measure(self, server, label, command, concurrency, latency_ms, tool=None):
+        server.control("reset")
+        wall, rss, code, out = run_measured(command)
+        requests = server.control("count")
+        floor = requests * latency_ms / 1000.0 / concurrency
+        broken = broken_urls(tool, out) if tool else None
+        self.rows.append((label, concurrency, wall, rss, requests, floor, code,
+                          len(broken) if broken is not None else "-"))
+        return wall, broken
+
+    def note(self, text):
+        self.rows.append((text,))
+
+    def pardovane(self, list_file, *options, json=False):
+        return [self.args.binary, *options, *(["--format", "json"] if json else []), list_file]
+
+    def one_host(self):
+        for pages, links in ((10, 100), (200, 15)):
+            routes, template = generate(pages, links)
+            with tempfile.TemporaryDirectory() as work:
+                server, listed, list_file = self.site(routes, template, 20, work)
+                self.note(f"one host at 20 ms, {pages} pages x {links} links")
+                ours, _ = self.measure(server, "pardovane (default)", self.pardovane(list_file), DEFAULT_JOBS, 20)
+                self.measure(server, "pardovane --jobs 64 --max-per-host 64",
+                             self.pardovane(list_file, "--jobs", "64", "--max-per-host", "64"), 64, 20)
+                if self.linkinator:
+                    theirs, _ = self.measure(server, "linkinator (default)", [self.linkinator, *listed], 100, 20)
+                    self.note(f"linkinator / pardovane at both defaults: {theirs / ours:.2f}x")
+                server.stop()
+
+    def many(self):
+        routes, template, hosts = many_hosts()
+        with tempfile.TemporaryDirectory() as work:
+            server, listed, list_file = self.site(routes, template, 20, work, hosts)
+            self.note("200 pages, main host at 20 ms and 50 hosts at 20 to 200 ms")
+            ours, mine = self.measure(server, "pardovane (default)", self.pardovane(list_file, json=True),
+                                      DEFAULT_JOBS, 20, "pardovane")
+            for limit in (8, 16, 32):
+                for jobs in (16, 64):
+                    self.measure(server, f"pardovane --jobs {jobs} --max-per-host {limit}",
+                                 self.pardovane(list_file, "--jobs", str(jobs), "--max-per-host", str(limit),
+                                                json=True), jobs, 20, "pardovane")
+            if self.linkinator:
+                theirs, their = self.measure(server, "linkinator (default)",
+                                             [self.linkinator, *listed, "--format", "json"], 100, 20,
+                                             "linkinator")
+                same = "the same" if mine == their else f"different ({len(mine ^ their)} differ)"
+                self.note(f"linkinator / pardovane at both defaults: {theirs / ours:.2f}x; broken URLs {same}")
+            server.stop()
+
+    def limits(self):
+        for flag, shape in (("conn=4", (10, 100)), ("rate=30", (10, 100)), ("retry=1", (2, 40))):
+            # Each URL's first answer waits a second: one at a time, that is a second per URL.
+            routes, template = generate(*shape)
+            hosts = [("a", "127.0.0.1", 20, flag), ("b", "127.0.0.1", 20, flag)]
+            with tempfile.TemporaryDirectory() as work:
+                server, listed, list_file = self.site(routes, template, 20, work, hosts)
+                self.note(f"{shape[0]} pages x {shape[1]} links, servers with {flag}: "
+                          f"broken URLs should be {self.real_broken(routes)}")
+                for jobs in (1, 16, 64, DEFAULT_JOBS):
+                    self.measure(server, f"pardovane --jobs {jobs}",
+                                 self.pardovane(list_file, "--jobs", str(jobs), json=True), jobs, 20, "pardovane")
+                if self.linkinator:
+                    self.measure(server, "linkinator (default)", [self.linkinator, *listed, "--format", "json"],
+                                 100, 20, "linkinator")
+                server.stop()
+
+    @staticmethod
+    def real_broken(routes):
+        """Distinct linked URLs whose chain ends at 400 or above."""
+        import re
+        table = {(o, p): (s, loc) for o, p, s, loc, _ in routes}
+        broken = set()
+        for origin, page, _, _, body in routes:
+            for link in re.findall(r'href="([^"]+)"', body or ""):
+                if link.startswith("{"):
+                    key = (link[1].lower(), link[3:])
+                else:
+                    key = (origin, page.rsplit("/", 1)[0] + "/" + link)
+                status, location = table.get(key, (404, None))
+                while location:
+                    status, location = table.get((key[0], location), (404, None))
+                if status >= 400:
+                    broken.add(key)
+        return len(broken)
+
+    def memory(self):
+        routes, template = generate(200, 15)
+        with tempfile.TemporaryDirectory() as work:
+            server, listed, list_file = self.site(routes, template, 0, work)
+            self.note("peak memory, 200 pages x 15 links, no latency")
+            for jobs in (1, 16, 64, DEFAULT_JOBS):
+                self.measure(server, f"pardovane --jobs {jobs}", self.pardovane(list_file, "--jobs", str(jobs)),
+                             jobs, 0)
+            server.stop()
+        lines = 100_000
+        routes = [("a", f"/l{n}.html", 200, None, None) for n in range(lines)]
+        with tempfile.TemporaryDirectory() as work:
+            server, listed, list_file = self.site(routes, ["{A}" + f"/l{n}.html" for n in range(lines)], 0, work)
+            self.note(f"peak memory, a list of {lines:,} lines (small pages), text format")
+            self.measure(server, "pardovane (default)", self.pardovane(list_file), DEFAULT_JOBS, 0)
+            server.stop()
+
+    def print(self):
+        print(f"{'tool':<40} {'N':>4} {'wall s':>8} {'peak MiB':>9} {'requests':>9} {'floor s':>8} "
+              f"{'vs floor':>9} {'exit':>5} {'broken':>7}")
+        for row in self.rows:
+            if len(row) == 1:
+                print(row[0])
+                continue
+            name, n, wall, rss, requests, floor, code, broken = row
+            ratio = f"{wall / floor:.2f}x" if floor else "-"
+            print(f"{name:<40} {n:>4} {wall:>8.3f} {rss:>9.1f} {requests:>9} {floor:>8.3f} {ratio:>9} "
+                  f"{code:>5} {broken:>7}")
+        if not self.linkinator:
+            print("linkinator is not installed (npm install -g linkinator) - comparison skipped")
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--binary", default="build-bench/cli/pardovane-check")
     parser.add_argument("--server", default="build-bench/bench/fixture_server")
-    parser.add_argument("--latency-ms", type=float, nargs="*", default=[0.0, 20.0])
-    parser.add_argument("--jobs", type=int, default=16, help="pardovane-check's default")
-    parser.add_argument("--linkinator-concurrency", type=int, default=100, help="linkinator's default")
+    parser.add_argument("--scenario", nargs="*", default=["one-host", "many-hosts", "limits", "memory"])
     args = parser.parse_args()
-
-    linkinator = shutil.which("linkinator")
-    routes, listed_template = generate()
-    rows = []
-    for latency_ms in args.latency_ms:
-        latency = latency_ms / 1000.0
-        with tempfile.TemporaryDirectory() as work:
-            server = FixtureServer(args.server, routes, latency_ms, work)
-            listed = [url.replace("{A}", server.origins[0]) for url in listed_template]
-            list_file = os.path.join(work, "HtmlURL.txt")
-            with open(list_file, "w") as f:
-                f.write("\r\n".join(listed) + "\r\n")
-
-            def measure(name, command, concurrency):
-                server.control("reset")
-                wall, rss, code, _ = run_measured(command)
-                requests = server.control("count")
-                floor = requests * latency / concurrency
-                rows.append((latency_ms, name, concurrency, wall, rss, requests, floor, code))
-                return wall
-
-            measure("pardovane --jobs 1", [args.binary, "--jobs", "1", list_file], 1)
-            default = measure("pardovane (default)", [args.binary, list_file], args.jobs)
-            if linkinator:
-                equal = measure(f"linkinator --concurrency {args.jobs}",
-                                [linkinator, *listed, "--concurrency", str(args.jobs)], args.jobs)
-                theirs = measure("linkinator (default)", [linkinator, *listed],
-                                 args.linkinator_concurrency)
-                rows.append((latency_ms, f"linkinator / pardovane: {equal / default:.2f}x at equal "
-                             f"concurrency, {theirs / default:.2f}x at both defaults",
-                             None, None, None, None, None, None))
-            server.stop()
-
-    print(f"{'latency':>8} {'tool':<30} {'N':>4} {'wall s':>8} {'peak MiB':>9} {'requests':>9} {'floor s':>8} {'vs floor':>9} {'exit':>5}")
-    for latency_ms, name, n, wall, rss, requests, floor, code in rows:
-        if n is None:
-            print(f"{latency_ms:>6.0f}ms {name}")
-            continue
-        ratio = f"{wall / floor:.2f}x" if floor else "-"
-        print(f"{latency_ms:>6.0f}ms {name:<30} {n:>4} {wall:>8.3f} {rss:>9.1f} {requests:>9} {floor:>8.3f} {ratio:>9} {code:>5}")
-    if not linkinator:
-        print("linkinator is not installed (npm install -g linkinator) - comparison skipped")
+    bench = Bench(args)
+    scenarios = {"one-host": bench.one_host, "many-hosts": bench.many, "limits": bench.limits,
+                 "memory": bench.memory}
+    for name in args.scenario:
+        scenarios[name]()
+    bench.print()
 
 
 if __name__ == "__main__":

@@ -26,9 +26,9 @@ namespace {
 constexpr int kExitClean = 0;
 constexpr int kExitBroken = 1;
 constexpr int kExitUnusable = 2;
-// Enough requests in flight to hide a slow server's latency behind the others
-// without crowding a small site.
-constexpr int kDefaultJobs = 16;
+// Enough requests in flight to hide many slow hosts behind each other; the
+// per-host limit keeps any one site from being crowded.
+constexpr int kDefaultJobs = 128;
 
 void WriteUtf8(std::FILE* out, const std::u16string& text)
 {

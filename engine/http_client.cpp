@@ -1,5 +1,6 @@
 #include "http_client.h"
 
+#include "ca_environment.h"
 #include "http_request.h"
 #include "page_text_decoder.h"
 #include "request_url.h"
@@ -7,7 +8,7 @@
 
 namespace pardovane {
 
-HttpClient::HttpClient(HttpSettings settings) : settings_(settings)
+HttpClient::HttpClient(HttpSettings settings) : settings_(WithCaEnvironment(std::move(settings)))
 {
     EnsureCurlGlobalInit();
     share_.reset(curl_share_init());

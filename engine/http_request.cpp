@@ -1,8 +1,11 @@
 #include "http_request.h"
 
+#include "curl_failure.h"
+#include "retry_policy.h"
 #include "version.h"
 
 #include <cstring>
+#include <thread>
 
 namespace pardovane {
 namespace {
@@ -28,40 +31,6 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix)
     return true;
 }
 
-HttpFailure FailureFor(CURLcode code)
-{
-    switch (code) {
-    case CURLE_UNSUPPORTED_PROTOCOL:
-        return HttpFailure::RefusedScheme;
-    case CURLE_URL_MALFORMAT:
-        return HttpFailure::MalformedUrl;
-    case CURLE_COULDNT_RESOLVE_HOST:
-    case CURLE_COULDNT_RESOLVE_PROXY:
-        return HttpFailure::NameNotFound;
-    case CURLE_COULDNT_CONNECT:
-        return HttpFailure::ConnectionRefused;
-    case CURLE_OPERATION_TIMEDOUT:
-        return HttpFailure::Timeout;
-    case CURLE_TOO_MANY_REDIRECTS:
-        return HttpFailure::TooManyRedirects;
-    case CURLE_FILESIZE_EXCEEDED:
-        return HttpFailure::TooLarge;
-    case CURLE_SSL_CONNECT_ERROR:
-    case CURLE_PEER_FAILED_VERIFICATION:
-    case CURLE_SSL_CERTPROBLEM:
-    case CURLE_SSL_CIPHER:
-    case CURLE_SSL_CACERT_BADFILE:
-    case CURLE_SSL_ENGINE_NOTFOUND:
-    case CURLE_SSL_ENGINE_SETFAILED:
-    case CURLE_SSL_ISSUER_ERROR:
-    case CURLE_SSL_SHUTDOWN_FAILED:
-    case CURLE_USE_SSL_FAILED:
-        return HttpFailure::Tls;
-    default:
-        return HttpFailure::Transfer;
-    }
-}
-
 }  // namespace
 
 // What one response of the chain has shown so far.
@@ -72,6 +41,7 @@ struct HttpRequest::Hop {
     bool hasLocation = false;
     bool headersDone = false;
     long status = 0;
+    std::string retryAfter;
     bool cut = false;  // we ended the transfer on purpose
     std::size_t bodySeen = 0;
     bool keepBody = false;
@@ -93,6 +63,9 @@ struct HttpRequest::Hop {
         if (StartsWithNoCase(line, "http/")) {
             hop->contentLength = -1;
             hop->hasLocation = false;
+            hop->retryAfter.clear();
+        } else if (StartsWithNoCase(line, "retry-after:")) {
+            hop->retryAfter = line.substr(12);
         } else if (StartsWithNoCase(line, "content-length:")) {
             hop->contentLength = std::strtol(std::string(line.substr(15)).c_str(), nullptr, 10);
         } else if (StartsWithNoCase(line, "location:")) {
@@ -100,7 +73,8 @@ struct HttpRequest::Hop {
         } else if (line == "\r\n" || line == "\n") {
             long status = 0;
             curl_easy_getinfo(hop->request->easy_.get(), CURLINFO_RESPONSE_CODE, &status);
-            if (status >= 200 || status == 0) {
+            // 1xx answers are followed by the real one.
+            if (status >= 200) {
                 hop->status = status;
                 hop->headersDone = true;
                 const bool final = !(IsFollowedRedirect(status) && hop->hasLocation);
@@ -112,6 +86,12 @@ struct HttpRequest::Hop {
             }
         }
         return length;
+    }
+
+    static int OnConnected(void* user, char*, char*, int, int)
+    {
+        static_cast<Hop*>(user)->request->connected_ = true;
+        return CURL_PREREQFUNC_OK;
     }
 
     static std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* user)
@@ -136,18 +116,26 @@ struct HttpRequest::Hop {
     }
 };
 
-std::unique_ptr<HttpRequest> HttpRequest::Create(CURLSH* share, const HttpSettings& settings)
+std::unique_ptr<HttpRequest> HttpRequest::Create(CURLSH* share, HttpSettings settings)
 {
     EnsureCurlGlobalInit();
     CurlEasy easy(curl_easy_init());
     if (!easy)
         return nullptr;
-    return std::make_unique<HttpRequest>(std::move(easy), share, settings);
+    return std::make_unique<HttpRequest>(std::move(easy), share, std::move(settings));
 }
 
-HttpRequest::HttpRequest(CurlEasy easy, CURLSH* share, const HttpSettings& settings)
-    : easy_(std::move(easy)), share_(share), settings_(settings), hop_(std::make_unique<Hop>())
+HttpRequest::HttpRequest(CurlEasy easy, CURLSH* share, HttpSettings settings)
+    : easy_(std::move(easy)), share_(share), settings_(std::move(settings)),
+      hop_(std::make_unique<Hop>())
 {
+    for (const std::string& header : settings_.headers) {
+        curl_slist* longer = curl_slist_append(headers_.get(), header.c_str());
+        if (!longer)
+            break;
+        (void)headers_.release();  // now owned by the longer list
+        headers_.reset(longer);
+    }
 }
 
 HttpRequest::~HttpRequest() = default;
@@ -164,8 +152,22 @@ void HttpRequest::SetCommonOptions(const std::string& url, long remainingMs)
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, settings_.connectTimeoutMs);
     curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, remainingMs);
-    curl_easy_setopt(easy, CURLOPT_USERAGENT, kUserAgent);
+    curl_easy_setopt(easy, CURLOPT_USERAGENT,
+                     settings_.userAgent.empty() ? kUserAgent : settings_.userAgent.c_str());
+    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers_.get());
     curl_easy_setopt(easy, CURLOPT_COOKIEFILE, "");  // in-memory cookies for this chain only
+    curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, errorBuffer_);
+    // Through a proxy's tunnel, the proxy's own answer is not this response.
+    curl_easy_setopt(easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
+    curl_easy_setopt(easy, CURLOPT_DNS_CACHE_TIMEOUT, -1L);  // each host once per run
+    if (!settings_.caFile.empty())
+        curl_easy_setopt(easy, CURLOPT_CAINFO, settings_.caFile.c_str());
+    if (!settings_.caDir.empty())
+        curl_easy_setopt(easy, CURLOPT_CAPATH, settings_.caDir.c_str());
+    if (settings_.insecure) {
+        curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 0L);
+        curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 0L);
+    }
     if (share_)
         curl_easy_setopt(easy, CURLOPT_SHARE, share_);
     if (kind_ == Kind::Download) {
@@ -177,12 +179,18 @@ void HttpRequest::SetCommonOptions(const std::string& url, long remainingMs)
     curl_easy_setopt(easy, CURLOPT_HEADERDATA, hop_.get());
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &Hop::OnBody);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, hop_.get());
+    curl_easy_setopt(easy, CURLOPT_PREREQFUNCTION, &Hop::OnConnected);
+    curl_easy_setopt(easy, CURLOPT_PREREQDATA, hop_.get());
 }
 
 void HttpRequest::Start(const std::string& url, Kind kind)
 {
     kind_ = kind;
     redirects_ = 0;
+    retries_ = 0;
+    retrying_ = false;
+    ended_ = false;
+    notBefore_ = {};
     status_ = 0;
     failure_ = HttpFailure::None;
     detail_.clear();
@@ -205,6 +213,8 @@ bool HttpRequest::BeginHop(const std::string& url)
     hop_->isDownload = kind_ == Kind::Download;
     body_.clear();
     tooLarge_ = false;
+    bodyFailed_ = false;
+    errorBuffer_[0] = '\0';
     SetCommonOptions(url, static_cast<long>(remaining));
     return true;
 }
@@ -213,48 +223,95 @@ void HttpRequest::End(HttpFailure failure, std::string detail)
 {
     failure_ = failure;
     detail_ = std::move(detail);
+    ended_ = true;
+}
+
+void HttpRequest::EndOnCurlError(CURLcode code)
+{
+    const std::string_view errorText(errorBuffer_);
+    End(FailureFor(code, easy_.get(), errorText),
+        errorText.empty() ? curl_easy_strerror(code) : std::string(errorText));
+}
+
+// The same hop again, after the wait the server asked for or our backoff.
+bool HttpRequest::ScheduleRetry()
+{
+    if (retries_ >= settings_.maxRetries || bodyFailed_ || !IsRetried(status_, failure_))
+        return false;
+    const auto wait = RetryDelay(hop_->retryAfter, retries_, std::chrono::milliseconds(settings_.retryDelayMs));
+    ++retries_;
+    // 503 and 408 may be about this one resource; a 429 or a dropped
+    // connection is about how hard the host is being asked.
+    hostOverloaded_ = status_ == 429 || failure_ != HttpFailure::None;
+    notBefore_ = std::chrono::steady_clock::now() + wait;
+    const long timeoutMs = kind_ == Kind::Download ? settings_.downloadTimeoutMs : settings_.probeTimeoutMs;
+    deadline_ = notBefore_ + std::chrono::milliseconds(timeoutMs);
+    status_ = 0;
+    failure_ = HttpFailure::None;
+    detail_.clear();
+    ended_ = false;
+    retrying_ = true;
+    const std::string again = url_;
+    return BeginHop(again);
 }
 
 bool HttpRequest::HopDone(CURLcode code)
 {
+    retrying_ = false;
+    EndHop(code);
+    if (!ended_)
+        return false;
+    return !ScheduleRetry();
+}
+
+void HttpRequest::EndHop(CURLcode code)
+{
     const Hop& hop = *hop_;
     status_ = hop.status;
-    if (tooLarge_) {
-        End(HttpFailure::TooLarge, "body above the download cap");
-        return true;
-    }
     // A failure after the headers ended still leaves a known status: a probe
     // takes it, a download has lost its body.
     const bool statusKnown = hop.headersDone && hop.status > 0;
+    bodyFailed_ = statusKnown && hop.keepBody && (tooLarge_ || code != CURLE_OK);
+    if (tooLarge_) {
+        End(HttpFailure::TooLarge, "body above the download cap");
+        return;
+    }
+    if (code == CURLE_FILESIZE_EXCEEDED) {
+        // Refused on its announced length, before the header callback ended.
+        curl_easy_getinfo(easy_.get(), CURLINFO_RESPONSE_CODE, &status_);
+        bodyFailed_ = status_ >= 200 && !IsFollowedRedirect(status_);
+    }
     if (code != CURLE_OK && !(statusKnown && (hop.cut || !hop.keepBody))) {
-        End(FailureFor(code), curl_easy_strerror(code));
-        return true;
+        EndOnCurlError(code);
+        return;
     }
     if (!statusKnown) {
         End(HttpFailure::Transfer, "no HTTP status in the response");
-        return true;
+        return;
     }
     char* location = nullptr;
     curl_easy_getinfo(easy_.get(), CURLINFO_REDIRECT_URL, &location);
     if (!IsFollowedRedirect(hop.status) || !hop.hasLocation || !location) {
         End(HttpFailure::None, {});
-        return true;
+        return;
     }
     if (++redirects_ > settings_.maxRedirects) {
         End(HttpFailure::TooManyRedirects, "too many redirects");
-        return true;
+        return;
     }
     const std::string next = location;
     if (!StartsWithNoCase(next, "http://") && !StartsWithNoCase(next, "https://")) {
         End(HttpFailure::RefusedScheme, "redirect to a scheme other than http(s)");
-        return true;
+        return;
     }
-    return !BeginHop(next);
+    BeginHop(next);
 }
 
 ProbeResult HttpRequest::TakeProbeResult()
 {
-    return {status_, failure_, std::move(detail_)};
+    if (bodyFailed_)
+        return {status_, HttpFailure::None, {}};
+    return {status_, failure_, detail_};
 }
 
 DownloadResult HttpRequest::TakeDownloadResult()
@@ -274,19 +331,26 @@ DownloadResult HttpRequest::TakeDownloadResult()
     return result;
 }
 
+void HttpRequest::RunBlocking()
+{
+    while (!ended_) {
+        std::this_thread::sleep_until(notBefore_);
+        if (HopDone(curl_easy_perform(easy_.get())))
+            break;
+    }
+}
+
 ProbeResult HttpRequest::Probe(const std::string& url)
 {
     Start(url, Kind::Probe);
-    while (failure_ == HttpFailure::None && !HopDone(curl_easy_perform(easy_.get()))) {
-    }
+    RunBlocking();
     return TakeProbeResult();
 }
 
 DownloadResult HttpRequest::Download(const std::string& url)
 {
     Start(url, Kind::Download);
-    while (failure_ == HttpFailure::None && !HopDone(curl_easy_perform(easy_.get()))) {
-    }
+    RunBlocking();
     return TakeDownloadResult();
 }
 

@@ -1,48 +1,71 @@
 #include "lookahead_fetcher.h"
 
+#include "ca_environment.h"
 #include "page_links.h"
 #include "page_text_decoder.h"
 #include "request_url.h"
 #include "utf_convert.h"
 
+#include <algorithm>
+
 namespace pardovane {
 namespace {
 
 // How long one wait on the network may last before the queues are looked at again.
-constexpr int kPollMs = 100;
+constexpr long kPollMs = 100;
+
+std::size_t UrlHash(const std::u16string& url)
+{
+    return std::hash<std::u16string>{}(url);
+}
+
+std::size_t TextBytes(const std::optional<DownloadedPage>& page)
+{
+    return page ? page->text.size() * sizeof(char16_t) : 0;
+}
 
 }  // namespace
 
 LookaheadFetcher::LookaheadFetcher(std::filesystem::path listFile, int jobs, HttpSettings settings)
     : listFile_(std::move(listFile)), jobs_(jobs < 1 ? 1 : static_cast<std::size_t>(jobs)),
-      settings_(settings)
+      settings_(WithCaEnvironment(std::move(settings))),
+      gate_(settings_.maxPerHost, kMaxResolving)
 {
     EnsureCurlGlobalInit();
     multi_.reset(curl_multi_init());
-    if (multi_) {
-        curl_multi_setopt(multi_.get(), CURLMOPT_MAX_HOST_CONNECTIONS, static_cast<long>(jobs_));
-        curl_multi_setopt(multi_.get(), CURLMOPT_MAX_TOTAL_CONNECTIONS, static_cast<long>(jobs_));
-    }
+    // The gate keeps the per-host count; the pool only needs to fit it. A
+    // multi handle that takes no limits is of no use: every request then
+    // fails as having no request object.
+    if (multi_
+        && (curl_multi_setopt(multi_.get(), CURLMOPT_MAX_HOST_CONNECTIONS,
+                              static_cast<long>(std::max(1, settings_.maxPerHost))) != CURLM_OK
+            || curl_multi_setopt(multi_.get(), CURLMOPT_MAX_TOTAL_CONNECTIONS, static_cast<long>(jobs_))
+                != CURLM_OK))
+        multi_.reset();
 }
 
 LookaheadFetcher::~LookaheadFetcher()
 {
     for (auto& [easy, job] : inFlight_)
-        curl_multi_remove_handle(multi_.get(), easy);
+        (void)curl_multi_remove_handle(multi_.get(), easy);
 }
 
 void LookaheadFetcher::OnRunStart()
 {
     // A new run asks everything afresh, as its cache starts empty.
     for (auto& [easy, job] : inFlight_)
-        curl_multi_remove_handle(multi_.get(), easy);
+        (void)curl_multi_remove_handle(multi_.get(), easy);
+    gate_ = HostGate(settings_.maxPerHost, kMaxResolving);
     inFlight_.clear();
+    waiting_.clear();
     for (auto& queue : queues_)
         queue.clear();
     probes_.clear();
     verdicts_.clear();
     downloads_.clear();
+    aheadBytes_ = 0;
     aheadLines_.clear();
+    undecided_.clear();
     currentLine_ = 0;
     list_ = ListFile::Open(listFile_);
     ReadAhead();
@@ -50,8 +73,17 @@ void LookaheadFetcher::OnRunStart()
 
 void LookaheadFetcher::OnPageStart(const std::u16string&, std::uint64_t offset)
 {
+    // Pages of lines the run passed without downloading them (bad ones).
+    std::vector<std::uint64_t> passed;
+    for (const auto& [line, job] : downloads_) {
+        if (line <= currentLine_)
+            passed.push_back(line);
+    }
+    for (std::uint64_t line : passed)
+        DropDownload(line);
     currentLine_ = offset;
     currentPageScanned_ = false;
+    std::erase_if(undecided_, [&](const AheadLine* line) { return line->offset <= currentLine_; });
     while (!aheadLines_.empty() && aheadLines_.front().offset <= currentLine_)
         aheadLines_.pop_front();
     ReadAhead();
@@ -79,7 +111,7 @@ ProbeResult LookaheadFetcher::Probe(const std::u16string& url)
                                         : Enqueue(HttpRequest::Kind::Probe, url, 0, kCritical);
     WaitFor(job);
     probes_.erase(url);
-    verdicts_[url] = job->probe.good();
+    verdicts_[UrlHash(url)] = job->probe.good();
     QueueAheadDownloads();
     return job->probe;
 }
@@ -91,16 +123,28 @@ std::optional<DownloadedPage> LookaheadFetcher::DownloadText(const std::u16strin
         ? found->second
         : Enqueue(HttpRequest::Kind::Download, url, currentLine_, kCritical);
     WaitFor(job);
-    downloads_.erase(currentLine_);
+    DropDownload(currentLine_);
     currentPageScanned_ = job->scanned;
-    return std::move(job->page);
+    std::optional<DownloadedPage> page = std::move(job->page);
+    ReadAhead();
+    return page;
+}
+
+void LookaheadFetcher::DropDownload(std::uint64_t line)
+{
+    auto found = downloads_.find(line);
+    if (found == downloads_.end())
+        return;
+    if (found->second->done)
+        aheadBytes_ -= TextBytes(found->second->page);
+    downloads_.erase(found);
 }
 
 void LookaheadFetcher::Prefetch(const std::u16string& url, Priority priority)
 {
     // The empty URL is judged without a request, and anything asked once is
     // never asked again.
-    if (url.empty() || verdicts_.contains(url))
+    if (url.empty() || verdicts_.contains(UrlHash(url)))
         return;
     if (auto found = probes_.find(url); found != probes_.end()) {
         // Queued for later already: queue it again where it now belongs; the
@@ -137,66 +181,160 @@ void LookaheadFetcher::WaitFor(const JobPtr& job)
 
 void LookaheadFetcher::StartQueued()
 {
-    for (auto* queue = queues_; inFlight_.size() < jobs_ && queue != std::end(queues_);) {
-        if (queue->empty()) {
-            ++queue;
+    const auto now = HostGate::Clock::now();
+    // Retries first: they were started before anything still queued.
+    for (auto it = waiting_.begin(); it != waiting_.end() && inFlight_.size() < jobs_;) {
+        JobPtr job = *it;
+        if (job->request->notBefore() > now || !gate_.MayStart(job->host, now)) {
+            ++it;
             continue;
         }
-        JobPtr job = std::move(queue->front());
-        queue->pop_front();
-        if (job->started || job->done)
-            continue;
-        job->started = true;
+        it = waiting_.erase(it);
+        gate_.Started(job->host);
+        AddToMulti(job);
+    }
+    // Then by priority; a job whose host is busy keeps its place.
+    for (auto& queue : queues_) {
+        for (auto it = queue.begin(); it != queue.end() && inFlight_.size() < jobs_;) {
+            const JobPtr& job = *it;
+            if (job->started || job->done) {
+                it = queue.erase(it);
+                continue;
+            }
+            if (!StartJob(job)) {
+                ++it;
+                continue;
+            }
+            it = queue.erase(it);
+        }
+    }
+}
 
+// False when the job's host cannot take it now.
+bool LookaheadFetcher::StartJob(const JobPtr& job)
+{
+    if (job->wire.empty()) {
         auto wire = RequestUrlFor(job->url);
         if (auto* failure = std::get_if<HttpFailure>(&wire)) {
-            job->request.reset();
+            job->started = true;
             job->probe = {0, *failure, "not requested"};
             Finish(*job);
-            continue;
+            return true;
         }
-        job->request = HttpRequest::Create(nullptr, settings_);
-        if (!job->request || !multi_) {
-            job->probe = {0, HttpFailure::NoRequestObject, "no request object"};
-            Finish(*job);
-            continue;
-        }
-        job->request->Start(std::get<std::string>(wire), job->kind);
-        curl_multi_add_handle(multi_.get(), job->request->handle());
-        inFlight_.emplace(job->request->handle(), job);
-        ++requestsMade_;
+        job->wire = std::move(std::get<std::string>(wire));
+        job->host = HostKey(job->wire);
     }
+    if (!gate_.MayStart(job->host, HostGate::Clock::now()))
+        return false;
+    job->started = true;
+    job->request = HttpRequest::Create(nullptr, settings_);
+    if (!job->request || !multi_) {
+        job->probe = {0, HttpFailure::NoRequestObject, "no request object"};
+        Finish(*job);
+        return true;
+    }
+    job->request->Start(job->wire, job->kind);
+    gate_.Started(job->host);
+    ++requestsMade_;
+    AddToMulti(job);
+    return true;
+}
+
+void LookaheadFetcher::AddToMulti(const JobPtr& job)
+{
+    CURL* easy = job->request->handle();
+    if (const CURLMcode code = curl_multi_add_handle(multi_.get(), easy); code != CURLM_OK) {
+        gate_.Finished(job->host);
+        job->probe = {0, HttpFailure::NoRequestObject, curl_multi_strerror(code)};
+        job->request.reset();
+        Finish(*job);
+        return;
+    }
+    inFlight_.emplace(easy, job);
 }
 
 void LookaheadFetcher::Pump()
 {
     StartQueued();
-    if (inFlight_.empty())
-        return;
-    int running = 0;
-    curl_multi_perform(multi_.get(), &running);
+    if (!inFlight_.empty()) {
+        int running = 0;
+        if (const CURLMcode code = curl_multi_perform(multi_.get(), &running); code != CURLM_OK) {
+            FailInFlight(curl_multi_strerror(code));
+            return;
+        }
+    }
+    // Hosts whose first request got through to them open up to their limit.
+    for (const auto& [easy, job] : inFlight_) {
+        if (job->request->connected())
+            gate_.Reached(job->host);
+    }
     bool finished = false;
     int left = 0;
     while (CURLMsg* message = curl_multi_info_read(multi_.get(), &left)) {
         if (message->msg != CURLMSG_DONE)
             continue;
-        CURL* easy = message->easy_handle;
-        const CURLcode code = message->data.result;
-        auto found = inFlight_.find(easy);
-        if (found == inFlight_.end())
-            continue;
-        JobPtr job = found->second;
-        curl_multi_remove_handle(multi_.get(), easy);
-        if (!job->request->HopDone(code)) {
-            curl_multi_add_handle(multi_.get(), easy);  // the next hop of a redirect
-            continue;
-        }
-        inFlight_.erase(found);
-        Finish(*job);
+        HandleDone(message->easy_handle, message->data.result);
         finished = true;
     }
-    if (!finished)
-        curl_multi_poll(multi_.get(), nullptr, 0, kPollMs, nullptr);
+    // With nothing on the network, queued work waits for a host to open up.
+    if (finished || (inFlight_.empty() && waiting_.empty() && QueuedCount() == 0))
+        return;
+    if (const CURLMcode code = curl_multi_poll(multi_.get(), nullptr, 0, PollMs(), nullptr);
+        code != CURLM_OK)
+        FailInFlight(curl_multi_strerror(code));
+}
+
+void LookaheadFetcher::HandleDone(CURL* easy, CURLcode code)
+{
+    auto found = inFlight_.find(easy);
+    if (found == inFlight_.end())
+        return;
+    JobPtr job = found->second;
+    inFlight_.erase(found);
+    // Fails only for a handle the multi does not hold: nothing to undo.
+    (void)curl_multi_remove_handle(multi_.get(), easy);
+    HttpRequest& request = *job->request;
+    const bool ended = request.HopDone(code);
+    if (!ended && !request.retrying()) {
+        AddToMulti(job);  // the next hop of a redirect
+        return;
+    }
+    gate_.Finished(job->host);
+    if (!ended) {
+        if (request.hostOverloaded())
+            gate_.Throttled(job->host, request.notBefore());
+        waiting_.push_back(job);
+        return;
+    }
+    Finish(*job);
+    ReadAhead();
+}
+
+// The multi handle itself broke: nothing in it can finish any more.
+void LookaheadFetcher::FailInFlight(const char* why)
+{
+    auto failed = std::move(inFlight_);
+    inFlight_.clear();
+    for (auto& [easy, job] : failed) {
+        (void)curl_multi_remove_handle(multi_.get(), easy);
+        gate_.Finished(job->host);
+        job->request.reset();
+        job->probe = {0, HttpFailure::Transfer, why};
+        Finish(*job);
+    }
+}
+
+// Until the first retry or paused host is due, within the usual slice.
+long LookaheadFetcher::PollMs() const
+{
+    const auto now = HostGate::Clock::now();
+    auto wake = now + std::chrono::milliseconds(kPollMs);
+    for (const JobPtr& job : waiting_)
+        wake = std::min(wake, job->request->notBefore());
+    if (auto opening = gate_.NextOpening(now))
+        wake = std::min(wake, *opening);
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(wake - now).count();
+    return std::max<long>(1, static_cast<long>(ms));
 }
 
 void LookaheadFetcher::Finish(Job& job)
@@ -210,12 +348,19 @@ void LookaheadFetcher::Finish(Job& job)
         return;
     }
     if (job.request) {
+        if (job.servesProbe)
+            job.probe = job.request->TakeProbeResult();
         DownloadResult result = job.request->TakeDownloadResult();
-        if (result.ok())
+        // A page whose probe is bad is never asked for.
+        if (result.ok() && (!job.servesProbe || job.probe.good()))
             job.page = DownloadedPage{DecodePageText(result.body, result.contentType),
                                       Utf8ToUtf16(result.url)};
     }
     job.request.reset();
+    if (auto held = downloads_.find(job.line); held != downloads_.end() && held->second.get() == &job)
+        aheadBytes_ += TextBytes(job.page);
+    if (job.servesProbe)
+        QueueAheadDownloads();
     if (job.page && job.line != currentLine_) {
         // A later page: what its scan will probe can be asked now.
         job.scanned = true;
@@ -223,35 +368,62 @@ void LookaheadFetcher::Finish(Job& job)
     }
 }
 
+std::size_t LookaheadFetcher::QueuedCount() const
+{
+    std::size_t count = 0;
+    for (const auto& queue : queues_)
+        count += queue.size();
+    return count;
+}
+
+// More lines while the jobs could use more work and the pages held ahead
+// leave room.
+bool LookaheadFetcher::WantsMoreLines() const
+{
+    return aheadBytes_ < kAheadBytes && QueuedCount() < jobs_ * kQueuedPerJob;
+}
+
 void LookaheadFetcher::ReadAhead()
 {
-    while (list_ && aheadLines_.size() < kLinesAhead && !list_->AtEnd()) {
+    while (list_ && !list_->AtEnd() && (aheadLines_.empty() || WantsMoreLines())) {
         std::u16string url = list_->ReadLine();
-        if (url.empty() || list_->offset() <= currentLine_)
-            continue;
-        Prefetch(url, kCritical);
-        aheadLines_.push_back({std::move(url), list_->offset()});
+        if (!url.empty() && list_->offset() > currentLine_)
+            ReadAheadLine(std::move(url));
     }
     QueueAheadDownloads();
 }
 
+void LookaheadFetcher::ReadAheadLine(std::u16string url)
+{
+    const std::uint64_t line = list_->offset();
+    if (!verdicts_.contains(UrlHash(url)) && !probes_.contains(url)) {
+        JobPtr job = Enqueue(HttpRequest::Kind::Download, url, line, kCritical);
+        job->servesProbe = true;
+        probes_[url] = job;
+        aheadLines_.push_back({std::move(url), line, true});
+        return;
+    }
+    Prefetch(url, kCritical);
+    aheadLines_.push_back({std::move(url), line});
+    undecided_.push_back(&aheadLines_.back());
+}
+
 void LookaheadFetcher::QueueAheadDownloads()
 {
-    for (AheadLine& line : aheadLines_) {
-        if (line.downloadQueued)
-            continue;
-        const std::optional<bool> verdict = KnownVerdict(line.url);
+    std::erase_if(undecided_, [&](AheadLine* line) {
+        const std::optional<bool> verdict = KnownVerdict(line->url);
         if (!verdict)
-            continue;
-        line.downloadQueued = true;
+            return false;
+        line->downloadQueued = true;
         if (*verdict)
-            Enqueue(HttpRequest::Kind::Download, line.url, line.offset, kCritical);
-    }
+            Enqueue(HttpRequest::Kind::Download, line->url, line->offset, kCritical);
+        return true;
+    });
 }
 
 std::optional<bool> LookaheadFetcher::KnownVerdict(const std::u16string& url) const
 {
-    if (auto found = verdicts_.find(url); found != verdicts_.end())
+    if (auto found = verdicts_.find(UrlHash(url)); found != verdicts_.end())
         return found->second;
     if (auto found = probes_.find(url); found != probes_.end() && found->second->done)
         return found->second->probe.good();

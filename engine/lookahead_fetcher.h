@@ -2,6 +2,7 @@
 
 #include "curl_handles.h"
 #include "downloaded_page.h"
+#include "host_gate.h"
 #include "http_request.h"
 #include "http_settings.h"
 #include "link_exclusion.h"
@@ -24,7 +25,8 @@ namespace pardovane {
 // once, on one thread with a curl multi handle. It learns what the run will
 // ask from the same list file and from scanning each page ahead, and asks
 // only that: every distinct URL text is probed once, every good listed line
-// is downloaded once, exactly as the sequential run would. The run itself
+// is downloaded once, as the sequential run would; a listed page not asked
+// before is fetched with one GET whose status is its probe. The run itself
 // stays sequential; when it asks, it gets the answer already fetched, or
 // waits for the one in flight.
 class LookaheadFetcher : public UrlProber, public RunObserver {
@@ -34,8 +36,13 @@ public:
     LookaheadFetcher(const LookaheadFetcher&) = delete;
     LookaheadFetcher& operator=(const LookaheadFetcher&) = delete;
 
-    // How many listed lines past the current one are fetched ahead.
-    static constexpr std::size_t kLinesAhead = 4;
+    // Listed lines are read ahead while the jobs lack work, as long as the
+    // page texts fetched ahead and not yet taken stay under this.
+    static constexpr std::size_t kAheadBytes = 64u * 1024 * 1024;
+    // Work queued per job that counts as enough.
+    static constexpr std::size_t kQueuedPerJob = 4;
+    // Distinct hosts whose names are looked up at once.
+    static constexpr int kMaxResolving = 6;
 
     ProbeResult Probe(const std::u16string& url) override;
     // The current line's page, as the page-download window operation.
@@ -55,11 +62,14 @@ private:
         HttpRequest::Kind kind = HttpRequest::Kind::Probe;
         std::u16string url;
         std::uint64_t line = 0;  // downloads: the byte offset after their line
+        std::string wire;        // the URL as sent, once known
+        std::string host;        // HostKey of the wire URL
         std::unique_ptr<HttpRequest> request;
         bool started = false;
         bool done = false;
         ProbeResult probe;
         std::optional<DownloadedPage> page;  // downloads: the page, if it came
+        bool servesProbe = false;            // a listed page's one GET: probe and download
         bool scanned = false;                // its links are queued already
     };
     struct AheadLine {
@@ -80,8 +90,17 @@ private:
     void WaitFor(const JobPtr& job);
     void Pump();
     void StartQueued();
+    bool StartJob(const JobPtr& job);
+    void AddToMulti(const JobPtr& job);
+    void HandleDone(CURL* easy, CURLcode code);
+    void FailInFlight(const char* why);
+    long PollMs() const;
     void Finish(Job& job);
+    std::size_t QueuedCount() const;
+    bool WantsMoreLines() const;
     void ReadAhead();
+    void ReadAheadLine(std::u16string url);
+    void DropDownload(std::uint64_t line);
     void QueueAheadDownloads();
     std::optional<bool> KnownVerdict(const std::u16string& url) const;
     void PrefetchLinks(const DownloadedPage& page, Priority priority);
@@ -91,17 +110,24 @@ private:
     HttpSettings settings_;
     LinkExclusion exclusion_;
     CurlMulti multi_;
+    HostGate gate_;
 
     std::deque<JobPtr> queues_[kPriorities];
     std::unordered_map<CURL*, JobPtr> inFlight_;
+    std::vector<JobPtr> waiting_;  // for a retry, off the network meanwhile
     std::unordered_map<std::u16string, JobPtr> probes_;  // asked for, not yet taken by the run
-    std::unordered_map<std::u16string, bool> verdicts_;  // taken by the run: good or bad
+    // Taken by the run: good or bad, by a hash of the URL, as a long list
+    // would otherwise hold every URL twice. A collision costs a request, not
+    // a verdict: the run asks what it was not given.
+    std::unordered_map<std::size_t, bool> verdicts_;
     std::unordered_map<std::uint64_t, JobPtr> downloads_;  // by line, not yet taken
 
     std::optional<ListFile> list_;
-    std::deque<AheadLine> aheadLines_;
+    std::deque<AheadLine> aheadLines_;  // references stay valid: only ends change
+    std::vector<AheadLine*> undecided_;  // download not yet queued or refused
     std::uint64_t currentLine_ = 0;
     bool currentPageScanned_ = false;
+    std::size_t aheadBytes_ = 0;  // page texts in downloads_ that are done
     std::size_t requestsMade_ = 0;
 };
 

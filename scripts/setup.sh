@@ -7,6 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config git
   libcurl4-openssl-dev libidn2-dev libre2-dev
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
+  libssl-dev   # the TLS tests make their certificates and server
   qt6-base-dev libgl-dev
   fonts-noto-cjk
   xvfb xauth

@@ -209,7 +209,7 @@ TEST_F(CheckUrlTest, FailedUrlStaysBadForTheRun)
 {
     int requests = 0;
     server.routes().Get("/later", [&](const httplib::Request&, httplib::Response& response) {
-        response.status = ++requests == 1 ? 503 : 200;
+        response.status = ++requests == 1 ? 500 : 200;
     });
     server.Start();
     EXPECT_EQ(engine.CheckUrl(Url("/later")), 0);

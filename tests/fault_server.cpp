@@ -91,6 +91,41 @@ void FaultConnection::HoldOpen()
     }
 }
 
+bool FaultConnection::RelayTo(int port, std::string_view greeting)
+{
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    const int target = socket(AF_INET, SOCK_STREAM, 0);
+    if (target < 0)
+        return false;
+    const bool connected = connect(target, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    if (connected && Send(greeting)) {
+        pollfd ends[2] = {{fd_, POLLIN, 0}, {target, POLLIN, 0}};
+        char buffer[16384];
+        for (bool open = true; open && !stopping_;) {
+            if (poll(ends, 2, kSliceMs) <= 0)
+                continue;
+            for (int i = 0; i < 2 && open; ++i) {
+                if (!ends[i].revents)
+                    continue;
+                const ssize_t got = recv(ends[i].fd, buffer, sizeof buffer, 0);
+                open = got > 0
+                    && send(ends[1 - i].fd, buffer, static_cast<std::size_t>(got), MSG_NOSIGNAL) == got;
+            }
+        }
+    }
+    close(target);
+    return connected;
+}
+
+void FaultConnection::Reset()
+{
+    const linger abort{1, 0};
+    setsockopt(fd_, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+}
+
 FaultServer::FaultServer(Script script) : script_(std::move(script))
 {
     listenFd_ = socket(AF_INET, SOCK_STREAM, 0);

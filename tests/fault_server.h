@@ -26,7 +26,15 @@ public:
     // Keeps the connection open, saying nothing, until the client closes it
     // or the server stops.
     void HoldOpen();
+    // Connects to 127.0.0.1:port, sends `greeting` here once connected, then
+    // relays bytes both ways until either side closes; false if it could not
+    // connect.
+    bool RelayTo(int port, std::string_view greeting = {});
+    // Closes with a reset instead of an orderly close.
+    void Reset();
     bool stopping() const { return stopping_; }
+    // The socket itself, for scripts that speak TLS or relay bytes.
+    int fd() const { return fd_; }
 
 private:
     // Waits for events on the socket in short slices; false on stop.

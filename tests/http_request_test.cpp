@@ -104,6 +104,21 @@ TEST_F(HttpClientTest, SendsUserAgentAndAcceptOnly)
     EXPECT_EQ(headers.count("Cookie"), 0u);
 }
 
+TEST_F(HttpClientTest, ChosenUserAgentAndExtraHeadersAreSent)
+{
+    HttpSettings settings = test::ShortTimeouts();
+    settings.userAgent = "Tester/2";
+    settings.headers = {"X-One: 1", "Authorization: Bearer t"};
+    HttpClient custom(settings);
+    server.Status("/h", 200);
+    server.Start();
+    ASSERT_TRUE(custom.Probe(server.Url16("/h")).good());
+    const auto headers = server.LastHeaders("/h");
+    EXPECT_EQ(headers.find("User-Agent")->second, "Tester/2");
+    EXPECT_EQ(headers.find("X-One")->second, "1");
+    EXPECT_EQ(headers.find("Authorization")->second, "Bearer t");
+}
+
 TEST_F(HttpClientTest, NonAsciiPathIsSentPercentEncoded)
 {
     server.Status(R"(/.*)", 200);

@@ -1,12 +1,16 @@
+#include "fault_server.h"
 #include "local_server.h"
 #include "run_command.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <functional>
 #include <map>
+#include <mutex>
 #include <random>
+#include <set>
 
 namespace pardovane {
 namespace {
@@ -39,12 +43,15 @@ public:
         std::shuffle(listed.begin(), listed.end(), random_);
     }
 
-    void Serve(LocalServer& server)
+    // perSecond > 0: more requests than that in the last second get 429.
+    void Serve(LocalServer& server, std::size_t perSecond = 0)
     {
-        server.routes().Get(R"(/.*)", [this, &server](const httplib::Request& request, httplib::Response& response) {
+        server.routes().Get(R"(/.*)", [this, &server, perSecond](const httplib::Request& request, httplib::Response& response) {
             const std::string& path = request.path;
             server.Wait(std::chrono::milliseconds(std::hash<std::string>{}(path) % 7));
-            if (auto page = pages.find(path); page != pages.end())
+            if (perSecond > 0 && !Admit(perSecond))
+                response.status = 429;
+            else if (auto page = pages.find(path); page != pages.end())
                 response.set_content(page->second, "text/html");
             else if (path.starts_with("/bad"))
                 response.status = 404;
@@ -56,6 +63,18 @@ public:
     }
 
 private:
+    bool Admit(std::size_t perSecond)
+    {
+        const std::lock_guard lock(mutex_);
+        const auto now = std::chrono::steady_clock::now();
+        while (!recent_.empty() && now - recent_.front() > std::chrono::seconds(1))
+            recent_.pop_front();
+        if (recent_.size() >= perSecond)
+            return false;
+        recent_.push_back(now);
+        return true;
+    }
+
     std::string PageHtml(const std::string& origin)
     {
         static const std::vector<std::string> kRelative = {
@@ -87,7 +106,23 @@ private:
     }
 
     std::mt19937 random_;
+    std::mutex mutex_;
+    std::deque<std::chrono::steady_clock::time_point> recent_;
 };
+
+// In front of a server: the first four connections at a time pass, the
+// rest are reset, as a server limiting each client does.
+test::FaultServer::Script FourConnectionsAtATime(int port)
+{
+    auto active = std::make_shared<std::atomic<int>>(0);
+    return [active, port](test::FaultConnection& connection) {
+        if (++*active <= 4)
+            connection.RelayTo(port);
+        else
+            connection.Reset();
+        --*active;
+    };
+}
 
 std::map<std::string, int> Difference(std::map<std::string, int> after, const std::map<std::string, int>& before)
 {
@@ -97,20 +132,27 @@ std::map<std::string, int> Difference(std::map<std::string, int> after, const st
     return after;
 }
 
-class LookaheadDifferential : public ::testing::TestWithParam<unsigned> {};
+enum class Limit { None, FourConnections, ThirtyPerSecond };
+
+class LookaheadDifferential : public ::testing::TestWithParam<std::pair<unsigned, Limit>> {};
 
 TEST_P(LookaheadDifferential, SameReportMessagesAndRequestsAsOneAtATime)
 {
+    const auto [seed, limit] = GetParam();
     LocalServer server;
-    GeneratedSite site(GetParam());
+    GeneratedSite site(seed);
     server.Start();
-    site.Generate(server.Url());
-    site.Serve(server);
+    std::optional<test::FaultServer> front;
+    if (limit == Limit::FourConnections)
+        front.emplace(FourConnectionsAtATime(server.port()));
+    const std::string origin = front ? front->Url("") : server.Url();
+    site.Generate(origin);
+    site.Serve(server, limit == Limit::ThirtyPerSecond ? 30 : 0);
 
     TempDir dir;
     std::string list;
     for (const std::string& path : site.listed)
-        list += server.Url(path) + "\r\n";
+        list += origin + path + "\r\n";
     const auto listFile = dir.Write("HtmlURL.txt", list);
     auto run = [&](int jobs) {
         return RunCommand(ShellQuote(PARDOVANE_CHECK_BINARY) + " --jobs " + std::to_string(jobs) + " "
@@ -127,8 +169,29 @@ TEST_P(LookaheadDifferential, SameReportMessagesAndRequestsAsOneAtATime)
     EXPECT_EQ(concurrent.exitCode, sequential.exitCode);
     EXPECT_EQ(concurrent.out, sequential.out);
     EXPECT_EQ(concurrent.err, sequential.err);
+    if (limit != Limit::None) {
+        // Refused requests are asked again, so only the answers can agree.
+        EXPECT_EQ(run(64).out, sequential.out);
+        return;
+    }
     const auto sequentialHits = Difference(middle, before);
-    EXPECT_EQ(Difference(after, middle), sequentialHits);
+    auto concurrentHits = Difference(after, middle);
+    // The same requests, except that a listed page's probe and download may
+    // be one GET.
+    const std::set<std::string> listed(site.listed.begin(), site.listed.end());
+    int saved = 0;
+    for (const auto& [target, count] : sequentialHits) {
+        const int got = concurrentHits[target];
+        saved += count - got;
+        if (listed.contains(target)) {
+            EXPECT_GE(got, 1) << target;
+            EXPECT_LE(got, count) << target;
+        } else {
+            EXPECT_EQ(got, count) << target;
+        }
+    }
+    EXPECT_EQ(concurrentHits.size(), sequentialHits.size());
+    EXPECT_GT(saved, 0);
     // The report really holds broken links and a bad page, so agreement means something.
     EXPECT_NE(sequential.out.find("  <Error>\r\n"), std::string::npos);
     EXPECT_NE(sequential.out.find("/bad/listed.html\" "), std::string::npos);
@@ -140,7 +203,10 @@ TEST_P(LookaheadDifferential, SameReportMessagesAndRequestsAsOneAtATime)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Seeds, LookaheadDifferential, ::testing::Values(1u, 2u, 3u));
+INSTANTIATE_TEST_SUITE_P(Seeds, LookaheadDifferential,
+                         ::testing::Values(std::pair{1u, Limit::None}, std::pair{2u, Limit::None},
+                                           std::pair{3u, Limit::None}, std::pair{4u, Limit::FourConnections},
+                                           std::pair{5u, Limit::ThirtyPerSecond}));
 
 }  // namespace
 }  // namespace pardovane

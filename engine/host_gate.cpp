@@ -1,5 +1,7 @@
 #include "host_gate.h"
 
+#include "ascii.h"
+
 #include <algorithm>
 
 namespace pardovane {
@@ -98,8 +100,7 @@ std::string HostKey(std::string_view url)
     end = end == std::string_view::npos ? 0 : end + 3;
     end = url.find_first_of("/?#", end);
     std::string key(url.substr(0, end));
-    std::transform(key.begin(), key.end(), key.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+    std::transform(key.begin(), key.end(), key.begin(), [](char c) { return AsciiLower(c); });
     return key;
 }
 

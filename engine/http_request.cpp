@@ -1,5 +1,6 @@
 #include "http_request.h"
 
+#include "ascii.h"
 #include "curl_failure.h"
 #include "retry_policy.h"
 #include "version.h"
@@ -15,20 +16,6 @@ constexpr const char* kUserAgent = "Pardovane/" PARDOVANE_VERSION;
 bool IsFollowedRedirect(long status)
 {
     return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
-}
-
-bool StartsWithNoCase(std::string_view text, std::string_view prefix)
-{
-    if (text.size() < prefix.size())
-        return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        char c = text[i];
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-        if (c != prefix[i])
-            return false;
-    }
-    return true;
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-#include "link_scanner.h"
-#include "page_links.h"
+#include "engine/link_scanner.h"
+#include "engine/page_links.h"
 
 #include <benchmark/benchmark.h>
 

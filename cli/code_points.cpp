@@ -1,4 +1,4 @@
-#include "code_points.h"
+#include "cli/code_points.h"
 
 namespace pardovane {
 

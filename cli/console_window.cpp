@@ -1,6 +1,6 @@
-#include "console_window.h"
+#include "cli/console_window.h"
 
-#include "utf_convert.h"
+#include "engine/utf_convert.h"
 
 namespace pardovane {
 namespace {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "window_operations.h"
+#include "engine/window_operations.h"
 
 #include <cstdio>
 #include <functional>

@@ -1,4 +1,4 @@
-#include "interrupt_cleanup.h"
+#include "cli/interrupt_cleanup.h"
 
 #include <limits.h>
 #include <signal.h>

@@ -1,6 +1,6 @@
-#include "json_report.h"
+#include "cli/json_report.h"
 
-#include "json_writer.h"
+#include "cli/json_writer.h"
 
 namespace pardovane {
 namespace {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "run_record.h"
+#include "cli/run_record.h"
 
 #include <string>
 

@@ -1,7 +1,7 @@
-#include "json_writer.h"
+#include "cli/json_writer.h"
 
-#include "code_points.h"
-#include "utf_convert.h"
+#include "cli/code_points.h"
+#include "engine/utf_convert.h"
 
 namespace pardovane {
 namespace {

@@ -1,7 +1,7 @@
-#include "junit_report.h"
+#include "cli/junit_report.h"
 
-#include "utf_convert.h"
-#include "xml_writer.h"
+#include "engine/utf_convert.h"
+#include "cli/xml_writer.h"
 
 namespace pardovane {
 namespace {

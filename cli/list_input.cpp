@@ -1,7 +1,7 @@
-#include "list_input.h"
+#include "cli/list_input.h"
 
-#include "check_engine.h"
-#include "list_file.h"
+#include "engine/check_engine.h"
+#include "engine/list_file.h"
 
 #include <fcntl.h>
 #include <unistd.h>

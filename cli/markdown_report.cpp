@@ -1,7 +1,7 @@
-#include "markdown_report.h"
+#include "cli/markdown_report.h"
 
-#include "code_points.h"
-#include "utf_convert.h"
+#include "cli/code_points.h"
+#include "engine/utf_convert.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,4 +1,4 @@
-#include "report_output.h"
+#include "cli/report_output.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

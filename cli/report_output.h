@@ -1,6 +1,6 @@
 #pragma once
 
-#include "scratch_file.h"
+#include "cli/scratch_file.h"
 
 #include <filesystem>
 #include <optional>

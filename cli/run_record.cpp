@@ -1,4 +1,4 @@
-#include "run_record.h"
+#include "cli/run_record.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "link_target.h"
-#include "probe_result.h"
-#include "run_observer.h"
+#include "engine/link_target.h"
+#include "engine/probe_result.h"
+#include "engine/run_observer.h"
 
 #include <cstdint>
 #include <optional>

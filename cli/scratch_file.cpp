@@ -1,6 +1,6 @@
-#include "scratch_file.h"
+#include "cli/scratch_file.h"
 
-#include "interrupt_cleanup.h"
+#include "cli/interrupt_cleanup.h"
 
 #include <unistd.h>
 

@@ -1,4 +1,4 @@
-#include "terminal_escapes.h"
+#include "cli/terminal_escapes.h"
 
 #include <unistd.h>
 

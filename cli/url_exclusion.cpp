@@ -1,6 +1,6 @@
-#include "url_exclusion.h"
+#include "cli/url_exclusion.h"
 
-#include "utf_convert.h"
+#include "engine/utf_convert.h"
 
 #include <re2/re2.h>
 

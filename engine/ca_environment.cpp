@@ -1,4 +1,4 @@
-#include "ca_environment.h"
+#include "engine/ca_environment.h"
 
 #include <cstdlib>
 

@@ -1,6 +1,6 @@
-#include "char_refs.h"
+#include "engine/char_refs.h"
 
-#include "ascii.h"
+#include "engine/ascii.h"
 
 #include <algorithm>
 #include <array>
@@ -15,7 +15,7 @@ struct NamedRef {
 };
 
 constexpr NamedRef kNamedRefs[] = {
-#include "html_entities.inc"
+#include "engine/html_entities.inc"
 };
 constexpr std::size_t kLongestName = 32;
 

@@ -1,12 +1,12 @@
-#include "check_engine.h"
+#include "engine/check_engine.h"
 
-#include "executable_dir.h"
-#include "list_file.h"
-#include "list_location.h"
-#include "page_links.h"
-#include "ui_texts.h"
-#include "utf_convert.h"
-#include "verdict_cache.h"
+#include "engine/executable_dir.h"
+#include "engine/list_file.h"
+#include "engine/list_location.h"
+#include "engine/page_links.h"
+#include "engine/ui_texts.h"
+#include "engine/utf_convert.h"
+#include "engine/verdict_cache.h"
 
 #include <string>
 

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "link_exclusion.h"
-#include "link_target.h"
-#include "run_observer.h"
-#include "run_state.h"
-#include "url_prober.h"
-#include "window_operations.h"
+#include "engine/link_exclusion.h"
+#include "engine/link_target.h"
+#include "engine/run_observer.h"
+#include "engine/run_state.h"
+#include "engine/url_prober.h"
+#include "engine/window_operations.h"
 
 #include <filesystem>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "curl_failure.h"
+#include "engine/curl_failure.h"
 
 #include <cerrno>
 
@@ -87,6 +87,27 @@ HttpFailure FailureFor(CURLcode code, CURL* easy, std::string_view errorText)
     default:
         return HttpFailure::Transfer;
     }
+}
+
+std::string FailureDetail(CURLcode code, std::string_view errorText)
+{
+    std::string detail(errorText.empty() ? std::string_view(curl_easy_strerror(code)) : errorText);
+    for (std::size_t at = 0; (at = detail.find(" after ", at)) != std::string::npos;) {
+        std::size_t end = at + 7;
+        while (end < detail.size() && detail[end] >= '0' && detail[end] <= '9')
+            ++end;
+        std::string_view unit;
+        for (std::string_view candidate : {" milliseconds", " ms"})
+            if (end > at + 7 && std::string_view(detail).substr(end).starts_with(candidate)) {
+                unit = candidate;
+                break;
+            }
+        if (unit.empty())
+            at = end;
+        else
+            detail.erase(at, end + unit.size() - at);
+    }
+    return detail;
 }
 
 }  // namespace pardovane

@@ -1,9 +1,10 @@
 #pragma once
 
-#include "probe_result.h"
+#include "engine/probe_result.h"
 
 #include <curl/curl.h>
 
+#include <string>
 #include <string_view>
 
 namespace pardovane {
@@ -13,5 +14,9 @@ namespace pardovane {
 // in the name lookup is the same code as one in the connect. The handle's
 // verify result and the error buffer's words tell them apart.
 HttpFailure FailureFor(CURLcode code, CURL* easy, std::string_view errorText);
+
+// curl's words for a failure without the time it took ("after 12 ms"), so
+// that the same failure reads the same in every run and at every --jobs.
+std::string FailureDetail(CURLcode code, std::string_view errorText);
 
 }  // namespace pardovane

@@ -1,4 +1,4 @@
-#include "curl_handles.h"
+#include "engine/curl_handles.h"
 
 namespace pardovane {
 

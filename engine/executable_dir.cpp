@@ -1,4 +1,4 @@
-#include "executable_dir.h"
+#include "engine/executable_dir.h"
 
 #include <system_error>
 

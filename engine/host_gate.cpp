@@ -1,6 +1,6 @@
-#include "host_gate.h"
+#include "engine/host_gate.h"
 
-#include "ascii.h"
+#include "engine/ascii.h"
 
 #include <algorithm>
 

@@ -1,10 +1,10 @@
-#include "http_client.h"
+#include "engine/http_client.h"
 
-#include "ca_environment.h"
-#include "http_request.h"
-#include "page_text_decoder.h"
-#include "request_url.h"
-#include "utf_convert.h"
+#include "engine/ca_environment.h"
+#include "engine/http_request.h"
+#include "engine/page_text_decoder.h"
+#include "engine/request_url.h"
+#include "engine/utf_convert.h"
 
 namespace pardovane {
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "curl_handles.h"
-#include "downloaded_page.h"
-#include "http_settings.h"
-#include "url_prober.h"
+#include "engine/curl_handles.h"
+#include "engine/downloaded_page.h"
+#include "engine/http_settings.h"
+#include "engine/url_prober.h"
 
 #include <optional>
 #include <string>

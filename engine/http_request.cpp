@@ -1,9 +1,9 @@
-#include "http_request.h"
+#include "engine/http_request.h"
 
-#include "ascii.h"
-#include "curl_failure.h"
-#include "retry_policy.h"
-#include "version.h"
+#include "engine/ascii.h"
+#include "engine/curl_failure.h"
+#include "engine/retry_policy.h"
+#include "engine/version.h"
 
 #include <cstring>
 #include <thread>
@@ -216,8 +216,7 @@ void HttpRequest::End(HttpFailure failure, std::string detail)
 void HttpRequest::EndOnCurlError(CURLcode code)
 {
     const std::string_view errorText(errorBuffer_);
-    End(FailureFor(code, easy_.get(), errorText),
-        errorText.empty() ? curl_easy_strerror(code) : std::string(errorText));
+    End(FailureFor(code, easy_.get(), errorText), FailureDetail(code, errorText));
 }
 
 // The same hop again, after the wait the server asked for or our backoff.

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "curl_handles.h"
-#include "http_settings.h"
-#include "probe_result.h"
+#include "engine/curl_handles.h"
+#include "engine/http_settings.h"
+#include "engine/probe_result.h"
 
 #include <chrono>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "iconv_decoder.h"
+#include "engine/iconv_decoder.h"
 
 #include <bit>
 #include <cerrno>

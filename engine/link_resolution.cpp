@@ -1,8 +1,8 @@
-#include "link_resolution.h"
+#include "engine/link_resolution.h"
 
-#include "ascii.h"
-#include "char_refs.h"
-#include "link_scanner.h"
+#include "engine/ascii.h"
+#include "engine/char_refs.h"
+#include "engine/link_scanner.h"
 
 #include <optional>
 

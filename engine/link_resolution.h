@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link_target.h"
+#include "engine/link_target.h"
 
 #include <string>
 #include <string_view>

@@ -1,6 +1,6 @@
-#include "link_scanner.h"
+#include "engine/link_scanner.h"
 
-#include "ascii.h"
+#include "engine/ascii.h"
 
 namespace pardovane {
 namespace {

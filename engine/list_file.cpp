@@ -1,6 +1,6 @@
-#include "list_file.h"
+#include "engine/list_file.h"
 
-#include "utf_convert.h"
+#include "engine/utf_convert.h"
 
 #include <fstream>
 #include <iterator>

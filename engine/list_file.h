@@ -1,6 +1,6 @@
 #pragma once
 
-#include "iconv_decoder.h"
+#include "engine/iconv_decoder.h"
 
 #include <cstdint>
 #include <filesystem>

@@ -1,7 +1,7 @@
-#include "list_location.h"
+#include "engine/list_location.h"
 
-#include "executable_dir.h"
-#include "ui_texts.h"
+#include "engine/executable_dir.h"
+#include "engine/ui_texts.h"
 
 #include <pwd.h>
 #include <unistd.h>

@@ -1,10 +1,10 @@
-#include "lookahead_fetcher.h"
+#include "engine/lookahead_fetcher.h"
 
-#include "ca_environment.h"
-#include "page_links.h"
-#include "page_text_decoder.h"
-#include "request_url.h"
-#include "utf_convert.h"
+#include "engine/ca_environment.h"
+#include "engine/page_links.h"
+#include "engine/page_text_decoder.h"
+#include "engine/request_url.h"
+#include "engine/utf_convert.h"
 
 #include <algorithm>
 

@@ -1,14 +1,14 @@
 #pragma once
 
-#include "curl_handles.h"
-#include "downloaded_page.h"
-#include "host_gate.h"
-#include "http_request.h"
-#include "http_settings.h"
-#include "link_exclusion.h"
-#include "list_file.h"
-#include "run_observer.h"
-#include "url_prober.h"
+#include "engine/curl_handles.h"
+#include "engine/downloaded_page.h"
+#include "engine/host_gate.h"
+#include "engine/http_request.h"
+#include "engine/http_settings.h"
+#include "engine/link_exclusion.h"
+#include "engine/list_file.h"
+#include "engine/run_observer.h"
+#include "engine/url_prober.h"
 
 #include <cstdint>
 #include <deque>

@@ -1,7 +1,7 @@
-#include "page_links.h"
+#include "engine/page_links.h"
 
-#include "link_resolution.h"
-#include "link_scanner.h"
+#include "engine/link_resolution.h"
+#include "engine/link_scanner.h"
 
 namespace pardovane {
 

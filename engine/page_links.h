@@ -1,7 +1,7 @@
 #pragma once
 
-#include "link_exclusion.h"
-#include "link_target.h"
+#include "engine/link_exclusion.h"
+#include "engine/link_target.h"
 
 #include <cstddef>
 #include <functional>

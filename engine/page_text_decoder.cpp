@@ -1,8 +1,8 @@
-#include "page_text_decoder.h"
+#include "engine/page_text_decoder.h"
 
-#include "ascii.h"
-#include "iconv_decoder.h"
-#include "utf_convert.h"
+#include "engine/ascii.h"
+#include "engine/iconv_decoder.h"
+#include "engine/utf_convert.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "probe_result.h"
+#include "engine/probe_result.h"
 
 namespace pardovane {
 

@@ -1,7 +1,7 @@
-#include "request_url.h"
+#include "engine/request_url.h"
 
-#include "ascii.h"
-#include "utf_convert.h"
+#include "engine/ascii.h"
+#include "engine/utf_convert.h"
 
 #include <idn2.h>
 

@@ -1,4 +1,4 @@
-#include "retry_policy.h"
+#include "engine/retry_policy.h"
 
 #include <curl/curl.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "link_target.h"
-#include "probe_result.h"
+#include "engine/link_target.h"
+#include "engine/probe_result.h"
 
 #include <cstdint>
 #include <string>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "probe_result.h"
+#include "engine/probe_result.h"
 
 #include <string>
 

@@ -1,4 +1,4 @@
-#include "verdict_cache.h"
+#include "engine/verdict_cache.h"
 
 namespace pardovane {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "run_state.h"
+#include "engine/run_state.h"
 
 #include <optional>
 

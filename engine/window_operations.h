@@ -1,6 +1,6 @@
 #pragma once
 
-#include "downloaded_page.h"
+#include "engine/downloaded_page.h"
 
 #include <optional>
 #include <string>

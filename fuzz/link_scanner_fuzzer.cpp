@@ -3,12 +3,12 @@
 // check run of one listed page judges exactly the links that ForEachPageLink
 // (what --jobs fetches ahead) says it probes, with counters and report to match.
 
-#include "check_engine.h"
+#include "engine/check_engine.h"
 #include "fuzz_check.h"
-#include "link_scanner.h"
-#include "page_links.h"
-#include "ascii.h"
-#include "ui_texts.h"
+#include "engine/link_scanner.h"
+#include "engine/page_links.h"
+#include "engine/ascii.h"
+#include "engine/ui_texts.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

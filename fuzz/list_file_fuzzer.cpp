@@ -2,7 +2,7 @@
 // move forward and end at the file's length, and no line holds a line end.
 
 #include "fuzz_check.h"
-#include "list_file.h"
+#include "engine/list_file.h"
 
 #include <algorithm>
 

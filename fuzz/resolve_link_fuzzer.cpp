@@ -4,8 +4,8 @@
 // out of the host.
 
 #include "fuzz_check.h"
-#include "link_resolution.h"
-#include "request_url.h"
+#include "engine/link_resolution.h"
+#include "engine/request_url.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

@@ -1,10 +1,10 @@
-#include "check_engine.h"
-#include "local_server.h"
-#include "recording_window.h"
-#include "temp_dir.h"
-#include "utf_convert.h"
+#include "engine/check_engine.h"
+#include "tests/local_server.h"
+#include "tests/recording_window.h"
+#include "tests/temp_dir.h"
+#include "engine/utf_convert.h"
 
-#include "test_fixtures.h"
+#include "tests/test_fixtures.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "local_server.h"
-#include "python_runner.h"
-#include "run_command.h"
-#include "temp_dir.h"
-#include "utf_convert.h"
+#include "tests/local_server.h"
+#include "tests/python_runner.h"
+#include "tests/run_command.h"
+#include "tests/temp_dir.h"
+#include "engine/utf_convert.h"
 
 #include <gtest/gtest.h>
 

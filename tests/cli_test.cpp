@@ -1,6 +1,6 @@
-#include "local_server.h"
-#include "run_command.h"
-#include "temp_dir.h"
+#include "tests/local_server.h"
+#include "tests/run_command.h"
+#include "tests/temp_dir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "fault_server.h"
+#include "tests/fault_server.h"
 
-#include "utf_convert.h"
+#include "engine/utf_convert.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>

@@ -1,4 +1,4 @@
-#include "host_gate.h"
+#include "engine/host_gate.h"
 
 #include <gtest/gtest.h>
 

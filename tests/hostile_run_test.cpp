@@ -1,12 +1,12 @@
-#include "check_engine.h"
-#include "fault_server.h"
-#include "local_server.h"
-#include "lookahead_fetcher.h"
-#include "recording_window.h"
-#include "temp_dir.h"
-#include "utf_convert.h"
+#include "engine/check_engine.h"
+#include "tests/fault_server.h"
+#include "tests/local_server.h"
+#include "engine/lookahead_fetcher.h"
+#include "tests/recording_window.h"
+#include "tests/temp_dir.h"
+#include "engine/utf_convert.h"
 
-#include "test_fixtures.h"
+#include "tests/test_fixtures.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,8 @@
-#include "http_client.h"
-#include "local_server.h"
+#include "engine/curl_failure.h"
+#include "engine/http_client.h"
+#include "tests/local_server.h"
 
-#include "test_fixtures.h"
+#include "tests/test_fixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -212,6 +213,22 @@ TEST_F(HttpClientTest, CookieSetOnARedirectIsSentAlongTheChainOnly)
     server.Start();
     EXPECT_TRUE(Probe("/login").good());
     EXPECT_FALSE(Probe("/members").good());  // a new request starts without the cookie
+}
+
+}  // namespace
+}  // namespace pardovane
+
+namespace pardovane {
+namespace {
+
+TEST(FailureDetail, LeavesOutTheTimeItTook)
+{
+    EXPECT_EQ(FailureDetail(CURLE_COULDNT_CONNECT,
+                            "Failed to connect to 127.0.0.1 port 9 after 1 ms: Couldn't connect to server"),
+              "Failed to connect to 127.0.0.1 port 9: Couldn't connect to server");
+    EXPECT_EQ(FailureDetail(CURLE_OPERATION_TIMEDOUT, "Operation timed out after 30001 milliseconds with 0 bytes received"),
+              "Operation timed out with 0 bytes received");
+    EXPECT_EQ(FailureDetail(CURLE_COULDNT_RESOLVE_HOST, ""), "Couldn't resolve host name");
 }
 
 }  // namespace

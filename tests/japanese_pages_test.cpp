@@ -1,10 +1,10 @@
-#include "check_engine.h"
-#include "local_server.h"
-#include "page_text_decoder.h"
-#include "recording_window.h"
-#include "run_command.h"
-#include "temp_dir.h"
-#include "utf_convert.h"
+#include "engine/check_engine.h"
+#include "tests/local_server.h"
+#include "engine/page_text_decoder.h"
+#include "tests/recording_window.h"
+#include "tests/run_command.h"
+#include "tests/temp_dir.h"
+#include "engine/utf_convert.h"
 
 #include <gtest/gtest.h>
 

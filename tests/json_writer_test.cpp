@@ -1,5 +1,5 @@
-#include "json_writer.h"
-#include "python_runner.h"
+#include "cli/json_writer.h"
+#include "tests/python_runner.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "char_refs.h"
-#include "link_resolution.h"
+#include "engine/char_refs.h"
+#include "engine/link_resolution.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "link_scanner.h"
+#include "engine/link_scanner.h"
 
 #include <gtest/gtest.h>
 

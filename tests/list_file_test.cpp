@@ -1,6 +1,6 @@
-#include "list_file.h"
+#include "engine/list_file.h"
 
-#include "temp_dir.h"
+#include "tests/temp_dir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "local_server.h"
+#include "tests/local_server.h"
 
-#include "listen_backlog.h"
-#include "utf_convert.h"
+#include "tests/listen_backlog.h"
+#include "engine/utf_convert.h"
 
 #include <gtest/gtest.h>
 

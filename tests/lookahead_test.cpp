@@ -1,7 +1,7 @@
-#include "fault_server.h"
-#include "local_server.h"
-#include "run_command.h"
-#include "temp_dir.h"
+#include "tests/fault_server.h"
+#include "tests/local_server.h"
+#include "tests/run_command.h"
+#include "tests/temp_dir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "markdown_report.h"
+#include "cli/markdown_report.h"
 
 #include <gtest/gtest.h>
 

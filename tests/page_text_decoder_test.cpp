@@ -1,4 +1,4 @@
-#include "page_text_decoder.h"
+#include "engine/page_text_decoder.h"
 
 #include <gtest/gtest.h>
 

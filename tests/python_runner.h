@@ -1,7 +1,7 @@
 #pragma once
 
-#include "run_command.h"
-#include "temp_dir.h"
+#include "tests/run_command.h"
+#include "tests/temp_dir.h"
 
 #include <cstdio>
 #include <string>

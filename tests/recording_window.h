@@ -1,7 +1,7 @@
 #pragma once
 
-#include "http_client.h"
-#include "window_operations.h"
+#include "engine/http_client.h"
+#include "engine/window_operations.h"
 
 #include <string>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "request_url.h"
+#include "engine/request_url.h"
 
 #include <gtest/gtest.h>
 

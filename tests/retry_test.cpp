@@ -1,8 +1,8 @@
-#include "fault_server.h"
-#include "http_client.h"
-#include "retry_policy.h"
+#include "tests/fault_server.h"
+#include "engine/http_client.h"
+#include "engine/retry_policy.h"
 
-#include "test_fixtures.h"
+#include "tests/test_fixtures.h"
 
 #include <gtest/gtest.h>
 

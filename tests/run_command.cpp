@@ -1,6 +1,6 @@
-#include "run_command.h"
+#include "tests/run_command.h"
 
-#include "temp_dir.h"
+#include "tests/temp_dir.h"
 
 #include <sys/wait.h>
 

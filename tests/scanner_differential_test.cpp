@@ -1,7 +1,7 @@
-#include "char_refs.h"
-#include "link_scanner.h"
-#include "python_runner.h"
-#include "utf_convert.h"
+#include "engine/char_refs.h"
+#include "engine/link_scanner.h"
+#include "tests/python_runner.h"
+#include "engine/utf_convert.h"
 
 #include <gtest/gtest.h>
 

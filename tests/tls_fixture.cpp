@@ -1,6 +1,6 @@
-#include "tls_fixture.h"
+#include "tests/tls_fixture.h"
 
-#include "utf_convert.h"
+#include "engine/utf_convert.h"
 
 #include <openssl/ssl.h>
 

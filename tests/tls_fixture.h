@@ -1,6 +1,6 @@
 #pragma once
 
-#include "fault_server.h"
+#include "tests/fault_server.h"
 
 #include <memory>
 #include <string>

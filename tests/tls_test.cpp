@@ -1,7 +1,7 @@
-#include "http_client.h"
-#include "tls_fixture.h"
+#include "engine/http_client.h"
+#include "tests/tls_fixture.h"
 
-#include "test_fixtures.h"
+#include "tests/test_fixtures.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "caption_layout.h"
-#include "japanese_font.h"
-#include "qt_text.h"
-#include "window_texts.h"
+#include "ui/caption_layout.h"
+#include "ui/japanese_font.h"
+#include "ui/qt_text.h"
+#include "ui/window_texts.h"
 
 #include <QApplication>
 

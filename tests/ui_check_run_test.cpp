@@ -1,9 +1,9 @@
-#include "form1.h"
-#include "local_server.h"
-#include "qt_text.h"
-#include "temp_dir.h"
-#include "ui_controls.h"
-#include "ui_texts.h"
+#include "ui/form1.h"
+#include "tests/local_server.h"
+#include "ui/qt_text.h"
+#include "tests/temp_dir.h"
+#include "tests/ui_controls.h"
+#include "engine/ui_texts.h"
 
 #include <QAbstractButton>
 #include <QApplication>

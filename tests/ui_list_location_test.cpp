@@ -1,5 +1,5 @@
-#include "list_location.h"
-#include "temp_dir.h"
+#include "engine/list_location.h"
+#include "tests/temp_dir.h"
 
 #include <sys/wait.h>
 #include <unistd.h>

@@ -1,11 +1,11 @@
-#include "form1.h"
-#include "qt_text.h"
-#include "temp_dir.h"
-#include "ui_controls.h"
-#include "ui_texts.h"
-#include "version.h"
-#include "window_texts.h"
-#include "wrapping_button.h"
+#include "ui/form1.h"
+#include "ui/qt_text.h"
+#include "tests/temp_dir.h"
+#include "tests/ui_controls.h"
+#include "engine/ui_texts.h"
+#include "engine/version.h"
+#include "ui/window_texts.h"
+#include "ui/wrapping_button.h"
 
 #include <QApplication>
 #include <QFontDatabase>

@@ -1,4 +1,4 @@
-#include "utf_convert.h"
+#include "engine/utf_convert.h"
 
 #include <gtest/gtest.h>
 

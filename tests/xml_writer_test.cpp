@@ -1,5 +1,5 @@
-#include "python_runner.h"
-#include "xml_writer.h"
+#include "tests/python_runner.h"
+#include "cli/xml_writer.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "anchor_layout.h"
+#include "ui/anchor_layout.h"
 
 #include <QWidget>
 

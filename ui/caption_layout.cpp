@@ -1,4 +1,4 @@
-#include "caption_layout.h"
+#include "ui/caption_layout.h"
 
 #include <QFontMetricsF>
 #include <QTextLayout>

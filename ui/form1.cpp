@@ -1,14 +1,14 @@
-#include "form1.h"
+#include "ui/form1.h"
 
-#include "anchor_layout.h"
-#include "japanese_font.h"
-#include "qt_text.h"
-#include "run_input_guard.h"
-#include "ui_texts.h"
-#include "utf_convert.h"
-#include "version.h"
-#include "window_texts.h"
-#include "wrapping_button.h"
+#include "ui/anchor_layout.h"
+#include "ui/japanese_font.h"
+#include "ui/qt_text.h"
+#include "ui/run_input_guard.h"
+#include "engine/ui_texts.h"
+#include "engine/utf_convert.h"
+#include "engine/version.h"
+#include "ui/window_texts.h"
+#include "ui/wrapping_button.h"
 
 #include <QApplication>
 #include <QBackingStore>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "check_engine.h"
-#include "http_client.h"
-#include "window_operations.h"
+#include "engine/check_engine.h"
+#include "engine/http_client.h"
+#include "engine/window_operations.h"
 
 #include <QWidget>
 

@@ -1,4 +1,4 @@
-#include "japanese_font.h"
+#include "ui/japanese_font.h"
 
 #include <QFontDatabase>
 #include <QFontInfo>

@@ -1,6 +1,6 @@
-#include "curl_handles.h"
-#include "form1.h"
-#include "version.h"
+#include "engine/curl_handles.h"
+#include "ui/form1.h"
+#include "engine/version.h"
 
 #include <QApplication>
 

@@ -1,4 +1,4 @@
-#include "run_input_guard.h"
+#include "ui/run_input_guard.h"
 
 #include <QApplication>
 #include <QEvent>

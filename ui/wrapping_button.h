@@ -1,6 +1,6 @@
 #pragma once
 
-#include "caption_layout.h"
+#include "ui/caption_layout.h"
 
 #include <QPushButton>
 

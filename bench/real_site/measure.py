@@ -16,6 +16,7 @@ import argparse
 import difflib
 import json
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -42,6 +43,9 @@ def parse_args():
                     help="write the lists, both answers and every disagreement to DIR")
     ap.add_argument("--examples", type=int, default=5,
                     help="disagreements shown per kind and site (default 5)")
+    ap.add_argument("--all-links", action="store_true",
+                    help="let pardovane-check probe links outside the site too "
+                         "(by default they are excluded when it has --exclude)")
     ap.add_argument("--every", type=int, default=1, metavar="K",
                     help="list every K-th page of each site only (default 1: all)")
     ap.add_argument("--time-limit", type=int, default=1800,
@@ -50,10 +54,9 @@ def parse_args():
     return ap.parse_args()
 
 
-def pardovane_links(page_json):
-    """The link entries of one page, without those skipped for their scheme."""
-    return [entry for entry in page_json.get("links", [])
-            if not entry.get("skipped") and "scheme" not in entry]
+def skipped(entry):
+    """Whether pardovane left the link alone (its scheme, an exclusion)."""
+    return bool(entry.get("skipped"))
 
 
 def align(ours, theirs):
@@ -118,8 +121,10 @@ def good(status):
 def compare(pages, result, statuses, is_internal):
     tally = Tally()
     for page, page_json in zip(pages, result["pages"]):
-        for ours, theirs in align(page.links, pardovane_links(page_json)):
+        for ours, theirs in align(page.links, page_json.get("links", [])):
             internal = ours is not None and ours[3] is not None and is_internal(ours[3])
+            if theirs is not None and skipped(theirs):
+                theirs = None
             theirs_internal = theirs is not None and is_internal(theirs.get("url") or "")
             if not internal and not theirs_internal:
                 continue
@@ -143,9 +148,25 @@ def compare(pages, result, statuses, is_internal):
     return tally
 
 
-def run_pardovane(binary, jobs, list_path, limit):
+def outside(prefix):
+    """An RE2 pattern (no look-ahead there) for URLs that do not start with prefix."""
+    alternatives = [re.escape(prefix[:i]) + "[^" + re.escape(prefix[i]) + "]"
+                    for i in range(len(prefix))]
+    return "^(?:" + "|".join(alternatives) + ")"
+
+
+def supports_exclude(binary):
+    proc = subprocess.run([binary, "--help"], stdout=subprocess.PIPE,
+                          stderr=subprocess.STDOUT, timeout=30)
+    return b"--exclude" in proc.stdout
+
+
+def run_pardovane(binary, jobs, list_path, limit, exclude):
     start = time.monotonic()
-    proc = subprocess.run([binary, "--format", "json", "--jobs", str(jobs), list_path],
+    command = [binary, "--format", "json", "--jobs", str(jobs)]
+    if exclude:
+        command += ["--exclude", exclude]
+    proc = subprocess.run(command + [list_path],
                           stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=limit)
     seconds = time.monotonic() - start
     if proc.returncode not in (0, 1):
@@ -176,6 +197,12 @@ def main():
         print("web root %s; removed on purpose: %s" % (www, ", ".join(removed)))
         with nginx_server.NginxServer(workdir, www, args.time_limit) as server:
             netloc = "127.0.0.1:%d" % server.port
+            exclude = None
+            if not args.all_links and supports_exclude(args.binary):
+                # Only internal links are compared; outside links would only
+                # wait on a resolver that has no network to ask.
+                exclude = outside(server.origin + "/")
+                print("links outside %s/ excluded from pardovane-check's run" % server.origin)
 
             def is_internal(url):
                 parts = urllib.parse.urlsplit(url)
@@ -190,7 +217,7 @@ def main():
                 pages, statuses = truth.ground_truth(listed, is_internal)
                 truth_seconds = time.monotonic() - start
                 result, seconds = run_pardovane(args.binary, args.jobs, list_path,
-                                                args.time_limit)
+                                                args.time_limit, exclude)
                 tally = compare(pages, result, statuses, is_internal)
                 rows.append((name, len(listed), tally))
                 print("%s: %d pages, ground truth %.1f s (%d distinct internal URLs), "

@@ -83,9 +83,11 @@ class Tally:
                "missed broken", "never looked at", "URL differs"]
 
     def __init__(self):
-        self.counts = dict.fromkeys(self.COLUMNS, 0)
-        self.examples = {k: [] for k in ("false alarms", "missed broken",
-                                         "never looked at", "URL differs")}
+        # Requested as the truth's URL, but shown in the JSON before
+        # percent-encoding: counted apart, not in the table.
+        self.counts = dict.fromkeys(self.COLUMNS + ["URL shown unencoded"], 0)
+        self.examples = {k: [] for k in ("false alarms", "missed broken", "never looked at",
+                                         "URL differs", "URL shown unencoded")}
 
     def add(self, kind, example=None):
         self.counts[kind] += 1
@@ -137,8 +139,12 @@ def compare(pages, result, statuses, is_internal):
                     tally.add("truly broken")
                 if theirs is None:
                     tally.add("never looked at", ex)
-                elif without_fragment(theirs.get("url") or "") != ours[3]:
-                    tally.add("URL differs", ex)
+                else:
+                    shown = without_fragment(theirs.get("url") or "")
+                    if truth.percent_encode(shown) != ours[3]:
+                        tally.add("URL differs", ex)
+                    elif shown != ours[3]:
+                        tally.add("URL shown unencoded", ex)
             if reported_bad:
                 tally.add("reported broken")
                 if not truly_bad:

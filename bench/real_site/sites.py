@@ -34,7 +34,8 @@ REMOVED = [
 ]
 
 # Posts as a Jekyll user writes them: Markdown with footnotes and links into
-# the other sites by root-relative path, and a post written in HTML by hand.
+# the other sites by root-relative path, and posts written in HTML by hand
+# with the shapes links take in hand-written pages.
 POSTS = {
     "2024-01-15-notes-on-node-fs.md": """---
 layout: post
@@ -86,6 +87,72 @@ href="/api/path.html">path, after a line end</a>,
 <script>
 document.write('<a href="/not-a-link-in-script.html">x</a>');
 </script>
+""",
+    "2024-03-10-harder-links.html": """---
+layout: post
+title: "Harder links, by hand"
+date: 2024-03-10 08:00:00 +0000
+categories: notes
+---
+<p>
+<a href="  /python/glossary.html  ">blanks around</a>,
+<a href="&#32;/python/library/os.html&#9;">blanks written as references</a>,
+<a href="/python/library/func&#x74;ions.html">a numeric reference</a>,
+<a href="&#47;python&#47;library&#47;io.html">slashes as references</a>,
+<a href="/python/search.html?q=a&copy=1">a name without ; before =</a>,
+<a href="/python/search.html?q=a&copy;b">a name with ;</a>,
+<a href="/python/search.html?q=caf&eacute">a name without ; at the end</a>,
+<a href="/python/search.html?q=a&ampb=1">amp before a letter</a>,
+<a href="/python\\library\\os.html">backslashes</a>,
+<a href="/python/li
+brary/os.html">a line end inside</a>,
+<a href="/python/./library/./os.html">dot segments</a>,
+<a href="/python/../../../python/library/os.html">climbing above the root</a>,
+<a href="/python/library/os.html?q=ü">non-ASCII in the query</a>,
+<a href="/python/über.html">non-ASCII in the path</a>,
+<a href="/python/library/os.html?q=a b">a space in the query</a>,
+<a href="/python/library/os.html?q=%7e">a percent escape</a>,
+<a href="/python/library/os.html?q=100%">a lone percent</a>,
+<a href="/python/library/os.html?q={a|b}^`">braces, bar, caret, backquote</a>,
+<a href="/python/library/os.html#a#b">two hashes</a>,
+<a href="/python/library/os.html?">an empty query</a>,
+<a href=/python/library/os.html?a=1&b=2>bare, with an ampersand</a>,
+<a title="x" href="/python/library/os.html" href="/nope-second-href.html">two hrefs</a>,
+<a data-href="/nope-data-href.html" href="/python/library/io.html">data-href first</a>,
+<a href = "/python/library/os.html">blanks around =</a>,
+<a/href="/python/library/io.html">a slash for a blank</a>,
+<a href="/python/library/os.html" title='it"s > that'>quotes in quotes</a>,
+<a href="JavaScript:void(0)">javascript</a>, <a href="tel:+10">tel</a>,
+<a href="data:text/html,x">data</a>, <a href="SMS:+10">sms</a>,
+<a href="/python/library/os.html#fn:1">a colon in the fragment</a>,
+<abbr href="/nope-abbr.html">abbr</abbr>
+<IMG SRC="/python/_static/py.svg" alt="upper case">
+<img srcset="/nope-srcset.png 2x" src="/python/_static/py.svg" alt="srcset">
+<img alt="no src">
+<a>no href</a>
+<a href>an href without a value</a>
+</p>
+<!-- <a href="/nope-in-comment.html">x</a> -->
+<style>
+a[href="/x"]:after { content: '<a href="/nope-in-style.html">'; }
+</style>
+<SCRIPT type="text/javascript">
+var s = '<img src="/nope-in-script.png">';
+</SCRIPT>
+""",
+    "2024-03-11-with-a-base.html": """---
+layout: post
+title: "A page with its own base"
+date: 2024-03-11 08:00:00 +0000
+categories: notes
+---
+<base href="/api/">
+<base href="/python/">
+<p>
+<a href="fs.html">fs</a>, <a href="../python/index.html">python</a>,
+<a href="#x">the base itself</a>, <a href="">empty</a>,
+<a href="?q=1">a query</a>, <a href="dns.html">dns, removed</a>
+</p>
 """,
 }
 

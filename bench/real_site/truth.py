@@ -139,12 +139,21 @@ def resolve(decoded, base):
     if scheme in ("", "http", "https"):
         cut = min([i for i in (value.find("?"), value.find("#")) if i >= 0] or [len(value)])
         value = value[:cut].replace("\\", "/") + value[cut:]
-    url = urllib.parse.urljoin(base, value)
+    reference = value.split("#", 1)[0]
+    if reference.startswith("?"):
+        # urljoin reads an empty query as none and keeps the base's.
+        url = base.split("#", 1)[0].split("?", 1)[0] + reference
+    else:
+        url = urllib.parse.urljoin(base, value)
     parts = urllib.parse.urlsplit(url)
     if parts.scheme in ("http", "https"):
         parts = parts._replace(path=remove_dot_segments(parts.path) or "/",
                                netloc=parts.netloc.lower())
-    return percent_encode(urllib.parse.urlunsplit(parts._replace(fragment="")))
+    url = urllib.parse.urlunsplit(parts._replace(fragment=""))
+    # urlunsplit drops an empty query, which RFC 3986 keeps: "x?" is not "x".
+    if not parts.query and reference.endswith("?"):
+        url += "?"
+    return percent_encode(url)
 
 
 def decode_page(body, content_type):

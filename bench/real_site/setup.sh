@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs what the real-site measurement serves and builds its sites from:
+# nginx, Debian's packaged HTML documentation and Jekyll with its default
+# theme (all from Debian 12, so the Jekyll site builds offline). Safe to run
+# again: it installs only what is missing.
+set -euo pipefail
+
+packages=(
+  nginx python3
+  python3.11-doc nodejs-doc
+  jekyll jekyll-theme-minima ruby-jekyll-feed ruby-jekyll-seo-tag
+  libxslt1-dev libffi-dev libexpat1-dev valgrind
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "setup: missing packages: ${missing[*]}; run this script as root" >&2
+    exit 1
+  fi
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# Images built for containers often drop /usr/share/doc at install time.
+if [ ! -f /usr/share/doc/python3.11/html/index.html ]; then
+  echo "setup: /usr/share/doc/python3.11/html is empty; this system excludes" \
+       "package documentation (see /etc/dpkg/dpkg.cfg.d), so there is no site to serve" >&2
+  exit 1
+fi

@@ -12,13 +12,7 @@ here=$(dirname "$0")
 . "$here/sample-site.sh"
 [ "$(id -u)" -ne 0 ] || { echo "check: run this as an ordinary user" >&2; exit 1; }
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
+start_scratch
 fail() { echo "check: $*" >&2; exit 1; }
 
 # A first use: no configuration of this user's yet.

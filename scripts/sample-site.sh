@@ -1,6 +1,14 @@
 # Sourced by the scripts that show the window at work: a small local site
 # and a server for it on 127.0.0.1.
 
+# start_scratch: a scratch directory in $work and a list $pids of
+# background processes, both cleaned up when the script exits.
+start_scratch() {
+  work=$(mktemp -d)
+  pids=()
+  trap 'for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done; rm -rf "$work"' EXIT
+}
+
 # write_sample_site DIR: two pages that link to each other, to a picture, to
 # a mail address and to a page that is not there, and a page that answers
 # after two seconds, so a check lasts long enough to click during it.

@@ -12,15 +12,8 @@ for tool in Xvfb xdotool import python3; do
   command -v "$tool" >/dev/null || { echo "screenshot: $tool is missing; run scripts/setup.sh" >&2; exit 1; }
 done
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
 . scripts/sample-site.sh
+start_scratch
 mkdir -p "$work/app"
 write_sample_site "$work/site"
 serve_sample_site "$work/site" "$work/requests.log"

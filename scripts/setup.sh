@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what Pardovane needs to build, test and run, from Debian 12's
-# packages. Safe to run again: it installs only what is missing.
+# packages, and any further packages named as arguments (the benchmarks' own).
+# Safe to run again: it installs only what is missing.
 set -euo pipefail
 
 packages=(
@@ -16,6 +17,7 @@ packages=(
   python3
   file desktop-file-utils   # packaging: CPack's library scan, the desktop entry check
   lintian appstream         # packaging: the package and its AppStream metadata checked
+  "$@"
 )
 
 missing=()

@@ -12,20 +12,7 @@ packages=(
   libxslt1-dev libffi-dev libexpat1-dev valgrind
 )
 
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-
-if [ ${#missing[@]} -gt 0 ]; then
-  if [ "$(id -u)" -ne 0 ]; then
-    echo "setup: missing packages: ${missing[*]}; run this script as root" >&2
-    exit 1
-  fi
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+bash "$(dirname "$0")/../../scripts/setup.sh" "${packages[@]}"
 
 # Images built for containers often drop /usr/share/doc at install time.
 if [ ! -f /usr/share/doc/python3.11/html/index.html ]; then

@@ -24,12 +24,13 @@ public:
     void SetDefaultPointer() override {}
     void SetProgressMax(int blocks) override { progressMax_ = blocks; }
     void SetProgressValue(int blocks) override;
-    void SetReportText(const std::u16string& text) override { report_ = text; }
+    // The report stays with the engine, which the command line writes from:
+    // a second copy of a large report would only add to the peak.
+    void SetReportText(const std::u16string&) override {}
     void ShowMessage(const std::u16string& text) override;
     std::optional<DownloadedPage> DownloadPage(const std::u16string& url) override;
 
     const std::u16string& statusText() const { return statusText_; }
-    const std::u16string& report() const { return report_; }
     // Removes the progress line so that what follows starts on a clean line.
     void ClearProgress();
 
@@ -42,7 +43,6 @@ private:
     bool progressShown_ = false;
     std::u16string statusText_;
     std::u16string pageText_;
-    std::u16string report_;
     int progressMax_ = 0;
     int progressValue_ = 0;
 };

@@ -16,9 +16,11 @@
 #include "engine/utf_convert.h"
 #include "engine/version.h"
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -58,9 +60,23 @@ int Print(const std::string& text)
     return output.Write(text) && output.Finish() ? kExitClean : WriteFailed(output);
 }
 
+// The text report in slices, so it is never held twice over in UTF-8.
+bool WriteText(pardovane::ReportOutput& output, std::u16string_view report)
+{
+    constexpr std::size_t kSlice = 1 << 16;
+    while (!report.empty()) {
+        std::size_t length = std::min(kSlice, report.size());
+        if (length < report.size() && report[length - 1] >= 0xD800 && report[length - 1] <= 0xDBFF)
+            ++length;  // keep a surrogate pair together
+        if (!output.Write(pardovane::Utf16ToUtf8(report.substr(0, length))))
+            return false;
+        report.remove_prefix(length);
+    }
+    return true;
+}
+
 std::string Document(pardovane::OutputFormat format, const pardovane::CheckEngine& engine,
-                     const pardovane::RunRecord& record, const std::u16string& report,
-                     const std::string& listName)
+                     const pardovane::RunRecord& record, const std::string& listName)
 {
     const pardovane::RunCounts counts{engine.state().checkedCount, engine.state().errorCount,
                                       engine.lastRun().badPages};
@@ -74,7 +90,7 @@ std::string Document(pardovane::OutputFormat format, const pardovane::CheckEngin
     case pardovane::OutputFormat::Text:
         break;
     }
-    return pardovane::Utf16ToUtf8(report);
+    return {};
 }
 
 }  // namespace
@@ -136,8 +152,11 @@ int main(int argc, char** argv)
     }
     if (jobs > 1)
         engine.AddObserver(fetcher);
+    // Only the structured formats need every answer kept; the text report is
+    // the engine's own.
     pardovane::RunRecord record;
-    engine.AddObserver(record);
+    if (options->format != pardovane::OutputFormat::Text)
+        engine.AddObserver(record);
     engine.RunCheck();
     window.ClearProgress();
 
@@ -146,8 +165,10 @@ int main(int argc, char** argv)
 
     // The report holds the one document; messages and the summary stay on
     // stderr in every format, so scripts can redirect the two apart.
-    if (!output.Write(Document(options->format, engine, record, window.report(), list.name()))
-        || !output.Finish())
+    const bool written = options->format == pardovane::OutputFormat::Text
+        ? WriteText(output, engine.state().report)
+        : output.Write(Document(options->format, engine, record, list.name()));
+    if (!written || !output.Finish())
         return WriteFailed(output);
     WriteUtf8(stderr, window.statusText() + u"\n");
 

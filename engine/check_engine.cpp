@@ -1,6 +1,5 @@
 #include "engine/check_engine.h"
 
-#include "engine/executable_dir.h"
 #include "engine/list_file.h"
 #include "engine/list_location.h"
 #include "engine/page_links.h"

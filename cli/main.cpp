@@ -150,8 +150,7 @@ int main(int argc, char** argv)
         engine.SetLinkExclusion(excluded);
         fetcher.SetLinkExclusion(excluded);
     }
-    if (jobs > 1)
-        engine.AddObserver(fetcher);
+    engine.AddObserver(jobs > 1 ? static_cast<pardovane::RunObserver&>(fetcher) : http);
     // Only the structured formats need every answer kept; the text report is
     // the engine's own.
     pardovane::RunRecord record;

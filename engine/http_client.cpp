@@ -19,6 +19,12 @@ HttpClient::HttpClient(HttpSettings settings) : settings_(WithCaEnvironment(std:
     }
 }
 
+void HttpClient::OnPageStart(const std::u16string& pageUrl, std::uint64_t)
+{
+    nextPage_ = pageUrl;
+    held_.reset();
+}
+
 ProbeResult HttpClient::Probe(const std::u16string& url)
 {
     auto wire = RequestUrlFor(url);
@@ -27,7 +33,17 @@ ProbeResult HttpClient::Probe(const std::u16string& url)
     auto request = HttpRequest::Create(share_.get(), settings_);
     if (!request)
         return {0, HttpFailure::NoRequestObject, "no request object"};
-    return request->Probe(std::get<std::string>(wire));
+    if (url != nextPage_)
+        return request->Probe(std::get<std::string>(wire));
+
+    nextPage_.clear();
+    auto [probe, download] = request->ProbeAndDownload(std::get<std::string>(wire));
+    held_ = HeldPage{url, std::nullopt};
+    // A bad page is never downloaded; a good one whose body failed stays failed.
+    if (probe.good() && download.ok())
+        held_->page = DownloadedPage{DecodePageText(download.body, download.contentType),
+                                     Utf8ToUtf16(download.url)};
+    return probe;
 }
 
 DownloadResult HttpClient::Download(const std::u16string& url)
@@ -48,6 +64,12 @@ DownloadResult HttpClient::Download(const std::u16string& url)
 
 std::optional<DownloadedPage> HttpClient::DownloadText(const std::u16string& url)
 {
+    nextPage_.clear();
+    if (held_ && held_->url == url) {
+        std::optional<DownloadedPage> page = std::move(held_->page);
+        held_.reset();
+        return page;
+    }
     DownloadResult result = Download(url);
     if (!result.ok())
         return std::nullopt;

@@ -37,6 +37,8 @@ public:
     // url is already in wire form (see RequestUrlFor).
     ProbeResult Probe(const std::string& url);
     DownloadResult Download(const std::string& url);
+    // One GET that is a listed page's probe and its download at once.
+    std::pair<ProbeResult, DownloadResult> ProbeAndDownload(const std::string& url);
 
     void Start(const std::string& url, Kind kind);
     bool HopDone(CURLcode code);

@@ -38,14 +38,17 @@ TEST(CheckCommand, PrintsTheReportAndSummaryAndFailsOnABadPage)
     const std::string bad = server.Url("/gone.html");
     const auto list = dir.Write("list.txt", good + "\r\n" + bad + "\r\n");
 
-    const auto result = Check(ShellQuote(list.string()));
+    for (const char* jobs : {"-j1 ", ""}) {
+        const int before = server.TotalHits();
+        const auto result = Check(jobs + ShellQuote(list.string()));
 
-    EXPECT_EQ(result.out, good + "\r\n  <OK>\r\n\r\n" + BadPageBlock(bad));
-    EXPECT_EQ(result.err, "リンクをチェックするホームページ \"" + bad
-                  + "\" にアクセスできません\nURLをご確認ください\nチェック数/0  エラー/0\n");
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(server.Hits("/index.html"), 1);  // one GET is the probe and the download
-    EXPECT_EQ(server.Hits("/gone.html"), 1);
+        EXPECT_EQ(result.out, good + "\r\n  <OK>\r\n\r\n" + BadPageBlock(bad));
+        EXPECT_EQ(result.err, "リンクをチェックするホームページ \"" + bad
+                      + "\" にアクセスできません\nURLをご確認ください\nチェック数/0  エラー/0\n");
+        EXPECT_EQ(result.exitCode, 1);
+        // One GET is each listed page's probe and download.
+        EXPECT_EQ(server.TotalHits() - before, 2) << jobs;
+    }
 }
 
 TEST(CheckCommand, AllGoodExitsZero)

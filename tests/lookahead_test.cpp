@@ -176,13 +176,11 @@ TEST_P(LookaheadDifferential, SameReportMessagesAndRequestsAsOneAtATime)
     }
     const auto sequentialHits = Difference(middle, before);
     auto concurrentHits = Difference(after, middle);
-    // The same requests, except that a listed page's probe and download may
-    // be one GET.
+    // The same requests, except that a listed page the fetching ahead reaches
+    // before a link to it does is probed and downloaded by one GET.
     const std::set<std::string> listed(site.listed.begin(), site.listed.end());
-    int saved = 0;
     for (const auto& [target, count] : sequentialHits) {
         const int got = concurrentHits[target];
-        saved += count - got;
         if (listed.contains(target)) {
             EXPECT_GE(got, 1) << target;
             EXPECT_LE(got, count) << target;
@@ -191,7 +189,6 @@ TEST_P(LookaheadDifferential, SameReportMessagesAndRequestsAsOneAtATime)
         }
     }
     EXPECT_EQ(concurrentHits.size(), sequentialHits.size());
-    EXPECT_GT(saved, 0);
     // The report really holds broken links and a bad page, so agreement means something.
     EXPECT_NE(sequential.out.find("  <Error>\r\n"), std::string::npos);
     EXPECT_NE(sequential.out.find("/bad/listed.html\" "), std::string::npos);

@@ -94,6 +94,7 @@ Form1::Form1(std::filesystem::path listFile, QWidget* parent)
       desktopOpener_([](const QUrl& url) { return QDesktopServices::openUrl(url); })
 {
     setObjectName(QStringLiteral("Form1"));
+    engine_.AddObserver(http_);  // a listed page's probe is its download too
     setWindowTitle(ToQString(texts::kProgramName));
     setWindowIcon(QIcon(QStringLiteral(":/pardovane/pardovane.png")));
     setFont(JapaneseCapableFont(font()));

@@ -20,7 +20,10 @@ ReportOutput::ReportOutput(const std::filesystem::path& file) : file_(file)
         return;
     }
     const std::filesystem::path dir = file_.has_parent_path() ? file_.parent_path() : ".";
-    scratch_.emplace(dir, "." + file_.filename().string() + ".");
+    // A hidden name beside FILE, as editors use for their own saves.
+    std::string prefix(".");
+    prefix.append(file_.filename().string()).append(".");
+    scratch_.emplace(dir, prefix);
     if (!scratch_->ok()) {
         Fail(scratch_->error());
         return;

@@ -59,12 +59,14 @@ UriParts Split(std::u16string_view text)
 
 std::u16string Merge(const UriParts& base, std::u16string_view path)
 {
-    if (base.authority && base.path.empty())
-        return u"/" + std::u16string(path);
-    const std::size_t slash = base.path.rfind(u'/');
-    if (slash == std::u16string_view::npos)
-        return std::u16string(path);
-    return std::u16string(base.path.substr(0, slash + 1)) + std::u16string(path);
+    std::u16string merged;
+    if (base.authority && base.path.empty()) {
+        merged = u"/";
+    } else if (const std::size_t slash = base.path.rfind(u'/'); slash != std::u16string_view::npos) {
+        merged = base.path.substr(0, slash + 1);
+    }
+    merged.append(path);
+    return merged;
 }
 
 std::u16string Compose(std::optional<std::u16string_view> scheme,

@@ -179,9 +179,9 @@ def many_hosts(pages=200, hosts=50, seed=11):
         body = "<html><body>\n" + "".join(f'<a href="{link}">l</a>\n' for link in links) + "</body></html>\n"
         routes.append(("a", f"/p{p}/index.html", 200, None, body))
         listed.append("{A}" + f"/p{p}/index.html")
-    spec = [("a", "127.0.0.1", 20)] + [
+    origins = [("a", "127.0.0.1", 20)] + [
         (name, f"127.0.1.{i + 1}", 20 + (180 * i) // (hosts - 1)) for i, name in enumerate(names)]
-    return routes, listed, spec
+    return routes, listed, origins
 
 
 def broken_urls(tool, out):

@@ -4,7 +4,6 @@
 #include "engine/http_request.h"
 #include "engine/page_text_decoder.h"
 #include "engine/request_url.h"
-#include "engine/utf_convert.h"
 
 namespace pardovane {
 
@@ -41,8 +40,7 @@ ProbeResult HttpClient::Probe(const std::u16string& url)
     held_ = HeldPage{url, std::nullopt};
     // A bad page is never downloaded; a good one whose body failed stays failed.
     if (probe.good() && download.ok())
-        held_->page = DownloadedPage{DecodePageText(download.body, download.contentType),
-                                     Utf8ToUtf16(download.url)};
+        held_->page = DecodeDownload(download);
     return probe;
 }
 
@@ -73,7 +71,7 @@ std::optional<DownloadedPage> HttpClient::DownloadText(const std::u16string& url
     DownloadResult result = Download(url);
     if (!result.ok())
         return std::nullopt;
-    return DownloadedPage{DecodePageText(result.body, result.contentType), Utf8ToUtf16(result.url)};
+    return DecodeDownload(result);
 }
 
 }  // namespace pardovane

@@ -4,7 +4,6 @@
 #include "engine/page_links.h"
 #include "engine/page_text_decoder.h"
 #include "engine/request_url.h"
-#include "engine/utf_convert.h"
 
 #include <algorithm>
 
@@ -353,8 +352,7 @@ void LookaheadFetcher::Finish(Job& job)
         DownloadResult result = job.request->TakeDownloadResult();
         // A page whose probe is bad is never asked for.
         if (result.ok() && (!job.servesProbe || job.probe.good()))
-            job.page = DownloadedPage{DecodePageText(result.body, result.contentType),
-                                      Utf8ToUtf16(result.url)};
+            job.page = DecodeDownload(result);
     }
     job.request.reset();
     if (auto held = downloads_.find(job.line); held != downloads_.end() && held->second.get() == &job)

@@ -167,4 +167,9 @@ std::u16string DecodePageText(std::string_view body, std::string_view contentTyp
     return Utf8ToUtf16(body);
 }
 
+DownloadedPage DecodeDownload(const DownloadResult& result)
+{
+    return {DecodePageText(result.body, result.contentType), Utf8ToUtf16(result.url)};
+}
+
 }  // namespace pardovane

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "engine/downloaded_page.h"
+#include "engine/probe_result.h"
+
 #include <string>
 #include <string_view>
 
@@ -15,6 +18,10 @@ std::string DetectPageCharset(std::string_view body, std::string_view contentTyp
 
 // Decodes a page body; undecodable bytes become U+FFFD.
 std::u16string DecodePageText(std::string_view body, std::string_view contentType);
+
+// A downloaded page as the run reads it: its text, and the URL it finally
+// came from.
+DownloadedPage DecodeDownload(const DownloadResult& result);
 
 // The iconv name for a charset label as pages write it; empty when unknown.
 std::string CharsetForLabel(std::string_view label);

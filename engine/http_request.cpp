@@ -116,12 +116,13 @@ HttpRequest::HttpRequest(CurlEasy easy, CURLSH* share, HttpSettings settings)
     : easy_(std::move(easy)), share_(share), settings_(std::move(settings)),
       hop_(std::make_unique<Hop>())
 {
+    // The first append makes the list; later ones extend it in place.
     for (const std::string& header : settings_.headers) {
-        curl_slist* longer = curl_slist_append(headers_.get(), header.c_str());
-        if (!longer)
+        curl_slist* list = curl_slist_append(headers_.get(), header.c_str());
+        if (!list)
             break;
-        (void)headers_.release();  // now owned by the longer list
-        headers_.reset(longer);
+        if (!headers_)
+            headers_.reset(list);
     }
 }
 

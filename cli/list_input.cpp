@@ -43,11 +43,11 @@ bool IsStream(const std::filesystem::path& path)
 ListInput::ListInput(const std::string& listFile, const std::vector<std::string>& urls)
 {
     if (!urls.empty()) {
-        for (const std::string& url : urls)
-            name_ += (name_.empty() ? "" : " ") + url;
         std::string lines;
-        for (const std::string& url : urls)
+        for (const std::string& url : urls) {
+            name_ += (name_.empty() ? "" : " ") + url;
             lines += url + "\n";
+        }
         copy_.emplace(std::filesystem::temp_directory_path(), "pardovane-list-");
         ok_ = copy_->ok() && copy_->Write(lines) && copy_->Close();
         path_ = copy_->path();

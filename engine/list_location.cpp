@@ -42,24 +42,27 @@ fs::path HomeDirectory()
     return {};
 }
 
-// An empty list when no starter can be copied: the user still gets a file
-// to edit.
-void CreateFromStarter(const fs::path& list, const std::vector<fs::path>& starters)
+}  // namespace
+
+bool CreateListFile(const fs::path& list, const std::vector<fs::path>& starters)
 {
     std::error_code error;
-    fs::create_directories(list.parent_path(), error);
-    if (error)
-        return;
+    if (list.has_parent_path()) {
+        fs::create_directories(list.parent_path(), error);
+        if (error)
+            return false;
+    }
     for (const fs::path& starter : starters) {
         if (fs::is_regular_file(starter, error)
             && fs::copy_file(starter, list, fs::copy_options::skip_existing, error))
-            return;
+            return true;
     }
+    // An empty list when no starter can be copied: the user still gets a
+    // file to edit.
     if (std::FILE* file = std::fopen(list.c_str(), "wx"))
         std::fclose(file);
+    return fs::exists(list, error);
 }
-
-}  // namespace
 
 fs::path ChooseListFile(const ListLocation& location)
 {
@@ -69,7 +72,7 @@ fs::path ChooseListFile(const ListLocation& location)
     const fs::path own = location.configHome / "pardovane" / kListName;
     std::error_code error;
     if (!fs::exists(own, error))
-        CreateFromStarter(own, location.starterLists);
+        CreateListFile(own, location.starterLists);
     return own;
 }
 

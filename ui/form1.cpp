@@ -1,12 +1,13 @@
 #include "ui/form1.h"
 
+#include "engine/list_location.h"
+#include "engine/ui_texts.h"
+#include "engine/utf_convert.h"
+#include "engine/version.h"
 #include "ui/anchor_layout.h"
 #include "ui/japanese_font.h"
 #include "ui/qt_text.h"
 #include "ui/run_input_guard.h"
-#include "engine/ui_texts.h"
-#include "engine/utf_convert.h"
-#include "engine/version.h"
 #include "ui/window_texts.h"
 #include "ui/wrapping_button.h"
 
@@ -22,7 +23,6 @@
 #include <QUrl>
 
 #include <cstdio>
-#include <fstream>
 
 namespace pardovane {
 namespace {
@@ -190,12 +190,7 @@ bool Form1::CreateListIfMissing()
 {
     const std::filesystem::path& list = engine_.listFile();
     std::error_code error;
-    if (std::filesystem::exists(list, error))
-        return true;
-    if (list.has_parent_path())
-        std::filesystem::create_directories(list.parent_path(), error);
-    std::ofstream file(list, std::ios::app);
-    return file.good();
+    return std::filesystem::exists(list, error) || CreateListFile(list, {});
 }
 
 void Form1::ShowMessageWithListPath(std::u16string_view text)

@@ -28,9 +28,6 @@ namespace {
 constexpr int kExitClean = 0;
 constexpr int kExitBroken = 1;
 constexpr int kExitUnusable = 2;
-// Enough requests in flight to hide many slow hosts behind each other; the
-// per-host limit keeps any one site from being crowded.
-constexpr int kDefaultJobs = 128;
 
 void WriteUtf8(std::FILE* out, const std::u16string& text)
 {
@@ -133,7 +130,7 @@ int main(int argc, char** argv)
 
     // One request at a time is exactly the window's way; more fetch ahead of
     // the same sequential run, which reports the same bytes either way.
-    const int jobs = options->jobs == 0 ? kDefaultJobs : options->jobs;
+    const int jobs = options->jobs == 0 ? pardovane::kDefaultJobs : options->jobs;
     pardovane::HttpClient http(options->http);
     pardovane::LookaheadFetcher fetcher(list.path(), jobs, options->http);
     pardovane::UrlProber& prober = jobs == 1 ? static_cast<pardovane::UrlProber&>(http) : fetcher;

@@ -57,6 +57,7 @@ std::filesystem::path DefaultListFilePath()
 void CheckEngine::RunCheck()
 {
     RunState& s = state_;
+    cancelRequested_ = false;
     window_.SetStatusLabel(std::u16string(texts::kChecking));
     window_.RepaintStatusLabel();
     window_.SetBusyPointer();
@@ -82,14 +83,17 @@ void CheckEngine::RunCheck()
     Notify([&](RunObserver& o) { o.OnRunStart(); });
     window_.SetProgressMax(Blocks(list->length()) + 1);
     window_.SetProgressValue(0);
-    while (!list->AtEnd()) {
+    while (!cancelRequested_ && !list->AtEnd()) {
         s.pageUrl = list->ReadLine();
         window_.SetPageLabel(s.pageUrl + std::u16string(texts::kExaminingSuffix));
         if (s.pageUrl.empty())
             continue;
 
         Notify([&](RunObserver& o) { o.OnPageStart(s.pageUrl, list->offset()); });
-        if (CheckUrl(s.pageUrl) == 0) {
+        const int verdict = CheckUrl(s.pageUrl);
+        if (cancelRequested_)
+            break;
+        if (verdict == 0) {
             ReportBadPage();
             s.report += texts::kBadPageBefore;
             s.report += s.pageUrl;
@@ -104,12 +108,17 @@ void CheckEngine::RunCheck()
         s.pageHasError = false;
         s.report += s.pageUrl;
         s.report += texts::kCrLf;
-        if (auto page = window_.DownloadPage(s.pageUrl)) {
+        auto page = window_.DownloadPage(s.pageUrl);
+        if (cancelRequested_)
+            break;
+        if (page) {
             s.pageText = std::move(page->text);
             // Links resolve against where the page finally came from.
             s.baseUrl = std::move(page->url);
             Notify([&](RunObserver& o) { o.OnPageText(s.pageText, s.baseUrl); });
             ScanPage();
+            if (cancelRequested_)
+                break;
             s.report += s.pageHasError ? texts::kPageErr : texts::kPageOk;
             Notify([&](RunObserver& o) { o.OnPageEnd(true, true); });
         } else {
@@ -122,6 +131,11 @@ void CheckEngine::RunCheck()
             Notify([&](RunObserver& o) { o.OnPageEnd(true, false); });
         }
         window_.SetProgressValue(Blocks(list->offset()));
+    }
+    if (cancelRequested_) {
+        lastRun_.cancelled = true;
+        window_.SetDefaultPointer();
+        return;
     }
 
     window_.SetReportText(s.report);
@@ -159,6 +173,8 @@ void CheckEngine::ScanPage()
 {
     // Positions fit: the download caps pages far below 2^31 code units.
     ForEachPageLink(state_.pageText, state_.baseUrl, exclusion_, [this](const PageLink& link) {
+        if (cancelRequested_)
+            return;
         state_.linkStart = static_cast<std::int32_t>(link.start);
         state_.scanPos = static_cast<std::int32_t>(link.start + link.length);
         CheckLink(link.target);

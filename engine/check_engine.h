@@ -15,6 +15,7 @@ namespace pardovane {
 // How the last run ended, for front ends that report an exit status.
 struct RunOutcome {
     bool listFileFailed = false;
+    bool cancelled = false;  // stopped by Cancel before its end
     int badPages = 0;  // listed pages judged bad or whose download failed
 };
 
@@ -28,6 +29,10 @@ public:
     CheckEngine& operator=(const CheckEngine&) = delete;
 
     void RunCheck();
+    // Stops the run in progress at its next step: nothing more is asked,
+    // shown or reported, and the report box keeps what it showed. For a
+    // window that is closing; the next run starts as usual.
+    void Cancel() { cancelRequested_ = true; }
     // 1 when url is good, 0 when it is bad; each distinct text is requested
     // at most once per run.
     int CheckUrl(const std::u16string& url);
@@ -53,6 +58,7 @@ private:
     UrlProber& prober_;
     std::filesystem::path listFile_;
     RunOutcome lastRun_;
+    bool cancelRequested_ = false;
     LinkExclusion exclusion_;
     template <typename Call>
     void Notify(Call call)

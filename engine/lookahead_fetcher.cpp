@@ -52,22 +52,29 @@ LookaheadFetcher::~LookaheadFetcher()
 void LookaheadFetcher::OnRunStart()
 {
     // A new run asks everything afresh, as its cache starts empty.
+    DropEverything();
+    cancelled_ = false;
+    gate_ = HostGate(settings_.maxPerHost, kMaxResolving);
+    verdicts_.clear();
+    currentLine_ = 0;
+    list_ = ListFile::Open(listFile_);
+    ReadAhead();
+}
+
+void LookaheadFetcher::DropEverything()
+{
     for (auto& [easy, job] : inFlight_)
         (void)curl_multi_remove_handle(multi_.get(), easy);
-    gate_ = HostGate(settings_.maxPerHost, kMaxResolving);
     inFlight_.clear();
     waiting_.clear();
     for (auto& queue : queues_)
         queue.clear();
     probes_.clear();
-    verdicts_.clear();
     downloads_.clear();
     aheadBytes_ = 0;
     aheadLines_.clear();
     undecided_.clear();
-    currentLine_ = 0;
-    list_ = ListFile::Open(listFile_);
-    ReadAhead();
+    list_.reset();
 }
 
 void LookaheadFetcher::OnPageStart(const std::u16string&, std::uint64_t offset)
@@ -108,7 +115,8 @@ ProbeResult LookaheadFetcher::Probe(const std::u16string& url)
     auto found = probes_.find(url);
     JobPtr job = found != probes_.end() ? found->second
                                         : Enqueue(HttpRequest::Kind::Probe, url, 0, kCritical);
-    WaitFor(job);
+    if (!WaitFor(job))
+        return {0, HttpFailure::Transfer, "cancelled"};
     probes_.erase(url);
     verdicts_[UrlHash(url)] = job->probe.good();
     QueueAheadDownloads();
@@ -121,7 +129,8 @@ std::optional<DownloadedPage> LookaheadFetcher::DownloadText(const std::u16strin
     JobPtr job = found != downloads_.end() && found->second->url == url
         ? found->second
         : Enqueue(HttpRequest::Kind::Download, url, currentLine_, kCritical);
-    WaitFor(job);
+    if (!WaitFor(job))
+        return std::nullopt;
     DropDownload(currentLine_);
     currentPageScanned_ = job->scanned;
     std::optional<DownloadedPage> page = std::move(job->page);
@@ -170,12 +179,23 @@ LookaheadFetcher::JobPtr LookaheadFetcher::Enqueue(HttpRequest::Kind kind, const
     return job;
 }
 
-void LookaheadFetcher::WaitFor(const JobPtr& job)
+bool LookaheadFetcher::WaitFor(const JobPtr& job)
 {
     if (!job->started && !job->done)
         queues_[kCritical].push_front(job);
-    while (!job->done)
+    return WaitUntil([&job] { return job->done; });
+}
+
+bool LookaheadFetcher::WaitUntil(const std::function<bool()>& done)
+{
+    while (!done()) {
+        if (cancelled_) {
+            DropEverything();
+            return false;
+        }
         Pump();
+    }
+    return true;
 }
 
 void LookaheadFetcher::StartQueued()
@@ -275,12 +295,19 @@ void LookaheadFetcher::Pump()
         HandleDone(message->easy_handle, message->data.result);
         finished = true;
     }
-    // With nothing on the network, queued work waits for a host to open up.
-    if (finished || (inFlight_.empty() && waiting_.empty() && QueuedCount() == 0))
+    if (finished)
         return;
-    if (const CURLMcode code = curl_multi_poll(multi_.get(), nullptr, 0, PollMs(), nullptr);
-        code != CURLM_OK)
+    // Also with nothing on the network: queued work waits for a host to open
+    // up, and a front end may be waiting on its own user meanwhile.
+    if (const CURLMcode code = WaitOnNetwork(PollMs()); code != CURLM_OK)
         FailInFlight(curl_multi_strerror(code));
+}
+
+CURLMcode LookaheadFetcher::WaitOnNetwork(long timeoutMs)
+{
+    if (wait_ != nullptr)
+        return wait_->Wait(multi_.get(), timeoutMs);
+    return curl_multi_poll(multi_.get(), nullptr, 0, timeoutMs, nullptr);
 }
 
 void LookaheadFetcher::HandleDone(CURL* easy, CURLcode code)
@@ -383,6 +410,8 @@ bool LookaheadFetcher::WantsMoreLines() const
 
 void LookaheadFetcher::ReadAhead()
 {
+    if (cancelled_)
+        return;
     while (list_ && !list_->AtEnd() && (aheadLines_.empty() || WantsMoreLines())) {
         std::u16string url = list_->ReadLine();
         if (!url.empty() && list_->offset() > currentLine_)

@@ -7,12 +7,14 @@
 #include "engine/http_settings.h"
 #include "engine/link_exclusion.h"
 #include "engine/list_file.h"
+#include "engine/network_wait.h"
 #include "engine/run_observer.h"
 #include "engine/url_prober.h"
 
 #include <cstdint>
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -20,6 +22,11 @@
 #include <vector>
 
 namespace pardovane {
+
+// Requests in flight when nobody says otherwise: enough to hide many slow
+// hosts behind each other, while the per-host limit keeps any one site from
+// being crowded.
+inline constexpr int kDefaultJobs = 128;
 
 // Makes the run's requests before the run asks for them, up to `jobs` at
 // once, on one thread with a curl multi handle. It learns what the run will
@@ -49,6 +56,17 @@ public:
     std::optional<DownloadedPage> DownloadText(const std::u16string& url);
     // The same exclusion as the run's, so nothing it skips is requested.
     void SetLinkExclusion(LinkExclusion exclusion) { exclusion_ = std::move(exclusion); }
+    // Not owned; null (the default) sleeps in curl's own poll.
+    void SetNetworkWait(NetworkWait* wait) { wait_ = wait; }
+
+    // Keeps the transfers moving until done() holds, for a front end that
+    // waits on something of its own (a message the user must answer) while
+    // pages are fetched ahead. False when the run was cancelled meanwhile.
+    bool WaitUntil(const std::function<bool()>& done);
+    // Ends the run's network work for good: what is in flight is dropped at
+    // the next wait, nothing more is requested, and every later question is
+    // answered at once as failed. A new run starts afresh.
+    void Cancel() { cancelled_ = true; }
 
     void OnRunStart() override;
     void OnPageStart(const std::u16string& pageUrl, std::uint64_t offset) override;
@@ -87,8 +105,10 @@ private:
     void Prefetch(const std::u16string& url, Priority priority);
     JobPtr Enqueue(HttpRequest::Kind kind, const std::u16string& url, std::uint64_t line,
                    Priority priority);
-    void WaitFor(const JobPtr& job);
+    bool WaitFor(const JobPtr& job);
     void Pump();
+    CURLMcode WaitOnNetwork(long timeoutMs);
+    void DropEverything();
     void StartQueued();
     bool StartJob(const JobPtr& job);
     void AddToMulti(const JobPtr& job);
@@ -109,6 +129,8 @@ private:
     std::size_t jobs_;
     HttpSettings settings_;
     LinkExclusion exclusion_;
+    NetworkWait* wait_ = nullptr;
+    bool cancelled_ = false;
     CurlMulti multi_;
     HostGate gate_;
 

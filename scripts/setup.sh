@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
   libssl-dev   # the TLS tests make their certificates and server
   qt6-base-dev libgl-dev
+  qt6-translations-l10n     # Qt's own menus and dialog buttons in Japanese
   fonts-noto-cjk
   xvfb xauth
   imagemagick xdotool

@@ -1,3 +1,5 @@
+#include "ui/qt_translations.h"
+
 #include <QApplication>
 
 #include <gtest/gtest.h>
@@ -10,5 +12,7 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // As the program does: Qt's own menus and buttons in Japanese.
+    pardovane::InstallQtJapanese(app);
     return RUN_ALL_TESTS();
 }

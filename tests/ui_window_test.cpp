@@ -5,22 +5,27 @@
 #include "engine/ui_texts.h"
 #include "engine/version.h"
 #include "ui/window_texts.h"
+#include "ui/report_box.h"
 #include "ui/wrapping_button.h"
 
 #include <QApplication>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QImage>
+#include <QInputDialog>
 #include <QLabel>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QProcess>
 #include <QTest>
-#include <QUrl>
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <vector>
 
 namespace pardovane {
@@ -81,6 +86,25 @@ TEST_F(WindowTest, OpensWithInstructionAndEmptyReport)
     EXPECT_EQ(bar.minimum(), 0);
     EXPECT_EQ(bar.maximum(), 100);
     EXPECT_EQ(bar.value(), 0);
+    // Screen readers name every control in the window's language.
+    for (const Placement& placement : kDesign) {
+        const QString name = Control(placement.name).accessibleName();
+        EXPECT_TRUE(!name.isEmpty() && name.front().unicode() > 0x3000) << placement.name;
+    }
+}
+
+TEST_F(WindowTest, EnterAndSpacePressTheFocusedButton)
+{
+    dir.Write("HtmlURL.txt", "");
+    form.SetMessageBoxRunner([](QMessageBox&) {});
+    form.show();
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space}) {
+        FindControl<QLabel>(form, "Label1").clear();
+        Control("Command1").setFocus();
+        QTest::keyClick(&Control("Command1"), key);
+        EXPECT_EQ(Text("Label1"), ToQString(texts::kSummaryChecked) + u'0' + ToQString(texts::kSummaryErrors) + u'0')
+            << "key " << key;
+    }
 }
 
 TEST_F(WindowTest, CheckButtonHasFocusAndTabVisitsReportThenEditButton)
@@ -116,11 +140,19 @@ TEST_F(WindowTest, ReportGrowsWithWindowAndBottomRowsFollowTheEdge)
     EXPECT_EQ(Control("Label1").geometry(), QRect(8, 548, 777, 17));
 }
 
-TEST_F(WindowTest, CannotBeMadeSmallerThanTheDesign)
+// Small screens: the report gives up its lines; every other control stays whole.
+TEST_F(WindowTest, ShrinksToAMinimumWhereOnlyTheReportIsSmaller)
 {
     form.show();
-    form.resize(300, 200);
-    EXPECT_EQ(form.size(), kDesignSize);
+    form.resize(100, 100);
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(form.size(), QSize(360, 179));
+    EXPECT_EQ(Control("Command2").geometry(), QRect(8, 8, 113, 33));
+    EXPECT_EQ(Control("Command1").geometry(), QRect(128, 8, 224, 33));
+    EXPECT_EQ(Control("Text1").geometry(), QRect(8, 48, 344, 64));
+    EXPECT_EQ(Control("ProgressBar1").geometry(), QRect(8, 119, 344, 17));
+    EXPECT_EQ(Control("Label2").geometry(), QRect(8, 143, 336, 17));
+    EXPECT_EQ(Control("Label1").geometry(), QRect(8, 159, 336, 17));
 }
 
 TEST_F(WindowTest, EditCaptionWrapsOntoTwoUnclippedLinesInAJapaneseFont)
@@ -143,43 +175,92 @@ TEST_F(WindowTest, IconIsOneSixteenPixelImageOfAtMost256Colours)
     EXPECT_LE(image.colorCount(), 256);
 }
 
+TEST_F(WindowTest, ReportMenuIsJapaneseAndOffersFindAndSave)
+{
+    const auto menu = FindControl<ReportBox>(form, "Text1").CreateContextMenu();
+    QStringList items;
+    for (const QAction* action : menu->actions())
+        items << action->text();
+    EXPECT_TRUE(items.join(u'|').contains(QStringLiteral("すべてを選択"))) << items.join(u'|').toStdString();
+    EXPECT_EQ(items.mid(items.size() - 2), (QStringList{ToQString(texts::kFind), ToQString(texts::kSaveReport)}));
+}
+
+// Ctrl+F selects the next match after the selection, round to the top, and
+// says so when there is none.
+TEST_F(WindowTest, FindSelectsEachMatchInTurn)
+{
+    form.SetReportText(u"http://a/\r\n  x.html  <Error>\r\n  <Err>\r\n\r\nhttp://b/\r\n  X.HTML  <Error>\r\n");
+    auto& report = FindControl<ReportBox>(form, "Text1");
+    QString term;
+    report.SetDialogRunner([&term](QDialog& dialog) {
+        auto& input = dynamic_cast<QInputDialog&>(dialog);
+        input.setTextValue(term);
+        input.accept();
+    });
+    QStringList messages;
+    form.SetMessageBoxRunner([&messages](QMessageBox& box) { messages << box.text(); });
+    form.show();
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+
+    auto findFrom = [&](const char* searched) {
+        term = QString::fromUtf8(searched);
+        QTest::keyClick(&form, Qt::Key_F, Qt::ControlModifier);
+        return std::pair(report.textCursor().blockNumber(), report.textCursor().selectedText());
+    };
+    EXPECT_EQ(findFrom("x.html"), std::pair(1, QStringLiteral("x.html")));
+    EXPECT_EQ(findFrom("x.html"), std::pair(5, QStringLiteral("X.HTML")));
+    EXPECT_EQ(findFrom("x.html"), std::pair(1, QStringLiteral("x.html")));
+    EXPECT_EQ(findFrom("nowhere"), std::pair(1, QStringLiteral("x.html")));
+    EXPECT_EQ(messages, QStringList{ToQString(texts::kNotFoundBefore) + "nowhere" + ToQString(texts::kNotFoundAfter)});
+}
+
 // The edit button makes sure there is a list to edit, hands it to the
-// desktop, and says in a message when either step fails.
+// desktop's opener, and says in a message when either fails, also when the
+// opener fails only after it started.
 TEST(EditButtonTest, CreatesTheListOpensItAndReportsFailures)
 {
     struct Case {
         const char* name;
         const char* listInDir;
-        bool opens;
+        QStringList command;  // the list's path is added; $0 below is where it is recorded
         std::u16string_view message;  // empty: none
-        int opened;
+        bool opened;
     };
+    const QString record = QStringLiteral("printf '%s' \"$1\" > \"$0\"; exit ");
     const Case cases[] = {
-        {"opened", "HtmlURL.txt", true, {}, 1},
-        {"created in a new directory", "new/HtmlURL.txt", true, {}, 1},
-        {"no opener", "HtmlURL.txt", false, texts::kNoEditor, 1},
-        {"cannot be created", "plain/HtmlURL.txt", true, texts::kListCreateFailed, 0},
+        {"opened", "HtmlURL.txt", {"sh", "-c", record + "0"}, {}, true},
+        {"created in a new directory", "new/HtmlURL.txt", {"sh", "-c", record + "0"}, {}, true},
+        {"nothing registered for text", "HtmlURL.txt", {"sh", "-c", record + "4"}, texts::kNoEditor, true},
+        {"no opener installed", "HtmlURL.txt", {"/nonexistent/xdg-open"}, texts::kNoEditor, false},
+        {"cannot be created", "plain/HtmlURL.txt", {"sh", "-c", record + "0"}, texts::kListCreateFailed, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         test::TempDir dir;
         dir.Write("plain", "a file, not a directory");
         const std::filesystem::path list = dir.path() / c.listInDir;
+        const std::filesystem::path recorded = dir.path() / "opened";
         Form1 form{list};
-        std::vector<QUrl> opened;
-        form.SetDesktopOpener([&](const QUrl& url) { opened.push_back(url); return c.opens; });
+        QStringList command = c.command;
+        if (command.size() > 1)
+            command << QString::fromStdString(recorded.string());
+        form.SetEditCommand(command);
         QStringList messages;
         form.SetMessageBoxRunner([&messages](QMessageBox& box) { messages.push_back(box.text()); });
         form.show();
 
         QTest::mouseClick(&FindControl<QWidget>(form, "Command2"), Qt::LeftButton);
+        // The opener runs beside the window; wait until it is done.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return form.findChildren<QProcess*>().isEmpty(); }, 10000));
 
         const QString path = QString::fromStdString(list.string());
-        EXPECT_EQ(opened, std::vector<QUrl>(c.opened, QUrl::fromLocalFile(path)));
         const QStringList expected = c.message.empty() ? QStringList{}
                                                        : QStringList{ToQString(c.message) + u'\n' + path};
         EXPECT_EQ(messages, expected);
-        EXPECT_EQ(std::filesystem::exists(list), c.opened == 1);
+        EXPECT_EQ(std::filesystem::exists(list), c.message != texts::kListCreateFailed);
+        std::ifstream opened(recorded);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(opened), {}), c.opened ? list.string() : "");
     }
 }
 

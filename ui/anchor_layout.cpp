@@ -16,8 +16,8 @@ void Stretch(int& start, int& length, bool nearTied, bool farTied, int growth)
 
 }  // namespace
 
-AnchorLayout::AnchorLayout(QSize designSize, QWidget* parent)
-    : QLayout(parent), designSize_(designSize)
+AnchorLayout::AnchorLayout(QSize designSize, QSize minimumSize, QWidget* parent)
+    : QLayout(parent), designSize_(designSize), minimumSize_(minimumSize)
 {
     setContentsMargins(0, 0, 0, 0);
     setSpacing(0);
@@ -69,7 +69,7 @@ QSize AnchorLayout::sizeHint() const
 
 QSize AnchorLayout::minimumSize() const
 {
-    return designSize_;
+    return minimumSize_;
 }
 
 void AnchorLayout::setGeometry(const QRect& rect)

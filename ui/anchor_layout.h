@@ -12,7 +12,8 @@ namespace pardovane {
 // Puts every widget exactly at its rectangle in the design when the parent
 // has the design size. When the parent grows, a widget tied to both opposite
 // edges stretches with it, one tied only to the far edge moves with it, and
-// one tied only to the near edge stays. The design size is the minimum.
+// one tied only to the near edge stays; below the design size the same
+// widgets shrink instead, down to the minimum size.
 class AnchorLayout : public QLayout {
     Q_OBJECT
 
@@ -20,7 +21,7 @@ public:
     enum Edge { Left = 0x1, Top = 0x2, Right = 0x4, Bottom = 0x8 };
     Q_DECLARE_FLAGS(Edges, Edge)
 
-    explicit AnchorLayout(QSize designSize, QWidget* parent = nullptr);
+    AnchorLayout(QSize designSize, QSize minimumSize, QWidget* parent = nullptr);
     ~AnchorLayout() override;
 
     void addWidget(QWidget* widget, QRect designRect, Edges edges);
@@ -44,6 +45,7 @@ private:
     static QRect Place(const Entry& entry, QSize growth);
 
     QSize designSize_;
+    QSize minimumSize_;
     std::vector<Entry> entries_;
 };
 

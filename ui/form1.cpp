@@ -5,24 +5,25 @@
 #include "engine/utf_convert.h"
 #include "engine/version.h"
 #include "ui/anchor_layout.h"
+#include "ui/file_opener.h"
 #include "ui/japanese_font.h"
 #include "ui/qt_text.h"
+#include "ui/report_box.h"
 #include "ui/run_input_guard.h"
 #include "ui/window_texts.h"
 #include "ui/wrapping_button.h"
 
 #include <QApplication>
-#include <QBackingStore>
-#include <QDesktopServices>
+#include <QCloseEvent>
 #include <QIcon>
 #include <QLabel>
 #include <QMessageBox>
-#include <QPalette>
-#include <QPlainTextEdit>
 #include <QProgressBar>
-#include <QUrl>
+#include <QScreen>
+#include <QTimer>
 
 #include <cstdio>
+#include <utility>
 
 namespace pardovane {
 namespace {
@@ -43,12 +44,26 @@ consteval QRect Design(int left, int top, int width, int height)
 }
 
 constexpr QSize kClientSize(Pixels(9015), Pixels(7020));
+// As small as the window goes: both buttons, the bar and both labels whole,
+// a few lines of the report between them.
+constexpr QSize kMinimumClientSize(Pixels(5400), Pixels(2685));
+// What the window manager's frame may take around the client area.
+constexpr QSize kFrameAllowance(12, 40);
 
 using Edge = AnchorLayout::Edge;
 constexpr AnchorLayout::Edges kTopLeft = Edge::Left | Edge::Top;
 constexpr AnchorLayout::Edges kTopRow = Edge::Left | Edge::Top | Edge::Right;
 constexpr AnchorLayout::Edges kAllEdges = Edge::Left | Edge::Top | Edge::Right | Edge::Bottom;
 constexpr AnchorLayout::Edges kBottomRow = Edge::Left | Edge::Right | Edge::Bottom;
+
+// The design size where the screen has room for it, else what room there is.
+QSize OpeningSize(const QScreen* screen)
+{
+    if (screen == nullptr)
+        return kClientSize;
+    const QSize room = screen->availableGeometry().size() - kFrameAllowance;
+    return kClientSize.boundedTo(room).expandedTo(kMinimumClientSize);
+}
 
 QLabel* CreateLabel(const char* name, std::u16string_view text, QWidget* parent)
 {
@@ -88,18 +103,17 @@ Form1::Form1(QWidget* parent) : Form1(DefaultListFilePath(), parent)
 }
 
 Form1::Form1(std::filesystem::path listFile, QWidget* parent)
-    : QWidget(parent),
-      engine_(*this, http_, std::move(listFile)),
-      messageBoxRunner_([](QMessageBox& box) { box.exec(); }),
-      desktopOpener_([](const QUrl& url) { return QDesktopServices::openUrl(url); })
+    : QWidget(parent), fetcher_(listFile, kDefaultJobs), engine_(*this, fetcher_, std::move(listFile)),
+      opener_(new FileOpener(this))
 {
     setObjectName(QStringLiteral("Form1"));
-    engine_.AddObserver(http_);  // a listed page's probe is its download too
+    fetcher_.SetNetworkWait(&networkWait_);
+    engine_.AddObserver(fetcher_);
     setWindowTitle(ToQString(texts::kProgramName));
     setWindowIcon(QIcon(QStringLiteral(":/pardovane/pardovane.png")));
     setFont(JapaneseCapableFont(font()));
     CreateControls();
-    resize(kClientSize);
+    resize(OpeningSize(screen()));
     ShowVersionInTitle();
 }
 
@@ -114,19 +128,13 @@ void Form1::CreateControls()
     command2_->setObjectName(QStringLiteral("Command2"));
     command1_ = new QPushButton(ToQString(texts::kCheckButton), this);
     command1_->setObjectName(QStringLiteral("Command1"));
+    // Enter presses the focused button, as Space does.
+    for (QPushButton* button : {static_cast<QPushButton*>(command2_), command1_})
+        button->setAutoDefault(true);
 
-    text1_ = new QPlainTextEdit(this);
+    text1_ = new ReportBox(this);
     text1_->setObjectName(QStringLiteral("Text1"));
-    text1_->setReadOnly(true);
-    text1_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    text1_->setTabChangesFocus(true);
-    text1_->setLineWrapMode(QPlainTextEdit::NoWrap);
-    text1_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    text1_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    QPalette colours = text1_->palette();
-    colours.setColor(QPalette::Base, Qt::white);
-    colours.setColor(QPalette::Text, Qt::black);
-    text1_->setPalette(colours);
+    text1_->SetNotifier([this](const std::u16string& text) { ShowMessage(text); });
 
     progressBar1_ = new QProgressBar(this);
     progressBar1_->setObjectName(QStringLiteral("ProgressBar1"));
@@ -137,7 +145,14 @@ void Form1::CreateControls()
     label2_ = CreateLabel("Label2", {}, this);
     label1_ = CreateLabel("Label1", texts::kInstruction, this);
 
-    auto* layout = new AnchorLayout(kClientSize, this);
+    command2_->setAccessibleName(ToQString(texts::kEditButton));
+    command1_->setAccessibleName(ToQString(texts::kCheckButton));
+    text1_->setAccessibleName(ToQString(texts::kReportName));
+    progressBar1_->setAccessibleName(ToQString(texts::kProgressName));
+    label2_->setAccessibleName(ToQString(texts::kPageLabelName));
+    label1_->setAccessibleName(ToQString(texts::kStatusLabelName));
+
+    auto* layout = new AnchorLayout(kClientSize, kMinimumClientSize, this);
     layout->addWidget(command2_, Design(120, 120, 1695, 495), kTopLeft);
     layout->addWidget(command1_, Design(1920, 120, 6975, 495), kTopRow);
     layout->addWidget(text1_, Design(120, 720, 8775, 5295), kAllEdges);
@@ -158,9 +173,9 @@ void Form1::SetMessageBoxRunner(MessageBoxRunner runner)
     messageBoxRunner_ = std::move(runner);
 }
 
-void Form1::SetDesktopOpener(DesktopOpener opener)
+void Form1::SetEditCommand(QStringList command)
 {
-    desktopOpener_ = std::move(opener);
+    opener_->SetCommand(std::move(command));
 }
 
 void Form1::ShowVersionInTitle()
@@ -172,15 +187,23 @@ void Form1::ShowVersionInTitle()
 
 void Form1::EditUrlList()
 {
+    // Nothing may unwind through Qt's event dispatch, and no failure goes unsaid.
     try {
         if (!CreateListIfMissing()) {
             ShowMessageWithListPath(texts::kListCreateFailed);
             return;
         }
         const QString path = ToQString(Utf8ToUtf16(engine_.listFile().string()));
-        if (!desktopOpener_(QUrl::fromLocalFile(path)))
-            ShowMessageWithListPath(texts::kNoEditor);
-    } catch (...) {
+        opener_->Open(path, [this] {
+            // A run waiting on the network may be what heard the opener
+            // fail; its message must not start a second wait inside that one.
+            if (running_)
+                editFailedDuringRun_ = true;
+            else
+                ShowMessageWithListPath(texts::kNoEditor);
+        });
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "pardovane: the list could not be opened for editing: %s\n", error.what());
     }
 }
 
@@ -216,12 +239,41 @@ void Form1::RunCheckFromButton()
     // must not unwind through Qt's event dispatch.
     try {
         const RunInputGuard guard(*this, {command1_, command2_});
+        text1_->SetCommandsEnabled(false);
+        running_ = true;
         engine_.RunCheck();
+        EndRun();
+        const RunOutcome& outcome = engine_.lastRun();
+        // The bar counts lines that had a page; a run that read the list
+        // ends with the bar full, whatever its last lines were.
+        if (!outcome.listFileFailed && !outcome.cancelled)
+            progressBar1_->setValue(progressBar1_->maximum());
     } catch (const std::exception& error) {
+        EndRun();
         RecoverFromFailedRun(Utf8ToUtf16(error.what()));
     } catch (...) {
+        EndRun();
         RecoverFromFailedRun({});
     }
+}
+
+void Form1::EndRun() noexcept
+{
+    running_ = false;
+    text1_->SetCommandsEnabled(true);
+    if (std::exchange(editFailedDuringRun_, false))
+        QTimer::singleShot(0, this, [this] { ShowMessageWithListPath(texts::kNoEditor); });
+}
+
+void Form1::closeEvent(QCloseEvent* event)
+{
+    // The window goes at once; the run stops at the wait it is in, with
+    // whatever is on the network dropped, and asks for nothing more.
+    if (running_) {
+        engine_.Cancel();
+        fetcher_.Cancel();
+    }
+    QWidget::closeEvent(event);
 }
 
 void Form1::RecoverFromFailedRun(const std::u16string& reason) noexcept
@@ -247,8 +299,8 @@ void Form1::RepaintStatusLabel()
 
 void Form1::SetPageLabel(const std::u16string& text)
 {
+    // Painted when the run next waits, not once per line.
     label2_->setText(ToQString(text));
-    label2_->repaint();
 }
 
 void Form1::SetBusyPointer()
@@ -270,47 +322,49 @@ void Form1::SetDefaultPointer()
 void Form1::SetProgressMax(int blocks)
 {
     progressBar1_->setMaximum(blocks);
-    progressBar1_->repaint();
 }
 
 void Form1::SetProgressValue(int blocks)
 {
     progressBar1_->setValue(blocks);
-    progressBar1_->repaint();
 }
 
 void Form1::SetReportText(const std::u16string& text)
 {
-    // The report ends its lines in CR LF; the box shows one break for each.
-    QString shown = ToQString(text);
-    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text1_->setPlainText(shown);
+    text1_->SetReport(text);
 }
 
 void Form1::ShowMessage(const std::u16string& text)
 {
-    {
-        QMessageBox box(this);
-        box.setWindowTitle(ToQString(texts::kProgramName));
-        box.setIcon(QMessageBox::NoIcon);
-        box.setTextFormat(Qt::PlainText);
-        box.setText(ToQString(text));
-        box.setStandardButtons(QMessageBox::Ok);
-        box.setWindowModality(Qt::ApplicationModal);
-        const ArrowPointerScope arrow(busy_);
+    QMessageBox box(this);
+    box.setWindowTitle(ToQString(texts::kProgramName));
+    box.setIcon(QMessageBox::NoIcon);
+    box.setTextFormat(Qt::PlainText);
+    box.setText(ToQString(text));
+    box.setStandardButtons(QMessageBox::Ok);
+    // During a run the input guard keeps the user off the window instead: a
+    // box modal to Qt would hold back the window manager's close request.
+    box.setWindowModality(running_ ? Qt::NonModal : Qt::ApplicationModal);
+    const ArrowPointerScope arrow(busy_);
+    if (messageBoxRunner_)
         messageBoxRunner_(box);
-    }
-    // During a run no paint event is handled, so the window puts its image
-    // back over the place of the closed box itself. repaint() would leave
-    // out opaque children such as the report, and they are whole in the
-    // backing store anyway.
-    if (QBackingStore* store = backingStore(); store != nullptr && windowHandle() != nullptr)
-        store->flush(QRegion(rect()), windowHandle());
+    else if (running_)
+        WaitForAnswer(box);
+    else
+        box.exec();
+}
+
+// Pages fetched ahead keep coming while the user reads the box, so none
+// times out for the user's pause; closing the window ends the wait.
+void Form1::WaitForAnswer(QMessageBox& box)
+{
+    box.show();
+    fetcher_.WaitUntil([&box] { return !box.isVisible(); });
 }
 
 std::optional<DownloadedPage> Form1::DownloadPage(const std::u16string& url)
 {
-    return http_.DownloadText(url);
+    return fetcher_.DownloadText(url);
 }
 
 }  // namespace pardovane

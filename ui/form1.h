@@ -1,8 +1,9 @@
 #pragma once
 
 #include "engine/check_engine.h"
-#include "engine/http_client.h"
+#include "engine/lookahead_fetcher.h"
 #include "engine/window_operations.h"
+#include "ui/event_loop_wait.h"
 
 #include <QWidget>
 
@@ -11,19 +12,21 @@
 
 class QLabel;
 class QMessageBox;
-class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
-class QUrl;
 
 namespace pardovane {
 
+class FileOpener;
+class ReportBox;
 class WrappingButton;
 
 // The program's one window. It owns the check engine and with it the run's
 // state, shows the engine's progress with its controls, and starts the run
-// from the Check button. The run is synchronous: the window repaints the
-// controls that change instead of handing the thread back to the event loop.
+// from the Check button. The run keeps the thread until it ends, fetching
+// ahead as pardovane-check does; while it waits on the network or on a
+// message, the window goes on painting, resizing and answering the desktop,
+// and closing it ends the run.
 class Form1 : public QWidget, public WindowOperations {
     Q_OBJECT
 
@@ -33,13 +36,13 @@ public:
     ~Form1() override;
 
     // Shows a prepared message box and returns once it is answered. Tests
-    // replace it to answer without a user; the default runs it modally.
+    // replace it to answer without a user; by default the box is modal, or,
+    // during a run, waits while the run's transfers go on.
     using MessageBoxRunner = std::function<void(QMessageBox& box)>;
     void SetMessageBoxRunner(MessageBoxRunner runner);
-    // Hands a file to the desktop and says whether anything took it; the
-    // default is QDesktopServices.
-    using DesktopOpener = std::function<bool(const QUrl& url)>;
-    void SetDesktopOpener(DesktopOpener opener);
+    // The command that opens the list for editing, the path added to it;
+    // xdg-open unless set.
+    void SetEditCommand(QStringList command);
 
     void ShowVersionInTitle();
     void EditUrlList();
@@ -58,22 +61,30 @@ public:
     void ShowMessage(const std::u16string& text) override;
     std::optional<DownloadedPage> DownloadPage(const std::u16string& url) override;
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     void CreateControls();
     void RunCheckFromButton();
+    void EndRun() noexcept;
     void RecoverFromFailedRun(const std::u16string& reason) noexcept;
     bool CreateListIfMissing();
     void ShowMessageWithListPath(std::u16string_view text);
+    void WaitForAnswer(QMessageBox& box);
 
-    HttpClient http_;
+    EventLoopWait networkWait_;
+    LookaheadFetcher fetcher_;
     CheckEngine engine_;
     MessageBoxRunner messageBoxRunner_;
-    DesktopOpener desktopOpener_;
+    FileOpener* opener_ = nullptr;
     bool busy_ = false;
+    bool running_ = false;
+    bool editFailedDuringRun_ = false;
 
     WrappingButton* command2_ = nullptr;
     QPushButton* command1_ = nullptr;
-    QPlainTextEdit* text1_ = nullptr;
+    ReportBox* text1_ = nullptr;
     QProgressBar* progressBar1_ = nullptr;
     QLabel* label2_ = nullptr;
     QLabel* label1_ = nullptr;

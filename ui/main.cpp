@@ -1,6 +1,7 @@
 #include "engine/curl_handles.h"
-#include "ui/form1.h"
 #include "engine/version.h"
+#include "ui/form1.h"
+#include "ui/qt_translations.h"
 
 #include <QApplication>
 
@@ -53,6 +54,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Pardovane"));
     QApplication::setApplicationVersion(QStringLiteral(PARDOVANE_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral(PARDOVANE_APP_ID));
+    pardovane::InstallQtJapanese(app);
 
     pardovane::Form1 window;
     window.show();

@@ -9,11 +9,12 @@
 
 namespace pardovane {
 
-// Holds the user off a window while a synchronous run has the thread. The
-// controls are disabled, which also shows the window is busy. Clicks and
-// keys that arrive meanwhile wait unseen in the queues until the run ends;
-// the guard's end delivers them while it still drops them, so none presses
-// a button that is enabled again.
+// Holds the user off a window while a run has the thread. The controls are
+// disabled, which also shows the window is busy. The run hands its waits to
+// the event loop, so clicks and keys arrive meanwhile and are dropped here;
+// painting, resizing and closing go on. The guard's end delivers what is
+// still queued while it drops it, so nothing presses a button that is
+// enabled again.
 class RunInputGuard : public QObject {
 public:
     RunInputGuard(QWidget& window, std::initializer_list<QWidget*> controls);

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "engine/network_wait.h"
+
+namespace pardovane {
+
+// Waits on the network in short slices and hands each gap to Qt, so that a
+// window repaints, resizes, answers the window manager and hears a close
+// request while a run on its thread waits for pages.
+class EventLoopWait : public NetworkWait {
+public:
+    CURLMcode Wait(CURLM* multi, long timeoutMs) override;
+};
+
+}  // namespace pardovane

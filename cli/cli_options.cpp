@@ -21,7 +21,7 @@ const char* const kCliUsage =
     "  -f, --format FORMAT     text (default), json, junit or markdown\n"
     "  -o, --output FILE       write the report to FILE, replaced only once whole\n"
     "  -j, --jobs N            requests in flight at once, 1 to 256 (default 128;\n"
-    "                          1 checks one URL at a time, as the window does)\n"
+    "                          1 checks one URL at a time)\n"
     "      --exclude REGEX     skip links whose URL matches (RE2; repeatable)\n"
     "      --exclude-file FILE skip what its patterns match (one a line, # notes)\n"
     "      --timeout SECONDS   limit per request (default: 30 probe, 60 page)\n"

@@ -2,12 +2,15 @@
 # Builds an optimised tree in build-bench and runs the benchmarks: the
 # scanner and verdict cache (Google Benchmark), then the end-to-end run
 # against a local site at 0 and 20 ms latency (beside linkinator when it is
-# installed: npm install -g linkinator).
+# installed: npm install -g linkinator), then the window beside the command
+# under Xvfb.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/setup.sh
-cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DPARDOVANE_BUILD_UI=OFF \
+bash scripts/setup.sh python3-xlib   # the window benchmark reads the X server's cursor
+cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DPARDOVANE_BUILD_TESTS=OFF -DPARDOVANE_BUILD_BENCH=ON >/dev/null
 cmake --build build-bench --parallel
 build-bench/bench/pardovane_bench "$@"
 python3 bench/e2e.py --binary build-bench/cli/pardovane-check --server build-bench/bench/fixture_server
+/usr/bin/python3 bench/window.py --window build-bench/ui/pardovane --binary build-bench/cli/pardovane-check \
+  --server build-bench/bench/fixture_server

@@ -33,7 +33,7 @@ add_custom_target(pardovane_gzipped_docs ALL DEPENDS ${pardovane_gzipped})
 
 set(CPACK_PACKAGE_NAME pardovane)
 set(CPACK_PACKAGE_VENDOR "Pardovane")
-set(CPACK_PACKAGE_CONTACT "Pardovane maintainers <maintainers@users.noreply.c-seed-876da114.example>")
+set(CPACK_PACKAGE_CONTACT "Pardovane maintainers <pardovane@users.noreply.github.com>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "link checker for a list of web pages")
 set(CPACK_PACKAGE_DESCRIPTION "\
 Pardovane checks the links of the web pages listed in a plain text file.

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and starts Pardovane's window. The list it
-# checks is build/ui/HtmlURL.txt (a starter one is placed there on the first
-# build). Without a display, runs the same check on the command line instead.
+# Installs only what building and running Pardovane needs, builds the two
+# programs (no tests), and starts the window. The list it checks is
+# build/ui/HtmlURL.txt (a starter one is placed there on the first build).
+# Without a display, runs the same check on the command line instead.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/setup.sh
-bash scripts/build.sh
+bash scripts/setup.sh --run
+bash scripts/build.sh -DPARDOVANE_BUILD_TESTS=OFF
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
   exec build/ui/pardovane "$@"
 fi

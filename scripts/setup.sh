@@ -1,25 +1,36 @@
 #!/usr/bin/env bash
-# Installs what Pardovane needs to build, test and run, from Debian 12's
-# packages, and any further packages named as arguments (the benchmarks' own).
-# Safe to run again: it installs only what is missing.
+# Installs what Pardovane needs from Debian 12's packages, and any further
+# packages named as arguments (the benchmarks' own). Safe to run again: it
+# installs only what is missing.
+# Usage: setup.sh [--run] [PACKAGE...]
+#   --run  only what building and running the two programs needs (the first
+#          README command); without it, also what the tests, fuzzers,
+#          packaging and screenshots need.
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config git
-  libcurl4-openssl-dev libidn2-dev libre2-dev
-  libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
-  libssl-dev   # the TLS tests make their certificates and server
+  build-essential cmake ninja-build pkg-config
+  libcurl4-openssl-dev libidn2-dev libre2-dev ca-certificates
   qt6-base-dev libgl-dev
   qt6-translations-l10n     # Qt's own menus and dialog buttons in Japanese
-  fonts-noto-cjk
-  xvfb xauth
-  imagemagick xdotool
-  clang libclang-rt-14-dev
-  python3
-  file desktop-file-utils   # packaging: CPack's library scan, the desktop entry check
-  lintian appstream         # packaging: the package and its AppStream metadata checked
-  "$@"
+  fonts-noto-cjk            # the window's texts
+  xdg-utils                 # the edit button opens the list through xdg-open
 )
+if [ "${1:-}" = --run ]; then
+  shift
+else
+  packages+=(
+    git python3
+    libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
+    libssl-dev   # the TLS tests make their certificates and server
+    xvfb xauth
+    imagemagick xdotool
+    clang libclang-rt-14-dev
+    file desktop-file-utils   # packaging: CPack's library scan, the desktop entry check
+    lintian appstream         # packaging: the package and its AppStream metadata checked
+  )
+fi
+packages+=("$@")
 
 missing=()
 for p in "${packages[@]}"; do

@@ -4,6 +4,6 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
-bash scripts/build.sh
+bash scripts/build.sh -DPARDOVANE_BUILD_TESTS=ON
 ctest --test-dir build --output-on-failure --timeout 300 -j2
 bash scripts/test-sanitized.sh

@@ -86,6 +86,16 @@ std::optional<long> Milliseconds(std::string_view text)
     return std::max(1L, std::lround(seconds * 1000));
 }
 
+// A header value as it may go out: a line end would start a header of its
+// own, and no other control character belongs in one either (tab does).
+bool IsHeaderValue(std::string_view text)
+{
+    return std::none_of(text.begin(), text.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return (byte < 0x20 && byte != '\t') || byte == 0x7f;
+    });
+}
+
 bool IsHeader(std::string_view text)
 {
     const std::size_t colon = text.find(':');
@@ -94,7 +104,7 @@ bool IsHeader(std::string_view text)
     for (char c : text.substr(0, colon))
         if (c <= ' ' || c >= 0x7f)
             return false;
-    return text.find_first_of("\r\n") == std::string_view::npos;
+    return IsHeaderValue(text.substr(colon + 1));
 }
 
 std::optional<OutputFormat> Format(std::string_view name)
@@ -146,6 +156,8 @@ std::optional<std::string> Apply(int option, std::string_view value, CliOptions&
         }
         return "--timeout takes seconds, more than 0 and at most 86400";
     case kUserAgent:
+        if (!IsHeaderValue(value))
+            return "--user-agent takes text without control characters";
         options.http.userAgent = value;
         return std::nullopt;
     case 'H':

@@ -2,6 +2,7 @@
 
 #include "engine/check_engine.h"
 #include "engine/list_file.h"
+#include "cli/unique_fd.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -11,24 +12,6 @@
 
 namespace pardovane {
 namespace {
-
-// Closes a descriptor opened here; standard input stays open.
-class OpenedFd {
-public:
-    explicit OpenedFd(int fd, bool owned) : fd_(fd), owned_(owned) {}
-    ~OpenedFd()
-    {
-        if (owned_ && fd_ >= 0)
-            close(fd_);
-    }
-    OpenedFd(const OpenedFd&) = delete;
-    OpenedFd& operator=(const OpenedFd&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-    bool owned_;
-};
 
 bool IsStream(const std::filesystem::path& path)
 {
@@ -60,9 +43,9 @@ ListInput::ListInput(const std::string& listFile, const std::vector<std::string>
     }
     name_ = listFile;
     const bool fromStdin = listFile == "-";
-    const OpenedFd in(fromStdin ? STDIN_FILENO : open(listFile.c_str(), O_RDONLY | O_CLOEXEC),
-                      !fromStdin);
-    ok_ = in.get() >= 0 && CopyStream(in.get());
+    const UniqueFd opened(fromStdin ? -1 : open(listFile.c_str(), O_RDONLY | O_CLOEXEC));
+    const int in = fromStdin ? STDIN_FILENO : opened.get();
+    ok_ = in >= 0 && CopyStream(in);
     if (!ok_)
         path_ = listFile;
 }

@@ -14,11 +14,23 @@ ReportOutput::ReportOutput(const std::filesystem::path& file) : file_(file)
     if (file_.empty())
         return;
     // Known now rather than at the rename, after the whole run.
-    std::error_code ignored;
-    if (std::filesystem::is_directory(file_, ignored)) {
+    struct stat existing = {};
+    if (lstat(file_.c_str(), &existing) != 0) {
+        if (errno == ENOENT)
+            ReplaceLater();
+        else
+            Fail(errno);
+    } else if (S_ISDIR(existing.st_mode)) {
         Fail(EISDIR);
-        return;
+    } else if (!S_ISREG(existing.st_mode)) {
+        OpenThrough();
+    } else {
+        ReplaceLater();
     }
+}
+
+void ReportOutput::ReplaceLater()
+{
     const std::filesystem::path dir = file_.has_parent_path() ? file_.parent_path() : ".";
     // A hidden name beside FILE, as editors use for their own saves.
     std::string prefix(".");
@@ -35,6 +47,16 @@ ReportOutput::ReportOutput(const std::filesystem::path& file) : file_(file)
         Fail(errno);
 }
 
+void ReportOutput::OpenThrough()
+{
+    through_ = UniqueFd(open(file_.c_str(), O_WRONLY | O_CREAT | O_NOCTTY | O_CLOEXEC, 0666));
+    struct stat opened = {};
+    if (through_.get() < 0 || fstat(through_.get(), &opened) != 0)
+        Fail(errno);
+    else
+        truncateFirst_ = S_ISREG(opened.st_mode);
+}
+
 bool ReportOutput::Fail(int error)
 {
     failure_ = error;
@@ -47,7 +69,12 @@ bool ReportOutput::Write(std::string_view bytes)
         return false;
     if (scratch_)
         return scratch_->Write(bytes) || Fail(scratch_->error());
-    return WriteAll(STDOUT_FILENO, bytes) || Fail(errno);
+    if (truncateFirst_) {
+        if (ftruncate(through_.get(), 0) != 0)
+            return Fail(errno);
+        truncateFirst_ = false;
+    }
+    return WriteAll(through_.get() >= 0 ? through_.get() : STDOUT_FILENO, bytes) || Fail(errno);
 }
 
 bool ReportOutput::Finish()
@@ -56,7 +83,9 @@ bool ReportOutput::Finish()
         return false;
     if (scratch_)
         return scratch_->RenameTo(file_) || Fail(scratch_->error());
-    return close(STDOUT_FILENO) == 0 || Fail(errno);
+    if (truncateFirst_ && !Write({}))
+        return false;
+    return close(through_.get() >= 0 ? through_.release() : STDOUT_FILENO) == 0 || Fail(errno);
 }
 
 std::string ReportOutput::error() const

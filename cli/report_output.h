@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/scratch_file.h"
+#include "cli/unique_fd.h"
 
 #include <filesystem>
 #include <optional>
@@ -9,12 +10,16 @@
 
 namespace pardovane {
 
-// Where the report goes: standard output, or a file that is written beside
-// its final name and renamed over it only once the report is whole. Every
-// write is checked, and so are the close and the rename.
+// Where the report goes: standard output, or FILE. A regular FILE (or a
+// missing one) is written beside its final name and renamed over it only
+// once the report is whole. Anything else FILE names (a device, FIFO or
+// socket, or a symbolic link such as /dev/stdout or /dev/fd/N) is written
+// through, as shell redirection does, so no such node is ever replaced.
+// Every write is checked, and so are the close and the rename.
 class ReportOutput {
 public:
-    // An empty file means standard output; check ok() for a file.
+    // An empty file means standard output. For a file, check ok(): FILE is
+    // opened now, before any work is done.
     explicit ReportOutput(const std::filesystem::path& file);
 
     bool ok() const { return failure_ == 0; }
@@ -25,9 +30,15 @@ public:
 
 private:
     bool Fail(int error);
+    void ReplaceLater();
+    void OpenThrough();
 
     std::filesystem::path file_;
     std::optional<ScratchFile> scratch_;
+    UniqueFd through_;
+    // A regular file reached through a link is emptied, as ">" does, only
+    // when the report comes, so a failed run leaves it as it was.
+    bool truncateFirst_ = false;
     int failure_ = 0;
 };
 

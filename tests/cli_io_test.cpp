@@ -55,6 +55,32 @@ TEST(CheckCommandOutput, AReportThatCannotBeWrittenFailsTheRun)
     }
 }
 
+TEST(CheckCommandOutput, AnythingButARegularFileIsWrittenThrough)
+{
+    LocalServer server;
+    server.Page("/a", "x");
+    server.Start();
+    const std::string report = server.Url("/a") + "\r\n  <OK>\r\n\r\n";
+    // Made, written to, then checked to be the same kind of node; what went
+    // through it lands in "got". Only root may make a device node.
+    const struct {
+        std::string make, target, check, got;
+    } kCases[] = {
+        {"mkfifo node; timeout 20 cat node > got &", "node", "wait $!; [ -p node ]", report},
+        {"", ">(cat > got)", "wait $!", report},
+        {"exec 3> got;", "/dev/fd/3", "[ -f got ]", report},
+        {"[ $(id -u) = 0 ] && mknod node c 1 3 || ln -s /dev/null node;", "node", "[ -c node ]", ""},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.make + c.target);
+        TempDir dir;
+        const auto result = Script(dir, c.make + kBinary + " -o " + c.target + " " + server.Url("/a")
+                                            + "; s=$?; " + c.check + " || s=9; echo $s");
+        EXPECT_EQ(result.out, "0\n");
+        EXPECT_EQ(Read(dir.path() / "got"), c.got);
+    }
+}
+
 TEST(CheckCommandOutput, SignalledRunLeavesTheOutputFileAsItWas)
 {
     LocalServer server;

@@ -17,19 +17,22 @@ ReportOutput::ReportOutput(const std::filesystem::path& file) : file_(file)
     struct stat existing = {};
     if (lstat(file_.c_str(), &existing) != 0) {
         if (errno == ENOENT)
-            ReplaceLater();
+            ReplaceLater(nullptr);
         else
             Fail(errno);
     } else if (S_ISDIR(existing.st_mode)) {
         Fail(EISDIR);
     } else if (!S_ISREG(existing.st_mode)) {
         OpenThrough();
+    } else if (faccessat(AT_FDCWD, file_.c_str(), W_OK, AT_EACCESS) != 0) {
+        // As ">" refuses it; root may write any file, and so replaces it.
+        Fail(errno);
     } else {
-        ReplaceLater();
+        ReplaceLater(&existing);
     }
 }
 
-void ReportOutput::ReplaceLater()
+void ReportOutput::ReplaceLater(const struct stat* existing)
 {
     const std::filesystem::path dir = file_.has_parent_path() ? file_.parent_path() : ".";
     // A hidden name beside FILE, as editors use for their own saves.
@@ -40,10 +43,22 @@ void ReportOutput::ReplaceLater()
         Fail(scratch_->error());
         return;
     }
-    // mkstemp makes it private; the report gets the mode a new file would.
-    const mode_t mask = umask(0);
-    umask(mask);
-    if (fchmod(scratch_->fd(), 0666 & ~mask) != 0)
+    // mkstemp makes it private; the report gets the mode a new file would,
+    // or the one of the file it replaces.
+    mode_t mode = 0;
+    if (existing) {
+        // Only root may give a file away, and a member of its group may keep
+        // that; failing both, the report is the user's own.
+        const int fd = scratch_->fd();
+        [[maybe_unused]] const bool kept = fchown(fd, existing->st_uid, existing->st_gid) == 0
+            || fchown(fd, static_cast<uid_t>(-1), existing->st_gid) == 0;
+        mode = existing->st_mode & 0777;
+    } else {
+        const mode_t mask = umask(0);
+        umask(mask);
+        mode = 0666 & ~mask;
+    }
+    if (fchmod(scratch_->fd(), mode) != 0)
         Fail(errno);
 }
 

@@ -3,6 +3,8 @@
 #include "cli/scratch_file.h"
 #include "cli/unique_fd.h"
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -12,14 +14,17 @@ namespace pardovane {
 
 // Where the report goes: standard output, or FILE. A regular FILE (or a
 // missing one) is written beside its final name and renamed over it only
-// once the report is whole. Anything else FILE names (a device, FIFO or
-// socket, or a symbolic link such as /dev/stdout or /dev/fd/N) is written
-// through, as shell redirection does, so no such node is ever replaced.
-// Every write is checked, and so are the close and the rename.
+// once the report is whole; it keeps the permission bits and, where the
+// user may, the owner of the file it replaces. Anything else FILE names (a
+// device, FIFO or socket, or a symbolic link such as /dev/stdout or
+// /dev/fd/N) is written through, as shell redirection does, so no such
+// node is ever replaced. Every write is checked, and so are the close and
+// the rename.
 class ReportOutput {
 public:
     // An empty file means standard output. For a file, check ok(): FILE is
-    // opened now, before any work is done.
+    // opened now, or refused when the user may not write it, before any
+    // work is done.
     explicit ReportOutput(const std::filesystem::path& file);
 
     bool ok() const { return failure_ == 0; }
@@ -30,7 +35,7 @@ public:
 
 private:
     bool Fail(int error);
-    void ReplaceLater();
+    void ReplaceLater(const struct stat* existing);
     void OpenThrough();
 
     std::filesystem::path file_;

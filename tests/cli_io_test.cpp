@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -79,6 +81,33 @@ TEST(CheckCommandOutput, AnythingButARegularFileIsWrittenThrough)
         EXPECT_EQ(result.out, "0\n");
         EXPECT_EQ(Read(dir.path() / "got"), c.got);
     }
+}
+
+TEST(CheckCommandOutput, AReplacedFileKeepsItsModeAndOwner)
+{
+    LocalServer server;
+    server.Page("/a", "x");
+    server.Start();
+    TempDir dir;
+    // Root may give it away (to nobody) and must keep that too.
+    const auto result = Script(dir, "echo old > r; chmod 640 r; [ $(id -u) != 0 ] || chown 65534:65534 r;"
+                                    " was=$(stat -c %A.%u.%g r); " + kBinary + " -o r " + server.Url("/a")
+                                        + " && [ $(stat -c %A.%u.%g r) = $was ] && cat r");
+    EXPECT_EQ(result.out, server.Url("/a") + "\r\n  <OK>\r\n\r\n");
+}
+
+TEST(CheckCommandOutput, AFileTheUserMayNotWriteIsRefusedBeforeAnyRequest)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "root may write any file, and so replaces it as > does";
+    LocalServer server;
+    server.Page("/a", "x");
+    server.Start();
+    TempDir dir;
+    const auto result = Script(dir, "echo old > r; chmod 444 r; " + kBinary + " -o r " + server.Url("/a") + "; echo $?; cat r");
+    EXPECT_EQ(result.out, "2\nold\n");
+    EXPECT_EQ(result.err, "pardovane-check: the report could not be written: r: Permission denied\n");
+    EXPECT_EQ(server.TotalHits(), 0);
 }
 
 TEST(CheckCommandOutput, SignalledRunLeavesTheOutputFileAsItWas)

@@ -32,10 +32,13 @@ constexpr int kExitUnusable = 2;
 // per-host limit keeps any one site from being crowded.
 constexpr int kDefaultJobs = 128;
 
-void WriteUtf8(std::FILE* out, const std::u16string& text)
+// A line of our own on stderr, shown as ConsoleWindow shows messages.
+void WriteMessage(const std::u16string& text)
 {
-    const std::string bytes = pardovane::Utf16ToUtf8(text);
-    std::fwrite(bytes.data(), 1, bytes.size(), out);
+    std::string bytes = pardovane::Utf16ToUtf8(text);
+    if (pardovane::IsTerminal(STDERR_FILENO))
+        bytes = pardovane::ShowControls(bytes);
+    std::fwrite(bytes.data(), 1, bytes.size(), stderr);
 }
 
 int UsageError(const std::string& error)
@@ -126,8 +129,8 @@ int main(int argc, char** argv)
         return WriteFailed(output);
     const pardovane::ListInput list(options->listFile, options->urls);
     if (!list.ok()) {
-        WriteUtf8(stderr, std::u16string(pardovane::texts::kListFileOpenError) + u"\n"
-                      + pardovane::Utf8ToUtf16(list.name()) + u"\n");
+        WriteMessage(std::u16string(pardovane::texts::kListFileOpenError) + u"\n"
+                     + pardovane::Utf8ToUtf16(list.name()) + u"\n");
         return kExitUnusable;
     }
 
@@ -141,7 +144,7 @@ int main(int argc, char** argv)
         [&](const std::u16string& url) {
             return jobs == 1 ? http.DownloadText(url) : fetcher.DownloadText(url);
         },
-        stderr, escapes);
+        stderr, escapes, pardovane::IsTerminal(STDERR_FILENO));
     pardovane::CheckEngine engine(window, prober, list.path());
     if (!exclusion.empty()) {
         const pardovane::LinkExclusion excluded = [&exclusion](std::u16string_view url) {
@@ -169,7 +172,7 @@ int main(int argc, char** argv)
         : output.Write(Document(options->format, engine, record, list.name()));
     if (!written || !output.Finish())
         return WriteFailed(output);
-    WriteUtf8(stderr, window.statusText() + u"\n");
+    WriteMessage(window.statusText() + u"\n");
 
     const bool anyBad = engine.lastRun().badPages > 0 || engine.state().errorCount > 0;
     return anyBad ? kExitBroken : kExitClean;

@@ -1,5 +1,7 @@
 #include "cli/report_output.h"
 
+#include "cli/terminal_escapes.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,8 +13,10 @@ namespace pardovane {
 
 ReportOutput::ReportOutput(const std::filesystem::path& file) : file_(file)
 {
-    if (file_.empty())
+    if (file_.empty()) {
+        showControls_ = IsTerminal(STDOUT_FILENO);
         return;
+    }
     // Known now rather than at the rename, after the whole run.
     struct stat existing = {};
     if (lstat(file_.c_str(), &existing) != 0) {
@@ -70,6 +74,7 @@ void ReportOutput::OpenThrough()
         Fail(errno);
     else
         truncateFirst_ = S_ISREG(opened.st_mode);
+    showControls_ = IsTerminal(through_.get());
 }
 
 bool ReportOutput::Fail(int error)
@@ -84,6 +89,9 @@ bool ReportOutput::Write(std::string_view bytes)
         return false;
     if (scratch_)
         return scratch_->Write(bytes) || Fail(scratch_->error());
+    const std::string shown = showControls_ ? ShowControls(bytes) : std::string();
+    if (showControls_)
+        bytes = shown;
     if (truncateFirst_) {
         if (ftruncate(through_.get(), 0) != 0)
             return Fail(errno);

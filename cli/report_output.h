@@ -18,8 +18,9 @@ namespace pardovane {
 // user may, the owner of the file it replaces. Anything else FILE names (a
 // device, FIFO or socket, or a symbolic link such as /dev/stdout or
 // /dev/fd/N) is written through, as shell redirection does, so no such
-// node is ever replaced. Every write is checked, and so are the close and
-// the rename.
+// node is ever replaced. On a terminal, control characters in the report
+// are shown rather than acted on (see ShowControls). Every write is
+// checked, and so are the close and the rename.
 class ReportOutput {
 public:
     // An empty file means standard output. For a file, check ok(): FILE is
@@ -44,6 +45,7 @@ private:
     // A regular file reached through a link is emptied, as ">" does, only
     // when the report comes, so a failed run leaves it as it was.
     bool truncateFirst_ = false;
+    bool showControls_ = false;
     int failure_ = 0;
 };
 

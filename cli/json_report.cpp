@@ -1,6 +1,7 @@
 #include "cli/json_report.h"
 
 #include "cli/json_writer.h"
+#include "engine/url_password.h"
 
 namespace pardovane {
 namespace {
@@ -34,9 +35,9 @@ void WriteLink(JsonWriter& json, const LinkRecord& link)
 {
     json.BeginObject();
     json.Key("link");
-    json.String(link.link);
+    json.String(WithoutPasswords(link.link));
     json.Key("url");
-    json.String(link.url);
+    json.String(WithoutPasswords(link.url));
     if (link.skipped()) {
         const bool scheme = link.kind == LinkTarget::Kind::SkippedScheme;
         json.Key("skipped");
@@ -58,7 +59,7 @@ void WritePage(JsonWriter& json, const PageRecord& page)
 {
     json.BeginObject();
     json.Key("url");
-    json.String(page.url);
+    json.String(WithoutPasswords(page.url));
     json.Key("good");
     json.Bool(page.good());
     json.Key("reachable");

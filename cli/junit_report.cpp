@@ -1,6 +1,7 @@
 #include "cli/junit_report.h"
 
 #include "engine/utf_convert.h"
+#include "engine/url_password.h"
 #include "cli/xml_writer.h"
 
 namespace pardovane {
@@ -52,8 +53,9 @@ void WriteBadLink(XmlWriter& xml, const LinkRecord& link)
     const std::string reason = ProbeReason(link.probe);
     xml.Open("failure");
     xml.Attribute("type", reason);
-    xml.Attribute("message", Utf16ToUtf8(link.link) + ": " + reason);
-    xml.Text(u"link: " + link.link + u"\nurl: " + link.url + u"\nreason: "
+    const std::u16string shown = WithoutPasswords(link.link);
+    xml.Attribute("message", Utf16ToUtf8(shown) + ": " + reason);
+    xml.Text(u"link: " + shown + u"\nurl: " + WithoutPasswords(link.url) + u"\nreason: "
              + Utf8ToUtf16(reason + Detail(link.probe)));
     xml.Close();
 }
@@ -66,7 +68,7 @@ void WriteBadPage(XmlWriter& xml, const PageRecord& page)
     xml.Open("error");
     xml.Attribute("type", reason);
     xml.Attribute("message", what + ": " + reason);
-    xml.Text(u"url: " + page.url + u"\nreason: "
+    xml.Text(u"url: " + WithoutPasswords(page.url) + u"\nreason: "
              + Utf8ToUtf16(reason + (page.reachable ? std::string() : Detail(page.probe))));
     xml.Close();
 }
@@ -74,7 +76,7 @@ void WriteBadPage(XmlWriter& xml, const PageRecord& page)
 void WritePage(XmlWriter& xml, const PageRecord& page)
 {
     xml.Open("testcase");
-    xml.Attribute("name", page.url);
+    xml.Attribute("name", WithoutPasswords(page.url));
     xml.Attribute("classname", kClassName);
     if (!page.reachable || !page.downloaded)
         WriteBadPage(xml, page);
@@ -95,7 +97,7 @@ std::string JunitReport(const std::vector<PageRecord>& pages, const RunCounts& c
     xml.Attribute("name", kClassName);
     WriteTotals(xml, totals);
     xml.Open("testsuite");
-    xml.Attribute("name", suiteName);
+    xml.Attribute("name", WithoutPasswords(suiteName));
     WriteTotals(xml, totals);
     xml.Attribute("skipped", std::int64_t{0});
     xml.Open("properties");

@@ -13,6 +13,7 @@
 #include "cli/terminal_escapes.h"
 #include "engine/ui_texts.h"
 #include "cli/url_exclusion.h"
+#include "engine/url_password.h"
 #include "engine/utf_convert.h"
 #include "engine/version.h"
 
@@ -130,7 +131,7 @@ int main(int argc, char** argv)
     const pardovane::ListInput list(options->listFile, options->urls);
     if (!list.ok()) {
         WriteMessage(std::u16string(pardovane::texts::kListFileOpenError) + u"\n"
-                     + pardovane::Utf8ToUtf16(list.name()) + u"\n");
+                     + pardovane::WithoutPasswords(pardovane::Utf8ToUtf16(list.name())) + u"\n");
         return kExitUnusable;
     }
 

@@ -1,6 +1,7 @@
 #include "cli/markdown_report.h"
 
 #include "cli/code_points.h"
+#include "engine/url_password.h"
 #include "engine/utf_convert.h"
 
 #include <algorithm>
@@ -24,7 +25,7 @@ std::string Reason(const std::optional<ProbeResult>& probe)
 
 void WritePage(std::string& out, const PageRecord& page)
 {
-    out += "\n### " + MarkdownText(page.url) + "\n\n";
+    out += "\n### " + MarkdownText(WithoutPasswords(page.url)) + "\n\n";
     if (!page.reachable) {
         out += "The page cannot be reached: " + Reason(page.probe) + "\n";
         return;
@@ -36,7 +37,8 @@ void WritePage(std::string& out, const PageRecord& page)
     out += "| Link | URL | Reason |\n| --- | --- | --- |\n";
     for (const LinkRecord& link : page.links)
         if (link.broken())
-            out += "| " + MarkdownText(link.link) + " | " + MarkdownText(link.url) + " | "
+            out += "| " + MarkdownText(WithoutPasswords(link.link)) + " | "
+                + MarkdownText(WithoutPasswords(link.url)) + " | "
                 + Reason(link.probe) + " |\n";
 }
 

@@ -4,6 +4,7 @@
 #include "engine/list_location.h"
 #include "engine/page_links.h"
 #include "engine/ui_texts.h"
+#include "engine/url_password.h"
 #include "engine/utf_convert.h"
 #include "engine/verdict_cache.h"
 
@@ -26,7 +27,7 @@ std::u16string Decimal(std::int32_t value)
 std::u16string BadPageMessage(const std::u16string& pageUrl)
 {
     std::u16string text(texts::kBadPageBefore);
-    text += pageUrl;
+    AppendWithoutPasswords(text, pageUrl);
     text += texts::kBadPageAfter;
     text += u'\n';
     text += texts::kCheckUrlMessage;
@@ -84,7 +85,7 @@ void CheckEngine::RunCheck()
     window_.SetProgressValue(0);
     while (!list->AtEnd()) {
         s.pageUrl = list->ReadLine();
-        window_.SetPageLabel(s.pageUrl + std::u16string(texts::kExaminingSuffix));
+        window_.SetPageLabel(WithoutPasswords(s.pageUrl) + std::u16string(texts::kExaminingSuffix));
         if (s.pageUrl.empty())
             continue;
 
@@ -92,7 +93,7 @@ void CheckEngine::RunCheck()
         if (CheckUrl(s.pageUrl) == 0) {
             ReportBadPage();
             s.report += texts::kBadPageBefore;
-            s.report += s.pageUrl;
+            AppendWithoutPasswords(s.report, s.pageUrl);
             s.report += texts::kBadPageAfter;
             s.report += texts::kCrLf;
             s.report += texts::kCheckUrlReport;
@@ -102,7 +103,7 @@ void CheckEngine::RunCheck()
         }
 
         s.pageHasError = false;
-        s.report += s.pageUrl;
+        AppendWithoutPasswords(s.report, s.pageUrl);
         s.report += texts::kCrLf;
         if (auto page = window_.DownloadPage(s.pageUrl)) {
             s.pageText = std::move(page->text);
@@ -181,7 +182,7 @@ void CheckEngine::CheckLink(const LinkTarget& target)
         return;
     // The link as the page wrote it, line ends and all, not the resolved URL.
     s.report += u"  ";
-    s.report += s.linkText;
+    AppendWithoutPasswords(s.report, s.linkText);
     s.report += texts::kLinkError;
     ++s.errorCount;
     s.pageHasError = true;

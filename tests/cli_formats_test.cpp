@@ -312,6 +312,23 @@ TEST(CheckCommandFormats, PasswordsAreSentButNeverWritten)
     EXPECT_EQ(sent.count("Authorization") ? sent.find("Authorization")->second : "", "Basic YWxpY2U6UzNjcmV0UFc=");
 }
 
+TEST(CheckCommandFormats, AUrlTooLongForARequestIsMalformedAndNeverSent)
+{
+    LocalServer server;
+    server.Start();
+    TempDir dir;
+    const std::string url = server.Url("/") + std::string(1024 * 1024, 'a');
+    const auto list = ShellQuote(dir.Write("list.txt", url + "\n").string());
+    for (const char* jobs : {"-j1 ", ""}) {
+        const auto page = RunPython("import json, sys\n"
+                                    "page = json.load(open(sys.argv[1]))['pages'][0]\n"
+                                    "print(page['failure'], 'too long' in page['detail'])\n",
+                                    Check(std::string("-f json ") + jobs + list).out);
+        EXPECT_EQ(page.out, "malformed URL True\n") << jobs;
+    }
+    EXPECT_EQ(server.TotalHits(), 0);
+}
+
 TEST(CheckCommandFormats, AllGoodExitsZeroInEveryFormat)
 {
     LocalServer server;

@@ -8,6 +8,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
+#include <cstring>
 #include <system_error>
 
 namespace pardovane {
@@ -21,6 +23,14 @@ bool IsStream(const std::filesystem::path& path)
         && type != std::filesystem::file_type::directory;
 }
 
+// TMPDIR, else /tmp, as mktemp(1) takes it; a directory that cannot be used
+// shows as the failure to make the file there.
+std::filesystem::path TemporaryDirectory()
+{
+    const char* dir = std::getenv("TMPDIR");
+    return dir != nullptr && *dir != '\0' ? dir : "/tmp";
+}
+
 }  // namespace
 
 ListInput::ListInput(const std::string& listFile, const std::vector<std::string>& urls)
@@ -31,9 +41,7 @@ ListInput::ListInput(const std::string& listFile, const std::vector<std::string>
             name_ += (name_.empty() ? "" : " ") + url;
             lines += url + "\n";
         }
-        copy_.emplace(std::filesystem::temp_directory_path(), "pardovane-list-");
-        ok_ = copy_->ok() && copy_->Write(lines) && copy_->Close();
-        path_ = copy_->path();
+        ok_ = StartCopy() && ((copy_->Write(lines) && copy_->Close()) || CopyFailed());
         return;
     }
     if (listFile != "-" && !IsStream(listFile)) {
@@ -50,12 +58,24 @@ ListInput::ListInput(const std::string& listFile, const std::vector<std::string>
         path_ = listFile;
 }
 
+bool ListInput::StartCopy()
+{
+    copy_.emplace(TemporaryDirectory(), "pardovane-list-");
+    path_ = copy_->path();
+    return copy_->ok() || CopyFailed();
+}
+
+bool ListInput::CopyFailed()
+{
+    copyError_ = "cannot make a temporary copy of the list in " + TemporaryDirectory().string() + ": "
+        + std::strerror(copy_->error());
+    return false;
+}
+
 bool ListInput::CopyStream(int fd)
 {
-    copy_.emplace(std::filesystem::temp_directory_path(), "pardovane-list-");
-    if (!copy_->ok())
+    if (!StartCopy())
         return false;
-    path_ = copy_->path();
     // The same cap as a list file, so a stream cannot fill the disk.
     std::uint64_t total = 0;
     char buffer[65536];
@@ -66,10 +86,12 @@ bool ListInput::CopyStream(int fd)
         if (got < 0)
             return false;
         if (got == 0)
-            return copy_->Close();
+            return copy_->Close() || CopyFailed();
         total += static_cast<std::uint64_t>(got);
-        if (total > ListFile::kMaxBytes || !copy_->Write({buffer, static_cast<std::size_t>(got)}))
+        if (total > ListFile::kMaxBytes)
             return false;
+        if (!copy_->Write({buffer, static_cast<std::size_t>(got)}))
+            return CopyFailed();
     }
 }
 

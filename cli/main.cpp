@@ -20,6 +20,8 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <exception>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -47,6 +49,12 @@ int UsageError(const std::string& error)
     std::fprintf(stderr,
                  "pardovane-check: %s\nTry 'pardovane-check --help' for more information.\n",
                  error.c_str());
+    return kExitUnusable;
+}
+
+int Failed(const std::string& why)
+{
+    std::fprintf(stderr, "pardovane-check: %s\n", why.c_str());
     return kExitUnusable;
 }
 
@@ -97,11 +105,8 @@ std::string Document(pardovane::OutputFormat format, const pardovane::CheckEngin
     return {};
 }
 
-}  // namespace
-
-int main(int argc, char** argv)
+int Run(int argc, char** argv)
 {
-    pardovane::HoldClosedStandardStreams();
     // A reader gone away is a failed write, reported like any other.
     std::signal(SIGPIPE, SIG_IGN);
 
@@ -129,6 +134,8 @@ int main(int argc, char** argv)
     if (!output.ok())
         return WriteFailed(output);
     const pardovane::ListInput list(options->listFile, options->urls);
+    if (!list.copyError().empty())
+        return Failed(list.copyError());
     if (!list.ok()) {
         WriteMessage(std::u16string(pardovane::texts::kListFileOpenError) + u"\n"
                      + pardovane::WithoutPasswords(pardovane::Utf8ToUtf16(list.name())) + u"\n");
@@ -177,4 +184,22 @@ int main(int argc, char** argv)
 
     const bool anyBad = engine.lastRun().badPages > 0 || engine.state().errorCount > 0;
     return anyBad ? kExitBroken : kExitClean;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    pardovane::HoldClosedStandardStreams();
+    // A failure of our own is a line and status 2, like any other that
+    // stops the run, not an abort; temporary files go with the unwinding.
+    try {
+        return Run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        return Failed("out of memory");
+    } catch (const std::exception& error) {
+        return Failed(error.what());
+    } catch (...) {
+        return Failed("unexpected failure");
+    }
 }

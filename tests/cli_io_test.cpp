@@ -173,6 +173,17 @@ TEST(CheckCommandInput, EveryWayOfGivingTheListReadsTheSamePages)
     }
 }
 
+TEST(CheckCommandInput, APipedListIsCutAtTheListCap)
+{
+    TempDir dir;
+    // The writer is cut off (SIGPIPE or EPIPE) once the cap is passed.
+    const auto result = Script(dir, "head -c 300M /dev/zero 2>/dev/null | " + kBinary
+                                        + " -; s=(${PIPESTATUS[@]}); echo $((s[0] != 0)) ${s[1]}");
+    EXPECT_EQ(result.out, "1 2\n");
+    EXPECT_EQ(result.err, "URLリストのファイルを開けません\n-\n");
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path() / "tmp"));
+}
+
 TEST(CheckCommandInput, ExcludedLinksAreNeitherRequestedNorCounted)
 {
     LocalServer server;
@@ -182,7 +193,7 @@ TEST(CheckCommandInput, ExcludedLinksAreNeitherRequestedNorCounted)
     server.Start();
     TempDir dir;
     const std::string page = server.Url("/index.html");
-    dir.Write("patterns", "# ours\n\n/private/\n");
+    dir.Write("patterns", "# ours\r\n\r\n/private/\r\n");
     const auto result = Script(dir, kBinary + " -f json -o report.json --exclude '^http://[^/]*/login/'"
                                         " --exclude-file patterns " + page);
     EXPECT_EQ(result.exitCode, 0);

@@ -87,22 +87,25 @@ bool WriteText(pardovane::ReportOutput& output, std::u16string_view report)
     return true;
 }
 
-std::string Document(pardovane::OutputFormat format, const pardovane::CheckEngine& engine,
-                     const pardovane::RunRecord& record, const std::string& listName)
+// The report in the chosen format, written as it is made.
+bool WriteReport(pardovane::OutputFormat format, const pardovane::CheckEngine& engine,
+                 const pardovane::RunRecord& record, const std::string& listName,
+                 pardovane::ReportOutput& output)
 {
     const pardovane::RunCounts counts{engine.state().checkedCount, engine.state().errorCount,
                                       engine.lastRun().badPages};
+    const pardovane::ReportSink write = [&output](std::string_view bytes) { return output.Write(bytes); };
     switch (format) {
     case pardovane::OutputFormat::Json:
-        return pardovane::JsonReport(record.pages(), counts);
+        return pardovane::WriteJsonReport(record, counts, write);
     case pardovane::OutputFormat::Junit:
-        return pardovane::JunitReport(record.pages(), counts, pardovane::Utf8ToUtf16(listName));
+        return pardovane::WriteJunitReport(record, counts, pardovane::Utf8ToUtf16(listName), write);
     case pardovane::OutputFormat::Markdown:
-        return pardovane::MarkdownReport(record.pages(), counts);
+        return pardovane::WriteMarkdownReport(record, counts, write);
     case pardovane::OutputFormat::Text:
         break;
     }
-    return {};
+    return WriteText(output, engine.state().report);
 }
 
 int Run(int argc, char** argv)
@@ -175,10 +178,7 @@ int Run(int argc, char** argv)
 
     // The report holds the one document; messages and the summary stay on
     // stderr in every format, so scripts can redirect the two apart.
-    const bool written = options->format == pardovane::OutputFormat::Text
-        ? WriteText(output, engine.state().report)
-        : output.Write(Document(options->format, engine, record, list.name()));
-    if (!written || !output.Finish())
+    if (!WriteReport(options->format, engine, record, list.name(), output) || !output.Finish())
         return WriteFailed(output);
     WriteMessage(window.statusText() + u"\n");
 

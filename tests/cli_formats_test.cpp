@@ -170,7 +170,11 @@ struct GeneratedSite {
         server.Redirect("/site/loop.html", "/site/loop.html");
         server.Start();
 
-        server.Page("/site/clean.html", "<a href=p1.html>1</a><img src=\"img/pic1.png\">");
+        // A thousand links, so that a document is written in several pieces.
+        std::string clean;
+        for (int n = 0; n < 1000; ++n)
+            clean += "<a href=p1.html>1</a><img src=\"img/pic1.png\">";
+        server.Page("/site/clean.html", clean);
         for (int page = 0; page < kPages; ++page)
             listed.push_back(server.Url("/site/p" + std::to_string(page) + ".html"));
         listed.push_back(server.Url("/site/clean.html"));

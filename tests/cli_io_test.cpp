@@ -45,7 +45,7 @@ TEST(CheckCommandOutput, AReportThatCannotBeWrittenFailsTheRun)
     // The last one writes into a pipe whose reader is already gone.
     const std::string command = kBinary + " " + server.Url("/a");
     for (const std::string& run : {
-             command + " >/dev/full",
+             command + " -f json >/dev/full",
              command + " >&-",
              "python3 -c 'import os, sys; r, w = os.pipe(); os.close(r); os.dup2(w, 1);"
              " os.execvp(sys.argv[1], sys.argv[1:])' " + command,

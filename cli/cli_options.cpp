@@ -20,6 +20,7 @@ const char* const kCliUsage =
     "Options:\n"
     "  -f, --format FORMAT     text (default), json, junit or markdown\n"
     "  -o, --output FILE       write the report to FILE, replaced only once whole\n"
+    "                          (a device, FIFO or /dev/stdout is written through)\n"
     "  -j, --jobs N            requests in flight at once, 1 to 256 (default 128;\n"
     "                          1 checks one URL at a time, as the window does)\n"
     "      --exclude REGEX     skip links whose URL matches (RE2; repeatable)\n"
@@ -40,7 +41,8 @@ const char* const kCliUsage =
     "\n"
     "Exit status: 0 all good; 1 a page or link was bad; 2 the list could not\n"
     "be read, the report could not be written, or the arguments are wrong;\n"
-    "130 or 143 interrupted (an -o FILE is left as it was).\n"
+    "128 + the signal after SIGHUP, SIGINT, SIGQUIT or SIGTERM (129, 130, 131,\n"
+    "143; an -o FILE is left as it was).\n"
     "\n"
     "In CI:  pardovane-check --exclude /login -f junit -o links.xml pages.txt\n";
 

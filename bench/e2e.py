@@ -16,6 +16,8 @@ Scenarios (--scenario, default all):
             path's first request; the broken links found at --jobs 1, 16, 64 and 128 (the default)
             (all should be the real ones only).
   memory    peak memory at --jobs 1, 16, 64 and 128, and on a 100,000-line list.
+  big-page  peak memory of one page of 2,000,000 links (half of them broken)
+            in each report format.
 Linkinator runs when installed (npm install -g linkinator).
 """
 
@@ -313,6 +315,17 @@ class Bench:
             self.measure(server, "pardovane (default)", self.pardovane(list_file), DEFAULT_JOBS, 0)
             server.stop()
 
+    def big_page(self, links=2_000_000):
+        body = "<html><body>\n" + '<a href="ok.html">o</a>\n<a href="gone.html">g</a>\n' * (links // 2)
+        routes = [("a", "/big/index.html", 200, None, body), ("a", "/big/ok.html", 200, None, None)]
+        with tempfile.TemporaryDirectory() as work:
+            server, listed, list_file = self.site(routes, ["{A}/big/index.html"], 0, work)
+            self.note(f"peak memory, one page of {links:,} links, half of them broken")
+            for format in ("text", "json", "junit", "markdown"):
+                self.measure(server, f"pardovane --format {format}",
+                             [self.args.binary, "--format", format, "-o", os.devnull, list_file], DEFAULT_JOBS, 0)
+            server.stop()
+
     def print(self):
         print(f"{'tool':<40} {'N':>4} {'wall s':>8} {'peak MiB':>9} {'requests':>9} {'floor s':>8} "
               f"{'vs floor':>9} {'exit':>5} {'broken':>7}")
@@ -332,11 +345,12 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--binary", default="build-bench/cli/pardovane-check")
     parser.add_argument("--server", default="build-bench/bench/fixture_server")
-    parser.add_argument("--scenario", nargs="*", default=["one-host", "many-hosts", "limits", "memory"])
+    parser.add_argument("--scenario", nargs="*",
+                        default=["one-host", "many-hosts", "limits", "memory", "big-page"])
     args = parser.parse_args()
     bench = Bench(args)
     scenarios = {"one-host": bench.one_host, "many-hosts": bench.many, "limits": bench.limits,
-                 "memory": bench.memory}
+                 "memory": bench.memory, "big-page": bench.big_page}
     for name in args.scenario:
         scenarios[name]()
     bench.print()

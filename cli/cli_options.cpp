@@ -20,6 +20,7 @@ const char* const kCliUsage =
     "Options:\n"
     "  -f, --format FORMAT     text (default), json, junit or markdown\n"
     "  -o, --output FILE       write the report to FILE, replaced only once whole\n"
+    "                          (a device, FIFO or /dev/stdout is written through)\n"
     "  -j, --jobs N            requests in flight at once, 1 to 256 (default 128;\n"
     "                          1 checks one URL at a time)\n"
     "      --exclude REGEX     skip links whose URL matches (RE2; repeatable)\n"
@@ -40,7 +41,8 @@ const char* const kCliUsage =
     "\n"
     "Exit status: 0 all good; 1 a page or link was bad; 2 the list could not\n"
     "be read, the report could not be written, or the arguments are wrong;\n"
-    "130 or 143 interrupted (an -o FILE is left as it was).\n"
+    "128 + the signal after SIGHUP, SIGINT, SIGQUIT or SIGTERM (129, 130, 131,\n"
+    "143; an -o FILE is left as it was).\n"
     "\n"
     "In CI:  pardovane-check --exclude /login -f junit -o links.xml pages.txt\n";
 
@@ -86,6 +88,16 @@ std::optional<long> Milliseconds(std::string_view text)
     return std::max(1L, std::lround(seconds * 1000));
 }
 
+// A header value as it may go out: a line end would start a header of its
+// own, and no other control character belongs in one either (tab does).
+bool IsHeaderValue(std::string_view text)
+{
+    return std::none_of(text.begin(), text.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return (byte < 0x20 && byte != '\t') || byte == 0x7f;
+    });
+}
+
 bool IsHeader(std::string_view text)
 {
     const std::size_t colon = text.find(':');
@@ -94,7 +106,7 @@ bool IsHeader(std::string_view text)
     for (char c : text.substr(0, colon))
         if (c <= ' ' || c >= 0x7f)
             return false;
-    return text.find_first_of("\r\n") == std::string_view::npos;
+    return IsHeaderValue(text.substr(colon + 1));
 }
 
 std::optional<OutputFormat> Format(std::string_view name)
@@ -146,6 +158,8 @@ std::optional<std::string> Apply(int option, std::string_view value, CliOptions&
         }
         return "--timeout takes seconds, more than 0 and at most 86400";
     case kUserAgent:
+        if (!IsHeaderValue(value))
+            return "--user-agent takes text without control characters";
         options.http.userAgent = value;
         return std::nullopt;
     case 'H':

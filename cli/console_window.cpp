@@ -1,5 +1,6 @@
 #include "cli/console_window.h"
 
+#include "cli/terminal_escapes.h"
 #include "engine/utf_convert.h"
 
 namespace pardovane {
@@ -8,8 +9,10 @@ namespace {
 constexpr std::size_t kProgressLabelChars = 60;
 }
 
-ConsoleWindow::ConsoleWindow(Downloader download, std::FILE* messages, bool showProgress)
-    : download_(std::move(download)), messages_(messages), showProgress_(showProgress)
+ConsoleWindow::ConsoleWindow(Downloader download, std::FILE* messages, bool showProgress,
+                             bool showControls)
+    : download_(std::move(download)), messages_(messages), showProgress_(showProgress),
+      showControls_(showControls)
 {
 }
 
@@ -28,7 +31,9 @@ void ConsoleWindow::SetProgressValue(int blocks)
 void ConsoleWindow::ShowMessage(const std::u16string& text)
 {
     ClearProgress();
-    const std::string bytes = Utf16ToUtf8(text) + "\n";
+    std::string bytes = Utf16ToUtf8(text) + "\n";
+    if (showControls_)
+        bytes = ShowControls(bytes);
     std::fwrite(bytes.data(), 1, bytes.size(), messages_);
     std::fflush(messages_);
 }
@@ -44,7 +49,7 @@ void ConsoleWindow::DrawProgress()
         return;
     std::u16string label = pageText_.substr(0, kProgressLabelChars);
     for (char16_t& c : label)
-        if (c < 0x20)
+        if (IsControlCharacter(c))
             c = u' ';
     const std::string line = "\r\x1b[K[" + std::to_string(progressValue_) + "/"
         + std::to_string(progressMax_) + "] " + Utf16ToUtf8(label);

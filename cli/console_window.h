@@ -8,14 +8,14 @@
 
 namespace pardovane {
 
-// The window operations on a console: messages go to stderr as they happen,
-// the report is kept for stdout, and a progress line is drawn when stderr is
-// a terminal.
+// The window operations on a console: messages go to stderr as they happen
+// (with control characters shown, on a terminal), the report is kept for
+// stdout, and a progress line is drawn when stderr takes escape sequences.
 class ConsoleWindow : public WindowOperations {
 public:
     using Downloader = std::function<std::optional<DownloadedPage>(const std::u16string& url)>;
 
-    ConsoleWindow(Downloader download, std::FILE* messages, bool showProgress);
+    ConsoleWindow(Downloader download, std::FILE* messages, bool showProgress, bool showControls);
 
     void SetStatusLabel(const std::u16string& text) override { statusText_ = text; }
     void RepaintStatusLabel() override {}
@@ -40,6 +40,7 @@ private:
     Downloader download_;
     std::FILE* messages_;
     bool showProgress_;
+    bool showControls_;
     bool progressShown_ = false;
     std::u16string statusText_;
     std::u16string pageText_;

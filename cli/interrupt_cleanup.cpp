@@ -9,8 +9,12 @@
 namespace pardovane {
 namespace {
 
+// Each ends the run as the user or the session asked; none may leave a
+// temporary file behind.
+constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+
 // The handler may only call async-signal-safe functions, so the paths live
-// in fixed buffers that registration fills with both signals blocked.
+// in fixed buffers that registration fills with those signals blocked.
 constexpr int kSlots = 4;
 char slotPaths[kSlots][PATH_MAX];
 volatile sig_atomic_t slotUsed[kSlots];
@@ -28,16 +32,22 @@ void OnInterrupt(int signal)
     _exit(128 + signal);
 }
 
-// Blocks SIGINT and SIGTERM for its lifetime.
+sigset_t HandledSignals()
+{
+    sigset_t set;
+    sigemptyset(&set);
+    for (const int signal : kSignals)
+        sigaddset(&set, signal);
+    return set;
+}
+
+// Blocks the handled signals for its lifetime.
 class InterruptsHeld {
 public:
     InterruptsHeld()
     {
-        sigset_t both;
-        sigemptyset(&both);
-        sigaddset(&both, SIGINT);
-        sigaddset(&both, SIGTERM);
-        sigprocmask(SIG_BLOCK, &both, &previous_);
+        const sigset_t handled = HandledSignals();
+        sigprocmask(SIG_BLOCK, &handled, &previous_);
     }
     ~InterruptsHeld() { sigprocmask(SIG_SETMASK, &previous_, nullptr); }
     InterruptsHeld(const InterruptsHeld&) = delete;
@@ -54,12 +64,10 @@ void InstallInterruptCleanup(bool eraseLine)
     eraseProgressLine = eraseLine;
     struct sigaction action = {};
     action.sa_handler = OnInterrupt;
-    sigemptyset(&action.sa_mask);
-    sigaddset(&action.sa_mask, SIGINT);
-    sigaddset(&action.sa_mask, SIGTERM);
+    action.sa_mask = HandledSignals();
     // A signal ignored by whoever started us (nohup, a background job of a
     // script) stays ignored.
-    for (const int signal : {SIGINT, SIGTERM}) {
+    for (const int signal : kSignals) {
         struct sigaction previous = {};
         if (sigaction(signal, nullptr, &previous) == 0 && previous.sa_handler != SIG_IGN)
             sigaction(signal, &action, nullptr);

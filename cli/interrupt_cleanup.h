@@ -4,10 +4,10 @@
 
 namespace pardovane {
 
-// SIGINT and SIGTERM end the run at once with status 128 + the signal,
-// removing the temporary files registered here first; nothing else is
-// written, so a report file being replaced keeps its old content. A signal
-// that was ignored when the program started stays ignored.
+// SIGINT, SIGTERM, SIGHUP and SIGQUIT end the run at once with status 128 +
+// the signal, removing the temporary files registered here first; nothing
+// else is written, so a report file being replaced keeps its old content. A
+// signal that was ignored when the program started stays ignored.
 // eraseLine: stderr shows a progress line, to be cleared on the way out.
 void InstallInterruptCleanup(bool eraseLine);
 

@@ -1,6 +1,7 @@
 #include "cli/json_report.h"
 
 #include "cli/json_writer.h"
+#include "engine/url_password.h"
 
 namespace pardovane {
 namespace {
@@ -34,31 +35,31 @@ void WriteLink(JsonWriter& json, const LinkRecord& link)
 {
     json.BeginObject();
     json.Key("link");
-    json.String(link.link);
+    json.String(WithoutPasswords(link.link));
     json.Key("url");
-    json.String(link.url);
+    json.String(WithoutPasswords(link.url()));
     if (link.skipped()) {
         const bool scheme = link.kind == LinkTarget::Kind::SkippedScheme;
         json.Key("skipped");
         json.String(scheme ? "scheme" : "excluded");
         json.Key(scheme ? "scheme" : "pattern");
-        json.String(link.skipDetail);
+        json.String(link.skipDetail());
         json.EndObject();
         return;
     }
     json.Key("good");
     json.Bool(link.good);
-    WriteStatus(json, link.probe);
+    WriteStatus(json, link.probe());
     if (!link.good)
-        WriteWhy(json, link.probe);
+        WriteWhy(json, link.probe());
     json.EndObject();
 }
 
-void WritePage(JsonWriter& json, const PageRecord& page)
+bool WritePage(JsonWriter& json, const RunRecord& record, const PageRecord& page, const ReportSink& write)
 {
     json.BeginObject();
     json.Key("url");
-    json.String(page.url);
+    json.String(WithoutPasswords(page.url));
     json.Key("good");
     json.Bool(page.good());
     json.Key("reachable");
@@ -74,15 +75,19 @@ void WritePage(JsonWriter& json, const PageRecord& page)
     }
     json.Key("links");
     json.BeginArray();
-    for (const LinkRecord& link : page.links)
+    for (const LinkRecord& link : record.LinksOf(page)) {
         WriteLink(json, link);
+        if (!PassOn(json, write))
+            return false;
+    }
     json.EndArray();
     json.EndObject();
+    return true;
 }
 
 }  // namespace
 
-std::string JsonReport(const std::vector<PageRecord>& pages, const RunCounts& counts)
+bool WriteJsonReport(const RunRecord& record, const RunCounts& counts, const ReportSink& write)
 {
     JsonWriter json;
     json.BeginObject();
@@ -94,11 +99,12 @@ std::string JsonReport(const std::vector<PageRecord>& pages, const RunCounts& co
     json.Number(counts.badPages);
     json.Key("pages");
     json.BeginArray();
-    for (const PageRecord& page : pages)
-        WritePage(json, page);
+    for (const PageRecord& page : record.pages())
+        if (!WritePage(json, record, page, write))
+            return false;
     json.EndArray();
     json.EndObject();
-    return json.text() + "\n";
+    return write(json.TakeText() + "\n");
 }
 
 }  // namespace pardovane

@@ -1,13 +1,12 @@
 #pragma once
 
+#include "cli/report_sink.h"
 #include "cli/run_record.h"
-
-#include <string>
 
 namespace pardovane {
 
 // The run as one JSON document: the counts, then every listed page in order
 // with every link occurrence judged on it and, for what was bad, why.
-std::string JsonReport(const std::vector<PageRecord>& pages, const RunCounts& counts);
+bool WriteJsonReport(const RunRecord& record, const RunCounts& counts, const ReportSink& write);
 
 }  // namespace pardovane

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace pardovane {
@@ -28,8 +29,10 @@ public:
     void Bool(bool value);
     void Null();
 
-    // The document so far; complete once every container is closed.
+    // The document so far, or since the last TakeText; complete once every container is closed.
     const std::string& text() const { return out_; }
+    // The text so far, handed over; what follows starts afresh.
+    std::string TakeText() { return std::exchange(out_, {}); }
 
 private:
     void BeforeValue();

@@ -1,6 +1,7 @@
 #include "cli/junit_report.h"
 
 #include "engine/utf_convert.h"
+#include "engine/url_password.h"
 #include "cli/xml_writer.h"
 
 namespace pardovane {
@@ -21,7 +22,7 @@ Totals Count(const std::vector<PageRecord>& pages)
     for (const PageRecord& page : pages) {
         if (!page.reachable || !page.downloaded)
             ++totals.errors;
-        else if (page.badLinks() > 0)
+        else if (page.badLinks > 0)
             ++totals.failures;
     }
     return totals;
@@ -49,12 +50,13 @@ std::string Detail(const std::optional<ProbeResult>& probe)
 
 void WriteBadLink(XmlWriter& xml, const LinkRecord& link)
 {
-    const std::string reason = ProbeReason(link.probe);
+    const std::string reason = ProbeReason(link.probe());
     xml.Open("failure");
     xml.Attribute("type", reason);
-    xml.Attribute("message", Utf16ToUtf8(link.link) + ": " + reason);
-    xml.Text(u"link: " + link.link + u"\nurl: " + link.url + u"\nreason: "
-             + Utf8ToUtf16(reason + Detail(link.probe)));
+    const std::u16string shown = WithoutPasswords(link.link);
+    xml.Attribute("message", Utf16ToUtf8(shown) + ": " + reason);
+    xml.Text(u"link: " + shown + u"\nurl: " + WithoutPasswords(link.url()) + u"\nreason: "
+             + Utf8ToUtf16(reason + Detail(link.probe())));
     xml.Close();
 }
 
@@ -66,36 +68,40 @@ void WriteBadPage(XmlWriter& xml, const PageRecord& page)
     xml.Open("error");
     xml.Attribute("type", reason);
     xml.Attribute("message", what + ": " + reason);
-    xml.Text(u"url: " + page.url + u"\nreason: "
+    xml.Text(u"url: " + WithoutPasswords(page.url) + u"\nreason: "
              + Utf8ToUtf16(reason + (page.reachable ? std::string() : Detail(page.probe))));
     xml.Close();
 }
 
-void WritePage(XmlWriter& xml, const PageRecord& page)
+bool WritePage(XmlWriter& xml, const RunRecord& record, const PageRecord& page, const ReportSink& write)
 {
     xml.Open("testcase");
-    xml.Attribute("name", page.url);
+    xml.Attribute("name", WithoutPasswords(page.url));
     xml.Attribute("classname", kClassName);
     if (!page.reachable || !page.downloaded)
         WriteBadPage(xml, page);
-    for (const LinkRecord& link : page.links)
+    for (const LinkRecord& link : record.LinksOf(page)) {
         if (link.broken())
             WriteBadLink(xml, link);
+        if (!PassOn(xml, write))
+            return false;
+    }
     xml.Close();
+    return true;
 }
 
 }  // namespace
 
-std::string JunitReport(const std::vector<PageRecord>& pages, const RunCounts& counts,
-                        std::u16string_view suiteName)
+bool WriteJunitReport(const RunRecord& record, const RunCounts& counts, std::u16string_view suiteName,
+                      const ReportSink& write)
 {
-    const Totals totals = Count(pages);
+    const Totals totals = Count(record.pages());
     XmlWriter xml;
     xml.Open("testsuites");
     xml.Attribute("name", kClassName);
     WriteTotals(xml, totals);
     xml.Open("testsuite");
-    xml.Attribute("name", suiteName);
+    xml.Attribute("name", WithoutPasswords(suiteName));
     WriteTotals(xml, totals);
     xml.Attribute("skipped", std::int64_t{0});
     xml.Open("properties");
@@ -103,11 +109,12 @@ std::string JunitReport(const std::vector<PageRecord>& pages, const RunCounts& c
     WriteProperty(xml, "errors", counts.errors);
     WriteProperty(xml, "badPages", counts.badPages);
     xml.Close();
-    for (const PageRecord& page : pages)
-        WritePage(xml, page);
+    for (const PageRecord& page : record.pages())
+        if (!WritePage(xml, record, page, write))
+            return false;
     xml.Close();
     xml.Close();
-    return xml.text();
+    return PassOn(xml, write, true);
 }
 
 }  // namespace pardovane

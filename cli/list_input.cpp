@@ -2,33 +2,18 @@
 
 #include "engine/check_engine.h"
 #include "engine/list_file.h"
+#include "cli/unique_fd.h"
 
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
+#include <cstring>
 #include <system_error>
 
 namespace pardovane {
 namespace {
-
-// Closes a descriptor opened here; standard input stays open.
-class OpenedFd {
-public:
-    explicit OpenedFd(int fd, bool owned) : fd_(fd), owned_(owned) {}
-    ~OpenedFd()
-    {
-        if (owned_ && fd_ >= 0)
-            close(fd_);
-    }
-    OpenedFd(const OpenedFd&) = delete;
-    OpenedFd& operator=(const OpenedFd&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-    bool owned_;
-};
 
 bool IsStream(const std::filesystem::path& path)
 {
@@ -36,6 +21,14 @@ bool IsStream(const std::filesystem::path& path)
     const auto type = std::filesystem::status(path, error).type();
     return !error && type != std::filesystem::file_type::regular
         && type != std::filesystem::file_type::directory;
+}
+
+// TMPDIR, else /tmp, as mktemp(1) takes it; a directory that cannot be used
+// shows as the failure to make the file there.
+std::filesystem::path TemporaryDirectory()
+{
+    const char* dir = std::getenv("TMPDIR");
+    return dir != nullptr && *dir != '\0' ? dir : "/tmp";
 }
 
 }  // namespace
@@ -48,9 +41,7 @@ ListInput::ListInput(const std::string& listFile, const std::vector<std::string>
             name_ += (name_.empty() ? "" : " ") + url;
             lines += url + "\n";
         }
-        copy_.emplace(std::filesystem::temp_directory_path(), "pardovane-list-");
-        ok_ = copy_->ok() && copy_->Write(lines) && copy_->Close();
-        path_ = copy_->path();
+        ok_ = StartCopy() && ((copy_->Write(lines) && copy_->Close()) || CopyFailed());
         return;
     }
     if (listFile != "-" && !IsStream(listFile)) {
@@ -60,19 +51,31 @@ ListInput::ListInput(const std::string& listFile, const std::vector<std::string>
     }
     name_ = listFile;
     const bool fromStdin = listFile == "-";
-    const OpenedFd in(fromStdin ? STDIN_FILENO : open(listFile.c_str(), O_RDONLY | O_CLOEXEC),
-                      !fromStdin);
-    ok_ = in.get() >= 0 && CopyStream(in.get());
+    const UniqueFd opened(fromStdin ? -1 : open(listFile.c_str(), O_RDONLY | O_CLOEXEC));
+    const int in = fromStdin ? STDIN_FILENO : opened.get();
+    ok_ = in >= 0 && CopyStream(in);
     if (!ok_)
         path_ = listFile;
 }
 
+bool ListInput::StartCopy()
+{
+    copy_.emplace(TemporaryDirectory(), "pardovane-list-");
+    path_ = copy_->path();
+    return copy_->ok() || CopyFailed();
+}
+
+bool ListInput::CopyFailed()
+{
+    copyError_ = "cannot make a temporary copy of the list in " + TemporaryDirectory().string() + ": "
+        + std::strerror(copy_->error());
+    return false;
+}
+
 bool ListInput::CopyStream(int fd)
 {
-    copy_.emplace(std::filesystem::temp_directory_path(), "pardovane-list-");
-    if (!copy_->ok())
+    if (!StartCopy())
         return false;
-    path_ = copy_->path();
     // The same cap as a list file, so a stream cannot fill the disk.
     std::uint64_t total = 0;
     char buffer[65536];
@@ -83,10 +86,12 @@ bool ListInput::CopyStream(int fd)
         if (got < 0)
             return false;
         if (got == 0)
-            return copy_->Close();
+            return copy_->Close() || CopyFailed();
         total += static_cast<std::uint64_t>(got);
-        if (total > ListFile::kMaxBytes || !copy_->Write({buffer, static_cast<std::size_t>(got)}))
+        if (total > ListFile::kMaxBytes)
             return false;
+        if (!copy_->Write({buffer, static_cast<std::size_t>(got)}))
+            return CopyFailed();
     }
 }
 

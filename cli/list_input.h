@@ -18,18 +18,25 @@ public:
     // listFile empty with no URLs: the default list.
     ListInput(const std::string& listFile, const std::vector<std::string>& urls);
 
-    // False when a stream could not be read whole; the run cannot start.
+    // False when a stream could not be read whole or the copy could not be
+    // made; the run cannot start.
     bool ok() const { return ok_; }
+    // Why the copy could not be made, for a message; empty when it was the
+    // reading that failed.
+    const std::string& copyError() const { return copyError_; }
     const std::filesystem::path& path() const { return path_; }
     // What the user named: the list file, "-", or the URLs.
     const std::string& name() const { return name_; }
 
 private:
+    bool StartCopy();
+    bool CopyFailed();
     bool CopyStream(int fd);
 
     std::filesystem::path path_;
     std::string name_;
     std::optional<ScratchFile> copy_;
+    std::string copyError_;
     bool ok_ = true;
 };
 

@@ -13,12 +13,15 @@
 #include "cli/terminal_escapes.h"
 #include "engine/ui_texts.h"
 #include "cli/url_exclusion.h"
+#include "engine/url_password.h"
 #include "engine/utf_convert.h"
 #include "engine/version.h"
 
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <exception>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,10 +32,13 @@ constexpr int kExitClean = 0;
 constexpr int kExitBroken = 1;
 constexpr int kExitUnusable = 2;
 
-void WriteUtf8(std::FILE* out, const std::u16string& text)
+// A line of our own on stderr, shown as ConsoleWindow shows messages.
+void WriteMessage(const std::u16string& text)
 {
-    const std::string bytes = pardovane::Utf16ToUtf8(text);
-    std::fwrite(bytes.data(), 1, bytes.size(), out);
+    std::string bytes = pardovane::Utf16ToUtf8(text);
+    if (pardovane::IsTerminal(STDERR_FILENO))
+        bytes = pardovane::ShowControls(bytes);
+    std::fwrite(bytes.data(), 1, bytes.size(), stderr);
 }
 
 int UsageError(const std::string& error)
@@ -40,6 +46,12 @@ int UsageError(const std::string& error)
     std::fprintf(stderr,
                  "pardovane-check: %s\nTry 'pardovane-check --help' for more information.\n",
                  error.c_str());
+    return kExitUnusable;
+}
+
+int Failed(const std::string& why)
+{
+    std::fprintf(stderr, "pardovane-check: %s\n", why.c_str());
     return kExitUnusable;
 }
 
@@ -72,29 +84,29 @@ bool WriteText(pardovane::ReportOutput& output, std::u16string_view report)
     return true;
 }
 
-std::string Document(pardovane::OutputFormat format, const pardovane::CheckEngine& engine,
-                     const pardovane::RunRecord& record, const std::string& listName)
+// The report in the chosen format, written as it is made.
+bool WriteReport(pardovane::OutputFormat format, const pardovane::CheckEngine& engine,
+                 const pardovane::RunRecord& record, const std::string& listName,
+                 pardovane::ReportOutput& output)
 {
     const pardovane::RunCounts counts{engine.state().checkedCount, engine.state().errorCount,
                                       engine.lastRun().badPages};
+    const pardovane::ReportSink write = [&output](std::string_view bytes) { return output.Write(bytes); };
     switch (format) {
     case pardovane::OutputFormat::Json:
-        return pardovane::JsonReport(record.pages(), counts);
+        return pardovane::WriteJsonReport(record, counts, write);
     case pardovane::OutputFormat::Junit:
-        return pardovane::JunitReport(record.pages(), counts, pardovane::Utf8ToUtf16(listName));
+        return pardovane::WriteJunitReport(record, counts, pardovane::Utf8ToUtf16(listName), write);
     case pardovane::OutputFormat::Markdown:
-        return pardovane::MarkdownReport(record.pages(), counts);
+        return pardovane::WriteMarkdownReport(record, counts, write);
     case pardovane::OutputFormat::Text:
         break;
     }
-    return {};
+    return WriteText(output, engine.state().report);
 }
 
-}  // namespace
-
-int main(int argc, char** argv)
+int Run(int argc, char** argv)
 {
-    pardovane::HoldClosedStandardStreams();
     // A reader gone away is a failed write, reported like any other.
     std::signal(SIGPIPE, SIG_IGN);
 
@@ -122,9 +134,11 @@ int main(int argc, char** argv)
     if (!output.ok())
         return WriteFailed(output);
     const pardovane::ListInput list(options->listFile, options->urls);
+    if (!list.copyError().empty())
+        return Failed(list.copyError());
     if (!list.ok()) {
-        WriteUtf8(stderr, std::u16string(pardovane::texts::kListFileOpenError) + u"\n"
-                      + pardovane::Utf8ToUtf16(list.name()) + u"\n");
+        WriteMessage(std::u16string(pardovane::texts::kListFileOpenError) + u"\n"
+                     + pardovane::WithoutPasswords(pardovane::Utf8ToUtf16(list.name())) + u"\n");
         return kExitUnusable;
     }
 
@@ -138,7 +152,7 @@ int main(int argc, char** argv)
         [&](const std::u16string& url) {
             return jobs == 1 ? http.DownloadText(url) : fetcher.DownloadText(url);
         },
-        stderr, escapes);
+        stderr, escapes, pardovane::IsTerminal(STDERR_FILENO));
     pardovane::CheckEngine engine(window, prober, list.path());
     if (!exclusion.empty()) {
         const pardovane::LinkExclusion excluded = [&exclusion](std::u16string_view url) {
@@ -161,13 +175,28 @@ int main(int argc, char** argv)
 
     // The report holds the one document; messages and the summary stay on
     // stderr in every format, so scripts can redirect the two apart.
-    const bool written = options->format == pardovane::OutputFormat::Text
-        ? WriteText(output, engine.state().report)
-        : output.Write(Document(options->format, engine, record, list.name()));
-    if (!written || !output.Finish())
+    if (!WriteReport(options->format, engine, record, list.name(), output) || !output.Finish())
         return WriteFailed(output);
-    WriteUtf8(stderr, window.statusText() + u"\n");
+    WriteMessage(window.statusText() + u"\n");
 
     const bool anyBad = engine.lastRun().badPages > 0 || engine.state().errorCount > 0;
     return anyBad ? kExitBroken : kExitClean;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    pardovane::HoldClosedStandardStreams();
+    // A failure of our own is a line and status 2, like any other that
+    // stops the run, not an abort; temporary files go with the unwinding.
+    try {
+        return Run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        return Failed("out of memory");
+    } catch (const std::exception& error) {
+        return Failed(error.what());
+    } catch (...) {
+        return Failed("unexpected failure");
+    }
 }

@@ -1,6 +1,7 @@
 #include "cli/markdown_report.h"
 
 #include "cli/code_points.h"
+#include "engine/url_password.h"
 #include "engine/utf_convert.h"
 
 #include <algorithm>
@@ -22,22 +23,26 @@ std::string Reason(const std::optional<ProbeResult>& probe)
     return MarkdownText(Utf8ToUtf16(reason));
 }
 
-void WritePage(std::string& out, const PageRecord& page)
+bool WritePage(std::string& out, const RunRecord& record, const PageRecord& page, const ReportSink& write)
 {
-    out += "\n### " + MarkdownText(page.url) + "\n\n";
+    out += "\n### " + MarkdownText(WithoutPasswords(page.url)) + "\n\n";
     if (!page.reachable) {
         out += "The page cannot be reached: " + Reason(page.probe) + "\n";
-        return;
+        return true;
     }
     if (!page.downloaded) {
         out += "The page could not be read: download failed\n";
-        return;
+        return true;
     }
     out += "| Link | URL | Reason |\n| --- | --- | --- |\n";
-    for (const LinkRecord& link : page.links)
+    for (const LinkRecord& link : record.LinksOf(page)) {
         if (link.broken())
-            out += "| " + MarkdownText(link.link) + " | " + MarkdownText(link.url) + " | "
-                + Reason(link.probe) + " |\n";
+            out += "| " + MarkdownText(WithoutPasswords(link.link)) + " | "
+                + MarkdownText(WithoutPasswords(link.url())) + " | " + Reason(link.probe()) + " |\n";
+        if (!PassOn(out, write))
+            return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -60,17 +65,18 @@ std::string MarkdownText(std::u16string_view text)
     return out;
 }
 
-std::string MarkdownReport(const std::vector<PageRecord>& pages, const RunCounts& counts)
+bool WriteMarkdownReport(const RunRecord& record, const RunCounts& counts, const ReportSink& write)
 {
+    const std::vector<PageRecord>& pages = record.pages();
     const auto problems = std::count_if(pages.begin(), pages.end(),
                                         [](const PageRecord& page) { return !page.good(); });
     std::string out = "## Link check\n\n" + Bold(counts.checked) + " links checked, "
         + Bold(counts.errors) + " broken; " + Bold(problems) + " of "
         + Bold(static_cast<std::int64_t>(pages.size())) + " pages with a problem.\n";
     for (const PageRecord& page : pages)
-        if (!page.good())
-            WritePage(out, page);
-    return out;
+        if (!page.good() && !WritePage(out, record, page, write))
+            return false;
+    return PassOn(out, write, true);
 }
 
 }  // namespace pardovane

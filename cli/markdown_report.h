@@ -1,16 +1,17 @@
 #pragma once
 
+#include "cli/report_sink.h"
 #include "cli/run_record.h"
 
 #include <string>
-#include <vector>
+#include <string_view>
 
 namespace pardovane {
 
 // The run as Markdown for a pull-request comment: the counts, then each page
 // with a problem and, in a table, its broken links and why. Good pages and
 // skipped links are left out.
-std::string MarkdownReport(const std::vector<PageRecord>& pages, const RunCounts& counts);
+bool WriteMarkdownReport(const RunRecord& record, const RunCounts& counts, const ReportSink& write);
 
 // text as inline Markdown that shows exactly text: every ASCII punctuation
 // mark escaped, line breaks and other controls turned into spaces.

@@ -1,5 +1,7 @@
 #include "cli/report_output.h"
 
+#include "cli/terminal_escapes.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,14 +13,31 @@ namespace pardovane {
 
 ReportOutput::ReportOutput(const std::filesystem::path& file) : file_(file)
 {
-    if (file_.empty())
-        return;
-    // Known now rather than at the rename, after the whole run.
-    std::error_code ignored;
-    if (std::filesystem::is_directory(file_, ignored)) {
-        Fail(EISDIR);
+    if (file_.empty()) {
+        showControls_ = IsTerminal(STDOUT_FILENO);
         return;
     }
+    // Known now rather than at the rename, after the whole run.
+    struct stat existing = {};
+    if (lstat(file_.c_str(), &existing) != 0) {
+        if (errno == ENOENT)
+            ReplaceLater(nullptr);
+        else
+            Fail(errno);
+    } else if (S_ISDIR(existing.st_mode)) {
+        Fail(EISDIR);
+    } else if (!S_ISREG(existing.st_mode)) {
+        OpenThrough();
+    } else if (faccessat(AT_FDCWD, file_.c_str(), W_OK, AT_EACCESS) != 0) {
+        // As ">" refuses it; root may write any file, and so replaces it.
+        Fail(errno);
+    } else {
+        ReplaceLater(&existing);
+    }
+}
+
+void ReportOutput::ReplaceLater(const struct stat* existing)
+{
     const std::filesystem::path dir = file_.has_parent_path() ? file_.parent_path() : ".";
     // A hidden name beside FILE, as editors use for their own saves.
     std::string prefix(".");
@@ -28,11 +47,34 @@ ReportOutput::ReportOutput(const std::filesystem::path& file) : file_(file)
         Fail(scratch_->error());
         return;
     }
-    // mkstemp makes it private; the report gets the mode a new file would.
-    const mode_t mask = umask(0);
-    umask(mask);
-    if (fchmod(scratch_->fd(), 0666 & ~mask) != 0)
+    // mkstemp makes it private; the report gets the mode a new file would,
+    // or the one of the file it replaces.
+    mode_t mode = 0;
+    if (existing) {
+        // Only root may give a file away, and a member of its group may keep
+        // that; failing both, the report is the user's own.
+        const int fd = scratch_->fd();
+        [[maybe_unused]] const bool kept = fchown(fd, existing->st_uid, existing->st_gid) == 0
+            || fchown(fd, static_cast<uid_t>(-1), existing->st_gid) == 0;
+        mode = existing->st_mode & 0777;
+    } else {
+        const mode_t mask = umask(0);
+        umask(mask);
+        mode = 0666 & ~mask;
+    }
+    if (fchmod(scratch_->fd(), mode) != 0)
         Fail(errno);
+}
+
+void ReportOutput::OpenThrough()
+{
+    through_ = UniqueFd(open(file_.c_str(), O_WRONLY | O_CREAT | O_NOCTTY | O_CLOEXEC, 0666));
+    struct stat opened = {};
+    if (through_.get() < 0 || fstat(through_.get(), &opened) != 0)
+        Fail(errno);
+    else
+        truncateFirst_ = S_ISREG(opened.st_mode);
+    showControls_ = IsTerminal(through_.get());
 }
 
 bool ReportOutput::Fail(int error)
@@ -47,7 +89,15 @@ bool ReportOutput::Write(std::string_view bytes)
         return false;
     if (scratch_)
         return scratch_->Write(bytes) || Fail(scratch_->error());
-    return WriteAll(STDOUT_FILENO, bytes) || Fail(errno);
+    const std::string shown = showControls_ ? ShowControls(bytes) : std::string();
+    if (showControls_)
+        bytes = shown;
+    if (truncateFirst_) {
+        if (ftruncate(through_.get(), 0) != 0)
+            return Fail(errno);
+        truncateFirst_ = false;
+    }
+    return WriteAll(through_.get() >= 0 ? through_.get() : STDOUT_FILENO, bytes) || Fail(errno);
 }
 
 bool ReportOutput::Finish()
@@ -56,7 +106,9 @@ bool ReportOutput::Finish()
         return false;
     if (scratch_)
         return scratch_->RenameTo(file_) || Fail(scratch_->error());
-    return close(STDOUT_FILENO) == 0 || Fail(errno);
+    if (truncateFirst_ && !Write({}))
+        return false;
+    return close(through_.get() >= 0 ? through_.release() : STDOUT_FILENO) == 0 || Fail(errno);
 }
 
 std::string ReportOutput::error() const

@@ -1,55 +1,50 @@
 #include "cli/run_record.h"
 
-#include <algorithm>
-
 namespace pardovane {
-
-bool PageRecord::good() const
-{
-    return reachable && downloaded && badLinks() == 0;
-}
-
-int PageRecord::badLinks() const
-{
-    return static_cast<int>(
-        std::count_if(links.begin(), links.end(), [](const LinkRecord& link) { return link.broken(); }));
-}
 
 void RunRecord::OnRunStart()
 {
     pages_.clear();
-    answers_.clear();
+    links_.clear();
+    urls_.clear();
 }
 
 void RunRecord::OnPageStart(const std::u16string& pageUrl, std::uint64_t)
 {
     PageRecord page;
     page.url = pageUrl;
+    page.firstLink = links_.size();
     pages_.push_back(std::move(page));
+}
+
+UrlEntry& RunRecord::Entry(const std::u16string& url)
+{
+    return *urls_.try_emplace(url).first;
+}
+
+void RunRecord::AddLink(LinkRecord link)
+{
+    PageRecord& page = pages_.back();
+    page.badLinks += link.broken() ? 1 : 0;
+    ++page.linkCount;
+    links_.push_back(std::move(link));
 }
 
 void RunRecord::OnLinkJudged(const std::u16string& linkText, const std::u16string& url, bool good)
 {
-    if (pages_.empty())
-        return;
-    LinkRecord link;
-    link.link = linkText;
-    link.url = url;
-    link.good = good;
-    link.probe = AnswerFor(url);
-    pages_.back().links.push_back(std::move(link));
+    if (!pages_.empty())
+        AddLink({linkText, &Entry(url), LinkTarget::Kind::Probe, good});
 }
 
 void RunRecord::OnLinkSkipped(const std::u16string& linkText, const LinkTarget& target)
 {
     if (pages_.empty())
         return;
-    LinkRecord link;
-    link.link = linkText;
-    link.url = target.url;
-    link.kind = target.kind;
-    link.skipDetail = target.detail;
-    pages_.back().links.push_back(std::move(link));
+    // The scheme or the matching pattern follows from the URL alone.
+    UrlEntry& entry = Entry(target.url);
+    if (entry.second.skipDetail.empty())
+        entry.second.skipDetail = target.detail;
+    AddLink({linkText, &entry, target.kind, false});
 }
 
 void RunRecord::OnPageEnd(bool reachable, bool downloaded)
@@ -59,20 +54,13 @@ void RunRecord::OnPageEnd(bool reachable, bool downloaded)
     PageRecord& page = pages_.back();
     page.reachable = reachable;
     page.downloaded = downloaded;
-    page.probe = AnswerFor(page.url);
+    if (const auto found = urls_.find(page.url); found != urls_.end())
+        page.probe = found->second.probe;
 }
 
 void RunRecord::OnProbe(const std::u16string& url, const ProbeResult& result)
 {
-    answers_.insert_or_assign(url, result);
-}
-
-std::optional<ProbeResult> RunRecord::AnswerFor(const std::u16string& url) const
-{
-    auto found = answers_.find(url);
-    if (found == answers_.end())
-        return std::nullopt;
-    return found->second;
+    urls_[url].probe = result;
 }
 
 std::string ProbeReason(const std::optional<ProbeResult>& probe)

@@ -5,25 +5,38 @@
 #include "engine/run_observer.h"
 
 #include <cstdint>
+#include <deque>
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace pardovane {
 
+// What the run learned of one URL, kept once however often pages link to it.
+struct UrlFacts {
+    // The answer to its request; none for a URL never requested (a skipped
+    // link, or the empty URL, which the run judges bad without asking).
+    std::optional<ProbeResult> probe;
+    std::u16string skipDetail;  // the scheme or the pattern, when skipped
+};
+using UrlEntry = std::pair<const std::u16string, UrlFacts>;
+
 // One link occurrence: judged, or left alone for its scheme or the user's
-// exclusion.
+// exclusion. Small, as one page may hold millions of them; its URL and
+// what is known of it are shared.
 struct LinkRecord {
     std::u16string link;  // as written in the page
-    std::u16string url;   // as probed, or as resolved when skipped
-    bool good = false;
-    // The answer that decided the verdict; none for the empty URL, which the
-    // run judges bad without asking.
-    std::optional<ProbeResult> probe;
+    const UrlEntry* target = nullptr;
     LinkTarget::Kind kind = LinkTarget::Kind::Probe;
-    std::u16string skipDetail;  // the scheme or the pattern
+    bool good = false;
 
+    // As probed, or as resolved when skipped.
+    const std::u16string& url() const { return target->first; }
+    // The answer that decided the verdict.
+    const std::optional<ProbeResult>& probe() const { return target->second.probe; }
+    const std::u16string& skipDetail() const { return target->second.skipDetail; }
     bool skipped() const { return kind != LinkTarget::Kind::Probe; }
     bool broken() const { return !skipped() && !good; }
 };
@@ -34,11 +47,13 @@ struct PageRecord {
     bool reachable = false;   // its own probe was good
     bool downloaded = false;  // its text came, so its links were checked
     std::optional<ProbeResult> probe;
-    std::vector<LinkRecord> links;
+    // Its link occurrences, as RunRecord::LinksOf gives them.
+    std::size_t firstLink = 0;
+    std::size_t linkCount = 0;
+    int badLinks = 0;
 
     // The page's block ends in "<OK>": reached, read, and no link bad.
-    bool good() const;
-    int badLinks() const;
+    bool good() const { return reachable && downloaded && badLinks == 0; }
 };
 
 // The run's counters, as the summary line gives them.
@@ -61,13 +76,29 @@ public:
     void OnPageEnd(bool reachable, bool downloaded) override;
     void OnProbe(const std::u16string& url, const ProbeResult& result) override;
 
+    // A page's link occurrences, in the order of the page, for a range-for.
+    struct Links {
+        std::deque<LinkRecord>::const_iterator first;
+        std::deque<LinkRecord>::const_iterator last;
+        auto begin() const { return first; }
+        auto end() const { return last; }
+    };
+
     const std::vector<PageRecord>& pages() const { return pages_; }
+    Links LinksOf(const PageRecord& page) const
+    {
+        const auto first = links_.begin() + static_cast<std::ptrdiff_t>(page.firstLink);
+        return {first, first + static_cast<std::ptrdiff_t>(page.linkCount)};
+    }
 
 private:
-    std::optional<ProbeResult> AnswerFor(const std::u16string& url) const;
+    UrlEntry& Entry(const std::u16string& url);
+    void AddLink(LinkRecord link);
 
     std::vector<PageRecord> pages_;
-    std::unordered_map<std::u16string, ProbeResult> answers_;
+    // One for the run: it grows without moving what it holds.
+    std::deque<LinkRecord> links_;
+    std::unordered_map<std::u16string, UrlFacts> urls_;
 };
 
 // Why a request was judged bad, in a few words: the failure's name, or

@@ -7,7 +7,7 @@
 namespace pardovane {
 
 // A new file of our own, made with mkstemp and removed when the object goes
-// (or when SIGINT or SIGTERM ends the run) unless it was renamed into place.
+// (or when a signal ends the run, see interrupt_cleanup.h) unless it was renamed into place.
 class ScratchFile {
 public:
     // Creates stem followed by six random characters in dir; check ok().

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace pardovane {
@@ -26,8 +27,10 @@ public:
     // Closes the innermost open element.
     void Close();
 
-    // The document so far; complete once every element is closed.
+    // The document so far, or since the last TakeText; complete once every element is closed.
     const std::string& text() const { return out_; }
+    // The text so far, handed over; what follows starts afresh.
+    std::string TakeText() { return std::exchange(out_, {}); }
 
 private:
     struct Element {

@@ -4,6 +4,7 @@
 #include "engine/list_location.h"
 #include "engine/page_links.h"
 #include "engine/ui_texts.h"
+#include "engine/url_password.h"
 #include "engine/utf_convert.h"
 #include "engine/verdict_cache.h"
 
@@ -26,7 +27,7 @@ std::u16string Decimal(std::int32_t value)
 std::u16string BadPageMessage(const std::u16string& pageUrl)
 {
     std::u16string text(texts::kBadPageBefore);
-    text += pageUrl;
+    AppendWithoutPasswords(text, pageUrl);
     text += texts::kBadPageAfter;
     text += u'\n';
     text += texts::kCheckUrlMessage;
@@ -85,7 +86,7 @@ void CheckEngine::RunCheck()
     window_.SetProgressValue(0);
     while (!cancelRequested_ && !list->AtEnd()) {
         s.pageUrl = list->ReadLine();
-        window_.SetPageLabel(s.pageUrl + std::u16string(texts::kExaminingSuffix));
+        window_.SetPageLabel(WithoutPasswords(s.pageUrl) + std::u16string(texts::kExaminingSuffix));
         if (s.pageUrl.empty())
             continue;
 
@@ -96,7 +97,7 @@ void CheckEngine::RunCheck()
         if (verdict == 0) {
             ReportBadPage();
             s.report += texts::kBadPageBefore;
-            s.report += s.pageUrl;
+            AppendWithoutPasswords(s.report, s.pageUrl);
             s.report += texts::kBadPageAfter;
             s.report += texts::kCrLf;
             s.report += texts::kCheckUrlReport;
@@ -106,7 +107,7 @@ void CheckEngine::RunCheck()
         }
 
         s.pageHasError = false;
-        s.report += s.pageUrl;
+        AppendWithoutPasswords(s.report, s.pageUrl);
         s.report += texts::kCrLf;
         auto page = window_.DownloadPage(s.pageUrl);
         if (cancelRequested_)
@@ -197,7 +198,7 @@ void CheckEngine::CheckLink(const LinkTarget& target)
         return;
     // The link as the page wrote it, line ends and all, not the resolved URL.
     s.report += u"  ";
-    s.report += s.linkText;
+    AppendWithoutPasswords(s.report, s.linkText);
     s.report += texts::kLinkError;
     ++s.errorCount;
     s.pageHasError = true;

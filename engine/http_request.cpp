@@ -12,6 +12,9 @@ namespace pardovane {
 namespace {
 
 constexpr const char* kUserAgent = "Pardovane/" PARDOVANE_VERSION;
+// curl builds a request, headers and all, in at most 1 MiB and calls a
+// longer one out of memory; the URL may have what the headers leave.
+constexpr std::size_t kMaxUrlBytes = 1024 * 1024 - 64 * 1024;
 
 bool IsFollowedRedirect(long status)
 {
@@ -196,6 +199,11 @@ bool HttpRequest::BeginHop(const std::string& url)
         End(HttpFailure::Timeout, "time-out before the next redirect");
         return false;
     }
+    if (url.size() > kMaxUrlBytes) {
+        End(HttpFailure::MalformedUrl, "URL too long: " + std::to_string(url.size()) + " bytes, at most "
+                                           + std::to_string(kMaxUrlBytes));
+        return false;
+    }
     *hop_ = Hop{};
     hop_->request = this;
     hop_->isDownload = kind_ == Kind::Download;
@@ -244,6 +252,10 @@ bool HttpRequest::ScheduleRetry()
 
 bool HttpRequest::HopDone(CURLcode code)
 {
+    // Refused before its first transfer: curl was given no URL, and what it
+    // says of that does not count.
+    if (ended_)
+        return true;
     retrying_ = false;
     EndHop(code);
     if (!ended_)

@@ -21,7 +21,8 @@ namespace pardovane {
 // Blocking use: Probe or Download. Driven by a curl multi handle: Start, add
 // handle() to the multi, and on each finished transfer call HopDone; it says
 // whether the chain ended, or set up the next hop to add again, not before
-// notBefore() (later than now when retrying()).
+// notBefore() (later than now when retrying()). A URL too long to request
+// ends the chain in Start; its handle then fails at once without a URL.
 class HttpRequest {
 public:
     enum class Kind { Probe, Download };

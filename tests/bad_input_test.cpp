@@ -122,7 +122,7 @@ TEST_F(BadInputRun, OneMegabyteLineIsProbedAndReportedWhole)
     const std::string line = Url8("/") + std::string(1024 * 1024, 'a');
     WriteList(line + "\n");
     engine.RunCheck();
-    // The server refuses a target that long; the run reports it in full.
+    // Too long to request, it is refused unsent; the report has it in full.
     EXPECT_EQ(engine.state().report, test::BadPageBlock(Utf8ToUtf16(line)));
     EXPECT_EQ(engine.lastRun().badPages, 1);
 }

@@ -34,6 +34,7 @@ constexpr const char kHostilePage[] =
     "<a href=\"&lt;&amp;<\">9</a>\n"
     "<img src=\"]]>\">\n"
     "<a href=\"\xff.html\">11</a>\n"
+    "<a href=\"title\x1b]0;PWNED\x07\xc2\x9b""2K.html\">12</a>\n"
     "</body></html>\n";
 
 // Shift_JIS: "日本語/ページ.html" and "存在しない.html" (does not exist).
@@ -58,6 +59,7 @@ const std::vector<Link> kHostileLinks = {
     {u"&lt;&amp;<", u""},
     {u"]]>", u""},
     {u"\ufffd.html", u""},
+    {u"title\x1b]0;PWNED\x07\u009b""2K.html", u"malformed URL"},
 };
 
 const std::vector<Link> kShiftJisLinks = {
@@ -170,6 +172,22 @@ TEST_F(HostileContent, TextReportListsTheSameBadLinks)
     report += "  <Err>\r\n\r\n";
     EXPECT_EQ(text.out, report);
     EXPECT_EQ(text.exitCode, 1);
+}
+
+TEST_F(HostileContent, ATerminalIsShownControlCharactersNotGivenThem)
+{
+    const std::string bad = "http://127.0.0.1:1/\x1b[2J\xc2\x85";
+    const std::string badShown = "http://127.0.0.1:1/\\x1b[2J\\x85";
+    const auto ttyList = dir.Write("tty.txt", hostileUrl + "\n" + bad + "\n");
+    // stdout and stderr on one terminal, with output processing off.
+    const std::string command = ShellQuote(PARDOVANE_CHECK_BINARY) + " " + ShellQuote(ttyList.string());
+    const auto result = RunCommand("script -qec " + ShellQuote("stty -opost; TERM=dumb " + command) + " /dev/null");
+    EXPECT_EQ(result.out,
+              "リンクをチェックするホームページ \"" + badShown + "\" にアクセスできません\nURLをご確認ください\n"
+                  + hostileUrl + "\r\n  nul\\x00byte.html  <Error>\r\n  ctl\\x01\\x1b\\x7f.html  <Error>\r\n"
+                  + "  title\\x1b]0;PWNED\\x07\\x9b2K.html  <Error>\r\n  <Err>\r\n\r\n"
+                  + "リンクをチェックするホームページ \"" + badShown
+                  + "\" にアクセスできません\r\n\u3000URLをご確認ください\r\nチェック数/12  エラー/3\n");
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -43,7 +45,7 @@ TEST(CheckCommandOutput, AReportThatCannotBeWrittenFailsTheRun)
     // The last one writes into a pipe whose reader is already gone.
     const std::string command = kBinary + " " + server.Url("/a");
     for (const std::string& run : {
-             command + " >/dev/full",
+             command + " -f json >/dev/full",
              command + " >&-",
              "python3 -c 'import os, sys; r, w = os.pipe(); os.close(r); os.dup2(w, 1);"
              " os.execvp(sys.argv[1], sys.argv[1:])' " + command,
@@ -55,27 +57,93 @@ TEST(CheckCommandOutput, AReportThatCannotBeWrittenFailsTheRun)
     }
 }
 
-TEST(CheckCommandOutput, TerminatedRunLeavesTheOutputFileAsItWas)
+TEST(CheckCommandOutput, AnythingButARegularFileIsWrittenThrough)
+{
+    LocalServer server;
+    server.Page("/a", "x");
+    server.Start();
+    const std::string report = server.Url("/a") + "\r\n  <OK>\r\n\r\n";
+    // Made, written to, then checked to be the same kind of node; what went
+    // through it lands in "got". Only root may make a device node.
+    const struct {
+        std::string make, target, check, got;
+    } kCases[] = {
+        {"mkfifo node; timeout 20 cat node > got &", "node", "wait $!; [ -p node ]", report},
+        {"", ">(cat > got)", "wait $!", report},
+        {"exec 3> got;", "/dev/fd/3", "[ -f got ]", report},
+        {"[ $(id -u) = 0 ] && mknod node c 1 3 || ln -s /dev/null node;", "node", "[ -c node ]", ""},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.make + c.target);
+        TempDir dir;
+        const auto result = Script(dir, c.make + kBinary + " -o " + c.target + " " + server.Url("/a")
+                                            + "; s=$?; " + c.check + " || s=9; echo $s");
+        EXPECT_EQ(result.out, "0\n");
+        EXPECT_EQ(Read(dir.path() / "got"), c.got);
+    }
+}
+
+TEST(CheckCommandOutput, AReplacedFileKeepsItsModeAndOwner)
+{
+    LocalServer server;
+    server.Page("/a", "x");
+    server.Start();
+    TempDir dir;
+    // Root may give it away (to nobody) and must keep that too.
+    const auto result = Script(dir, "echo old > r; chmod 640 r; [ $(id -u) != 0 ] || chown 65534:65534 r;"
+                                    " was=$(stat -c %A.%u.%g r); " + kBinary + " -o r " + server.Url("/a")
+                                        + " && [ $(stat -c %A.%u.%g r) = $was ] && cat r");
+    EXPECT_EQ(result.out, server.Url("/a") + "\r\n  <OK>\r\n\r\n");
+}
+
+TEST(CheckCommandOutput, AFileTheUserMayNotWriteIsRefusedBeforeAnyRequest)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "root may write any file, and so replaces it as > does";
+    LocalServer server;
+    server.Page("/a", "x");
+    server.Start();
+    TempDir dir;
+    const auto result = Script(dir, "echo old > r; chmod 444 r; " + kBinary + " -o r " + server.Url("/a") + "; echo $?; cat r");
+    EXPECT_EQ(result.out, "2\nold\n");
+    EXPECT_EQ(result.err, "pardovane-check: the report could not be written: r: Permission denied\n");
+    EXPECT_EQ(server.TotalHits(), 0);
+}
+
+TEST(CheckCommandOutput, SignalledRunLeavesTheOutputFileAsItWas)
 {
     LocalServer server;
     server.routes().Get("/slow", [&](const httplib::Request&, httplib::Response& res) {
-        server.Wait(std::chrono::seconds(30));
+        server.Wait(std::chrono::seconds(2));
         res.set_content("x", "text/html");
     });
     server.Start();
-    TempDir dir;
-    dir.Write("report.xml", "old report");
-    // Waits (boundedly) for the run to have made its temporary files.
-    const auto result = Script(dir, kBinary + " -f junit -o report.xml " + server.Url("/slow")
-                                        + " & for i in $(seq 400); do [ -n \"$(ls tmp)\" ] && break;"
-                                          " sleep 0.05; done; kill -TERM $!; wait $!; echo $?");
-    EXPECT_EQ(result.out, "143\n");
-    EXPECT_EQ(Read(dir.path() / "report.xml"), "old report");
-    std::vector<std::string> left;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir.path()))
-        left.push_back(entry.path().filename().string());
-    std::sort(left.begin(), left.end());
-    EXPECT_EQ(left, (std::vector<std::string>{"report.xml", "tmp"}));
+    // set -m: background jobs keep SIGINT and SIGQUIT; a signal ignored
+    // before the start (as nohup does) stays ignored, and the run ends well.
+    const struct {
+        std::string before;
+        const char* signal;
+        std::string status;
+    } kCases[] = {{"", "INT", "130"},  {"", "TERM", "143"}, {"", "HUP", "129"},
+                  {"", "QUIT", "131"}, {"trap '' TERM;", "TERM", "0"}};
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.before + c.signal);
+        TempDir dir;
+        dir.Write("report.xml", "old report");
+        // Waits (boundedly) for the run to have made its temporary files.
+        const auto result = Script(dir, "set -m; " + c.before + kBinary + " -f junit -o report.xml "
+                                            + server.Url("/slow")
+                                            + " & for i in $(seq 400); do [ -n \"$(ls tmp)\" ] && break;"
+                                              " sleep 0.05; done; kill -" + c.signal + " $!; wait $!; echo $?");
+        EXPECT_EQ(result.out, c.status + "\n");
+        const bool ran = c.status == "0";
+        EXPECT_EQ(Read(dir.path() / "report.xml").starts_with("<?xml"), ran);
+        std::vector<std::string> left;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(dir.path()))
+            left.push_back(entry.path().filename().string());
+        std::sort(left.begin(), left.end());
+        EXPECT_EQ(left, (std::vector<std::string>{"report.xml", "tmp"}));
+    }
 }
 
 TEST(CheckCommandInput, EveryWayOfGivingTheListReadsTheSamePages)
@@ -105,6 +173,17 @@ TEST(CheckCommandInput, EveryWayOfGivingTheListReadsTheSamePages)
     }
 }
 
+TEST(CheckCommandInput, APipedListIsCutAtTheListCap)
+{
+    TempDir dir;
+    // The writer is cut off (SIGPIPE or EPIPE) once the cap is passed.
+    const auto result = Script(dir, "head -c 300M /dev/zero 2>/dev/null | " + kBinary
+                                        + " -; s=(${PIPESTATUS[@]}); echo $((s[0] != 0)) ${s[1]}");
+    EXPECT_EQ(result.out, "1 2\n");
+    EXPECT_EQ(result.err, "URLリストのファイルを開けません\n-\n");
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path() / "tmp"));
+}
+
 TEST(CheckCommandInput, ExcludedLinksAreNeitherRequestedNorCounted)
 {
     LocalServer server;
@@ -114,7 +193,7 @@ TEST(CheckCommandInput, ExcludedLinksAreNeitherRequestedNorCounted)
     server.Start();
     TempDir dir;
     const std::string page = server.Url("/index.html");
-    dir.Write("patterns", "# ours\n\n/private/\n");
+    dir.Write("patterns", "# ours\r\n\r\n/private/\r\n");
     const auto result = Script(dir, kBinary + " -f json -o report.json --exclude '^http://[^/]*/login/'"
                                         " --exclude-file patterns " + page);
     EXPECT_EQ(result.exitCode, 0);

@@ -87,6 +87,35 @@ TEST(CheckCommand, UnreadableListFileExitsTwoNamingTheFile)
     EXPECT_EQ(result.err, "URLリストのファイルを開けません\n" + missing.string() + "\n");
 }
 
+// AddressSanitizer maps terabytes up front, so a memory limit stops it first.
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define PARDOVANE_ADDRESS_SANITIZER
+#endif
+#endif
+
+TEST(CheckCommand, AFailureOfItsOwnIsOneLineAndStatusTwo)
+{
+    TempDir dir;
+    const std::string noTmp = "pardovane-check: cannot make a temporary copy of the list in /nonexistent:"
+                              " No such file or directory\n";
+    std::vector<std::pair<std::string, std::string>> cases = {{"env TMPDIR=/nonexistent " + ShellQuote(kBinary) + " -", noTmp}};
+#ifndef PARDOVANE_ADDRESS_SANITIZER
+    // A list the size of the cap, in a sparse file, read under a memory limit.
+    const auto list = dir.Write("big.txt", "");
+    std::filesystem::resize_file(list, 200 * 1024 * 1024);
+    cases.emplace_back("sh -c " + ShellQuote("ulimit -v 150000 && exec " + ShellQuote(kBinary) + " "
+                                             + ShellQuote(list.string())),
+                       "pardovane-check: out of memory\n");
+#endif
+    for (const auto& [command, message] : cases) {
+        const auto result = RunCommand(command);
+        EXPECT_EQ(result.exitCode, 2) << command;
+        EXPECT_EQ(result.err, message) << command;
+        EXPECT_EQ(result.out, "") << command;
+    }
+}
+
 TEST(CheckCommand, VersionHelpAndAUsageError)
 {
     const auto version = Check("--version");

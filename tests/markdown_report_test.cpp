@@ -14,33 +14,40 @@ ProbeResult Answer(long status, HttpFailure failure = HttpFailure::None, std::st
     return result;
 }
 
-LinkRecord Link(std::u16string link, std::u16string url, std::optional<ProbeResult> probe)
+// One page heard as a run reports it: its own answer, then its links.
+void Page(RunRecord& record, const std::u16string& url, const ProbeResult& answer,
+          const std::vector<std::pair<std::u16string, ProbeResult>>& links = {})
 {
-    LinkRecord record;
-    record.link = std::move(link);
-    record.url = std::move(url);
-    record.good = probe && probe->good();
-    record.probe = std::move(probe);
-    return record;
+    record.OnPageStart(url, 0);
+    record.OnProbe(url, answer);
+    for (const auto& [link, linkAnswer] : links) {
+        record.OnProbe(u"http://h/" + link, linkAnswer);
+        record.OnLinkJudged(link, u"http://h/" + link, linkAnswer.good());
+    }
 }
 
 TEST(MarkdownReport, ListsOnlyPagesWithAProblemAndTheirBrokenLinks)
 {
-    PageRecord good{u"http://h/ok", true, true, Answer(200), {}};
-    PageRecord broken{u"http://h/a_b", true, true, Answer(200), {}};
-    broken.links.push_back(Link(u"x|y\n*z*", u"http://h/x|y", Answer(404)));
-    broken.links.push_back(Link(u"fine", u"http://h/fine", Answer(200)));
-    LinkRecord skipped = Link(u"mailto:a@h", u"mailto:a@h", std::nullopt);
-    skipped.kind = LinkTarget::Kind::SkippedScheme;
-    broken.links.push_back(skipped);
-    PageRecord gone{u"http://h/gone", false, false,
-                    Answer(0, HttpFailure::ConnectionRefused, "refused"), {}};
+    RunRecord record;
+    record.OnRunStart();
+    Page(record, u"http://h/ok", Answer(200));
+    record.OnPageEnd(true, true);
+    Page(record, u"http://h/a_b", Answer(200), {{u"x|y\n*z*", Answer(404)}, {u"fine", Answer(200)}});
+    record.OnLinkSkipped(u"mailto:a@h", {LinkTarget::Kind::SkippedScheme, u"mailto:a@h", u"mailto"});
+    record.OnPageEnd(true, true);
+    Page(record, u"http://h/gone", Answer(0, HttpFailure::ConnectionRefused, "refused"));
+    record.OnPageEnd(false, false);
+    std::string out;
+    EXPECT_TRUE(WriteMarkdownReport(record, RunCounts{2, 1, 1}, [&out](std::string_view bytes) {
+        out += bytes;
+        return true;
+    }));
 
-    EXPECT_EQ(MarkdownReport({good, broken, gone}, RunCounts{2, 1, 1}),
+    EXPECT_EQ(out,
               "## Link check\n\n**2** links checked, **1** broken; **2** of **3** pages with a problem.\n"
               "\n### http\\:\\/\\/h\\/a\\_b\n\n"
               "| Link | URL | Reason |\n| --- | --- | --- |\n"
-              "| x\\|y \\*z\\* | http\\:\\/\\/h\\/x\\|y | HTTP 404 |\n"
+              "| x\\|y \\*z\\* | http\\:\\/\\/h\\/x\\|y \\*z\\* | HTTP 404 |\n"
               "\n### http\\:\\/\\/h\\/gone\n\n"
               "The page cannot be reached: connection refused \\(refused\\)\n");
 }

@@ -29,17 +29,29 @@ TEST(HostGate, NewNamesResolveOneRequestAndFewHostsAtATime)
 
 TEST(HostGate, OverloadedHostWaitsAndKeepsALowerLimit)
 {
-    HostGate gate(8, 4);
-    const std::string host = "http://127.0.0.1:1";
-    ASSERT_EQ(Starts(gate, host, 8), 8);
-    for (int i = 0; i < 8; ++i) {
-        if (i < 4)
-            gate.Throttled(host, HostGate::Clock::now() + std::chrono::hours(1));
-        gate.Finished(host);
+    // Eight requests in flight, then each event in turn: T a refusal, F one ends.
+    const struct {
+        const char* events;
+        int limitAfter;
+    } cases[] = {
+        {"TFTFTFTFFFFF", 4},
+        {"FFFFTTFFFF", 2},  // the second refusal lowers it again, never back up
+    };
+    for (const auto& c : cases) {
+        HostGate gate(8, 4);
+        const std::string host = "http://127.0.0.1:1";
+        ASSERT_EQ(Starts(gate, host, 8), 8);
+        for (const char* event = c.events; *event; ++event) {
+            if (*event == 'T')
+                gate.Throttled(host, HostGate::Clock::now() + std::chrono::hours(1));
+            else
+                gate.Finished(host);
+        }
+        EXPECT_EQ(Starts(gate, host, 9), 0) << c.events;
+        EXPECT_EQ(Starts(gate, "http://127.0.0.1:2", 9), 8);  // other hosts go on
+        EXPECT_EQ(Starts(gate, host, 9, HostGate::Clock::now() + std::chrono::hours(2)), c.limitAfter)
+            << c.events;
     }
-    EXPECT_EQ(Starts(gate, host, 9), 0);
-    EXPECT_EQ(Starts(gate, "http://127.0.0.1:2", 9), 8);  // other hosts go on
-    EXPECT_EQ(Starts(gate, host, 9, HostGate::Clock::now() + std::chrono::hours(2)), 4);
 }
 
 TEST(HostGate, HostKeyIsSchemeHostAndPortInLowerCase)

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 namespace pardovane {
 namespace {
 
@@ -52,6 +54,33 @@ TEST(HostGate, OverloadedHostWaitsAndKeepsALowerLimit)
         EXPECT_EQ(Starts(gate, host, 9, HostGate::Clock::now() + std::chrono::hours(2)), c.limitAfter)
             << c.events;
     }
+}
+
+TEST(HostGate, NextIsTheLowestTicketWhoseHostMayStart)
+{
+    HostGate gate(2, 1);
+    const auto now = HostGate::Clock::now();
+    const std::map<HostGate::Ticket, std::string> hosts = {
+        {1, "http://127.0.0.1:1"}, {3, "http://127.0.0.1:1"}, {5, "http://127.0.0.1:1"},
+        {4, "http://127.0.0.1:2"}, {2, "http://a.example"}, {6, "http://b.example"}};
+    for (const auto& [ticket, host] : hosts)
+        gate.Queue(host, ticket);
+    auto next = [&](HostGate::Clock::time_point when) -> int {
+        const auto ticket = gate.Next(when);
+        if (ticket)
+            gate.Started(hosts.at(*ticket));
+        return ticket ? static_cast<int>(*ticket) : 0;
+    };
+    // 5 waits for its host's limit, 6 for the one name lookup at a time.
+    for (int expected : {1, 2, 3, 4, 0})
+        EXPECT_EQ(next(now), expected);
+    gate.Finished("http://a.example");
+    EXPECT_EQ(next(now), 6);
+    gate.Throttled("http://127.0.0.1:1", now + std::chrono::hours(1));
+    gate.Finished("http://127.0.0.1:1");
+    gate.Finished("http://127.0.0.1:1");
+    EXPECT_EQ(next(now), 0);
+    EXPECT_EQ(next(now + std::chrono::hours(2)), 5);
 }
 
 TEST(HostGate, HostKeyIsSchemeHostAndPortInLowerCase)

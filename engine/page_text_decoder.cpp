@@ -135,11 +135,12 @@ std::string CharsetForLabel(std::string_view label)
 
 std::string DetectPageCharset(std::string_view body, std::string_view contentType)
 {
+    // A byte-order mark is the bytes themselves speaking; browsers let it win.
+    if (std::string_view bom = BomCharset(body); !bom.empty())
+        return std::string(bom);
     if (std::string fromHeader = CharsetForLabel(CharsetParameter(contentType, Lowered(contentType)));
         !fromHeader.empty())
         return fromHeader;
-    if (std::string_view bom = BomCharset(body); !bom.empty())
-        return std::string(bom);
     const std::string_view head = body.substr(0, std::min(body.size(), kMetaWindow));
     const std::string loweredHead = Lowered(head);
     if (loweredHead.find("<meta") != std::string::npos) {

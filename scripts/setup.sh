@@ -14,7 +14,7 @@ packages=(
   xvfb xauth
   imagemagick xdotool
   clang libclang-rt-14-dev
-  python3
+  python3 python3-html5lib   # the scanner's tests compare it with html5lib's tokenizer
   file desktop-file-utils   # packaging: CPack's library scan, the desktop entry check
   lintian appstream         # packaging: the package and its AppStream metadata checked
   "$@"

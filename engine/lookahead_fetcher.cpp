@@ -94,16 +94,17 @@ void LookaheadFetcher::OnPageStart(const std::u16string&, std::uint64_t offset)
     ReadAhead();
 }
 
-void LookaheadFetcher::OnPageText(const std::u16string& pageText, const std::u16string& pageUrl)
+void LookaheadFetcher::OnPageText(const std::u16string& pageText, const std::u16string& pageUrl,
+                                  const std::string& charset)
 {
     if (currentPageScanned_)
         return;
-    PrefetchLinks({pageText, pageUrl}, kCurrentPage);
+    PrefetchLinks({pageText, pageUrl, charset}, kCurrentPage);
 }
 
 void LookaheadFetcher::PrefetchLinks(const DownloadedPage& page, Priority priority)
 {
-    ForEachPageLink(page.text, page.url, exclusion_, [&](const PageLink& link) {
+    ForEachPageLink(page.text, page.url, page.charset, exclusion_, [&](const PageLink& link) {
         if (link.target.probed())
             Prefetch(link.target.url, priority);
     });

@@ -52,7 +52,8 @@ public:
 
     void OnRunStart() override;
     void OnPageStart(const std::u16string& pageUrl, std::uint64_t offset) override;
-    void OnPageText(const std::u16string& pageText, const std::u16string& pageUrl) override;
+    void OnPageText(const std::u16string& pageText, const std::u16string& pageUrl,
+                    const std::string& charset) override;
 
     // Requests handed to curl so far, for tests and benchmarks.
     std::size_t requestsMade() const { return requestsMade_; }

@@ -157,9 +157,10 @@ std::string DetectPageCharset(std::string_view body, std::string_view contentTyp
     return "CP932";
 }
 
-std::u16string DecodePageText(std::string_view body, std::string_view contentType)
+namespace {
+
+std::u16string DecodeAs(std::string_view body, const std::string& charset)
 {
-    const std::string charset = DetectPageCharset(body, contentType);
     body.remove_prefix(BomLength(body, charset));
     if (charset == "UTF-8")
         return Utf8ToUtf16(body);
@@ -168,9 +169,17 @@ std::u16string DecodePageText(std::string_view body, std::string_view contentTyp
     return Utf8ToUtf16(body);
 }
 
+}  // namespace
+
+std::u16string DecodePageText(std::string_view body, std::string_view contentType)
+{
+    return DecodeAs(body, DetectPageCharset(body, contentType));
+}
+
 DownloadedPage DecodeDownload(const DownloadResult& result)
 {
-    return {DecodePageText(result.body, result.contentType), Utf8ToUtf16(result.url)};
+    std::string charset = DetectPageCharset(result.body, result.contentType);
+    return {DecodeAs(result.body, charset), Utf8ToUtf16(result.url), std::move(charset)};
 }
 
 }  // namespace pardovane

@@ -147,7 +147,7 @@ void CheckRun(const std::u16string& pageLine, const std::u16string& text)
     }
 
     std::vector<std::u16string> expected;
-    ForEachPageLink(text, s.pageUrl, {}, [&](const PageLink& link) {
+    ForEachPageLink(text, s.pageUrl, {}, {}, [&](const PageLink& link) {
         if (link.target.probed())
             expected.push_back(link.target.url);
     });

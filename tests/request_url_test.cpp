@@ -48,6 +48,13 @@ TEST(RequestUrlFor, WhatRfc3986NeverAllowsRawIsPercentEncodedOnce)
     EXPECT_EQ(Wire(u"http://h/\U0001F600"), "http://h/%F0%9F%98%80");
 }
 
+TEST(EncodeQueryIn, LegacyCharsetsEncodeTheQueryAndWhatTheyLackAsReferences)
+{
+    EXPECT_EQ(EncodeQueryIn(u"http://h/\u65E5?q=\u65E5&r=\u00E9#\u00E9", "CP932"),
+              u"http://h/\u65E5?q=%93%FA&r=%26%23233%3B#\u00E9");
+    EXPECT_EQ(EncodeQueryIn(u"http://h/?q=\u65E5", "UTF-8"), u"http://h/?q=\u65E5");
+}
+
 TEST(RequestUrlFor, HostGoesOutInItsAsciiForm)
 {
     EXPECT_EQ(Wire(u"http://\u65E5\u672C.example/\u65E5"), "http://xn--wgv71a.example/%E6%97%A5");

@@ -37,9 +37,8 @@ ListFile::ListFile(std::string bytes) : bytes_(std::move(bytes))
         offset_ = 2;
         unitBytes_ = 2;
         bigEndian_ = view[0] == '\xFE';
-        decoder_ = IconvDecoder::Open(bigEndian_ ? "UTF-16BE" : "UTF-16LE");
     } else if (!IsValidUtf8(view)) {
-        decoder_ = IconvDecoder::Open("CP932");
+        windows31j_ = IconvDecoder::Open("CP932");
     }
 }
 
@@ -68,8 +67,18 @@ std::u16string ListFile::ReadLine()
     } else {
         offset_ = end + unitBytes_;
     }
-    const std::string_view line = std::string_view(bytes_).substr(start, end - start);
-    return decoder_ ? decoder_->Decode(line) : Utf8ToUtf16(line);
+    if (unitBytes_ == 1) {
+        const std::string_view line = std::string_view(bytes_).substr(start, end - start);
+        return windows31j_ ? windows31j_->Decode(line) : Utf8ToUtf16(line);
+    }
+    // Unit by unit: a decoder that skips a bad byte would lose the alignment.
+    std::u16string line;
+    line.reserve((end - start) / 2 + 1);
+    for (std::size_t i = start; i + 1 < end; i += 2)
+        line += UnitAt(i);
+    if ((end - start) % 2 != 0)
+        line += u'\uFFFD';
+    return line;
 }
 
 }  // namespace pardovane

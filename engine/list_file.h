@@ -40,7 +40,7 @@ private:
     std::size_t offset_ = 0;
     std::size_t unitBytes_ = 1;
     bool bigEndian_ = false;
-    std::optional<IconvDecoder> decoder_;  // set when the text is not UTF-8
+    std::optional<IconvDecoder> windows31j_;  // set when the text is not UTF-8 or UTF-16
 };
 
 }  // namespace pardovane

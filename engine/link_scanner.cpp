@@ -7,37 +7,34 @@
 namespace pardovane {
 namespace {
 
+using namespace std::string_view_literals;
+
 bool EqualsNoCase(std::u16string_view text, std::u16string_view lower)
 {
     return text.size() == lower.size() && StartsWithNoCase(text, lower);
 }
 
-bool IsOneOf(std::u16string_view name, std::initializer_list<std::u16string_view> lowerNames)
+// The lower-case name in names that name is, or empty.
+template <std::size_t N>
+std::u16string_view Lookup(std::u16string_view name, const std::u16string_view (&names)[N])
 {
-    return std::any_of(lowerNames.begin(), lowerNames.end(),
-                       [name](std::u16string_view lower) { return EqualsNoCase(name, lower); });
+    const auto found = std::find_if(std::begin(names), std::end(names),
+                                    [name](std::u16string_view lower) { return EqualsNoCase(name, lower); });
+    return found == std::end(names) ? std::u16string_view() : *found;
 }
 
-// For an element whose text holds no tags up to its own end tag, that
-// tag's name in lower case; else empty.
-std::u16string_view TextOnlyName(std::u16string_view name)
-{
-    for (std::u16string_view lower : {u"script", u"style", u"textarea", u"title", u"xmp", u"iframe", u"noembed",
-                                      u"noframes"})
-        if (EqualsNoCase(name, lower))
-            return lower;
-    return {};
-}
+// Elements whose text holds no tags up to their own end tag.
+constexpr std::u16string_view kTextOnly[] = {u"script"sv, u"style"sv, u"textarea"sv, u"title"sv,
+                                             u"xmp"sv,    u"iframe"sv, u"noembed"sv, u"noframes"sv};
 
 // HTML elements whose start tag inside SVG or MathML ends it.
-bool BreaksOutOfForeign(std::u16string_view name)
-{
-    return IsOneOf(name, {u"b", u"big", u"blockquote", u"body", u"br", u"center", u"code", u"dd", u"div",
-                          u"dl", u"dt", u"em", u"embed", u"h1", u"h2", u"h3", u"h4", u"h5", u"h6", u"head",
-                          u"hr", u"i", u"img", u"li", u"listing", u"menu", u"meta", u"nobr", u"ol", u"p",
-                          u"pre", u"ruby", u"s", u"small", u"span", u"strong", u"strike", u"sub", u"sup",
-                          u"table", u"tt", u"u", u"ul", u"var"});
-}
+constexpr std::u16string_view kBreakOut[] = {
+    u"b"sv,    u"big"sv,  u"blockquote"sv, u"body"sv, u"br"sv,     u"center"sv, u"code"sv,    u"dd"sv,
+    u"div"sv,  u"dl"sv,   u"dt"sv,         u"em"sv,   u"embed"sv,  u"h1"sv,     u"h2"sv,      u"h3"sv,
+    u"h4"sv,   u"h5"sv,   u"h6"sv,         u"head"sv, u"hr"sv,     u"i"sv,      u"img"sv,     u"li"sv,
+    u"listing"sv, u"menu"sv, u"meta"sv,    u"nobr"sv, u"ol"sv,     u"p"sv,      u"pre"sv,     u"ruby"sv,
+    u"s"sv,    u"small"sv, u"span"sv,      u"strong"sv, u"strike"sv, u"sub"sv,  u"sup"sv,     u"table"sv,
+    u"tt"sv,   u"u"sv,    u"ul"sv,         u"var"sv};
 
 }  // namespace
 
@@ -49,23 +46,24 @@ void LinkScanner::Scan(std::u16string_view text, const OnValue& onValue)
     const std::size_t n = text_.size();
     while ((pos_ = text_.find(u'<', pos_)) != std::u16string_view::npos) {
         const std::u16string_view rest = text_.substr(pos_);
-        if (rest.starts_with(u"<!--")) {
-            SkipComment();
-        } else if (rest.starts_with(u"<![CDATA[") && !foreign_.empty()) {
-            SkipPast(u"]]>");
-        } else if (rest.starts_with(u"<!") || rest.starts_with(u"<?")) {
-            pos_ += 2;  // a bogus comment, or a DOCTYPE: either ends at the first ">"
-            SkipPast(u">");
-        } else if (rest.size() > 1 && IsAsciiAlpha(rest[1])) {
+        const char16_t next = rest.size() > 1 ? rest[1] : u'\0';
+        if (IsAsciiAlpha(next)) {
             if (!Tag(onValue))
                 return;
-        } else if (rest.size() > 2 && rest[1] == u'/') {
+        } else if (next == u'/' && rest.size() > 2) {
             if (IsAsciiAlpha(rest[2])) {
                 Tag(onValue);
             } else {
                 pos_ += 2;  // "</>" is nothing, "</" and another character a bogus comment
-                SkipPast(u">");
+                SkipPast(u">"sv);
             }
+        } else if (rest.starts_with(u"<!--"sv)) {
+            SkipComment();
+        } else if (rest.starts_with(u"<![CDATA["sv) && !foreign_.empty()) {
+            SkipPast(u"]]>"sv);
+        } else if (next == u'!' || next == u'?') {
+            pos_ += 2;  // a bogus comment, or a DOCTYPE: either ends at the first ">"
+            SkipPast(u">"sv);
         } else {
             ++pos_;
         }
@@ -84,18 +82,26 @@ void LinkScanner::SkipComment()
 {
     pos_ += 4;  // "<!--"
     const std::u16string_view rest = text_.substr(pos_);
-    if (rest.starts_with(u">") || rest.starts_with(u"->")) {  // "<!-->" and "<!--->" are whole
+    if (rest.starts_with(u">"sv) || rest.starts_with(u"->"sv)) {  // "<!-->" and "<!--->" are whole
         pos_ += rest[0] == u'>' ? 1 : 2;
         return;
     }
-    const std::size_t end = std::min(rest.find(u"-->"), rest.find(u"--!>"));
-    pos_ = end == std::u16string_view::npos ? text_.size() : pos_ + end + (rest[end + 2] == u'!' ? 4 : 3);
+    // It ends at the first "-->" or "--!>".
+    for (std::size_t dashes = text_.find(u"--"sv, pos_); dashes != std::u16string_view::npos;
+         dashes = text_.find(u"--"sv, dashes + 1)) {
+        const std::u16string_view after = text_.substr(dashes + 2);
+        if (after.starts_with(u">"sv) || after.starts_with(u"!>"sv)) {
+            pos_ = dashes + 2 + (after[0] == u'>' ? 1 : 2);
+            return;
+        }
+    }
+    pos_ = text_.size();
 }
 
 void LinkScanner::SkipText(std::u16string_view endTag)
 {
     for (;;) {
-        const std::size_t lt = text_.find(u"</", pos_);
+        const std::size_t lt = text_.find(u"</"sv, pos_);
         if (lt == std::u16string_view::npos) {
             pos_ = text_.size();
             return;
@@ -125,14 +131,14 @@ bool LinkScanner::Tag(const OnValue& onValue)
     const std::u16string_view name = TagName();
     Element element = Element::Anchor;
     std::u16string_view wanted;
-    if (!endTag && EqualsNoCase(name, u"a")) {
-        wanted = u"href";
-    } else if (!endTag && EqualsNoCase(name, u"img")) {
+    if (!endTag && EqualsNoCase(name, u"a"sv)) {
+        wanted = u"href"sv;
+    } else if (!endTag && EqualsNoCase(name, u"img"sv)) {
         element = Element::Image;
-        wanted = u"src";
-    } else if (!endTag && EqualsNoCase(name, u"base")) {
+        wanted = u"src"sv;
+    } else if (!endTag && EqualsNoCase(name, u"base"sv)) {
         element = Element::Base;
-        wanted = u"href";
+        wanted = u"href"sv;
     }
 
     const std::size_t n = text_.size();
@@ -181,7 +187,7 @@ bool LinkScanner::Tag(const OnValue& onValue)
             link = value;
     }
     ++pos_;  // the ">"
-    const char root = EqualsNoCase(name, u"svg") ? 's' : EqualsNoCase(name, u"math") ? 'm' : 0;
+    const char root = EqualsNoCase(name, u"svg"sv) ? 's' : EqualsNoCase(name, u"math"sv) ? 'm' : 0;
     if (endTag) {
         // It closes the innermost open root of its name, and what is inside.
         if (const std::size_t open = root ? foreign_.rfind(root) : std::string::npos; open != std::string::npos)
@@ -190,15 +196,16 @@ bool LinkScanner::Tag(const OnValue& onValue)
     }
     // Inside SVG and MathML every element's text is read for tags, and only
     // there is a CDATA section text.
-    if (!foreign_.empty() && BreaksOutOfForeign(name))
+    if (!foreign_.empty() && !Lookup(name, kBreakOut).empty())
         foreign_.clear();
     if (root) {
         if (!selfClosing)
             foreign_ += root;
-    } else if (foreign_.empty() && EqualsNoCase(name, u"plaintext")) {
+    } else if (foreign_.empty() && EqualsNoCase(name, u"plaintext"sv)) {
         pos_ = n;  // the rest of the page is text
-    } else if (foreign_.empty() && !TextOnlyName(name).empty()) {
-        SkipText(TextOnlyName(name));
+    } else if (const std::u16string_view textOnly = foreign_.empty() ? Lookup(name, kTextOnly) : u""sv;
+               !textOnly.empty()) {
+        SkipText(textOnly);
     }
     if (link.found)
         return onValue(element, link.offset, link.length);

@@ -48,7 +48,7 @@ public:
     void SetProgressValue(int) override {}
     void SetReportText(const std::u16string&) override {}
     void ShowMessage(const std::u16string&) override {}
-    std::optional<DownloadedPage> DownloadPage(const std::u16string& url) override { return DownloadedPage{page, url}; }
+    std::optional<DownloadedPage> DownloadPage(const std::u16string& url) override { return DownloadedPage{page, url, {}}; }
 };
 
 struct Judged {

@@ -51,7 +51,7 @@ void ScanAndResolve(benchmark::State& state)
     std::size_t links = 0;
     for (auto _ : state) {
         links = 0;
-        pardovane::ForEachPageLink(page, pageUrl, {}, [&](const pardovane::PageLink& link) {
+        pardovane::ForEachPageLink(page, pageUrl, {}, {}, [&](const pardovane::PageLink& link) {
             links += link.target.url.size() > 0;
         });
         benchmark::DoNotOptimize(links);

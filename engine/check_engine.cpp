@@ -116,7 +116,8 @@ void CheckEngine::RunCheck()
             s.pageText = std::move(page->text);
             // Links resolve against where the page finally came from.
             s.baseUrl = std::move(page->url);
-            Notify([&](RunObserver& o) { o.OnPageText(s.pageText, s.baseUrl); });
+            s.pageCharset = std::move(page->charset);
+            Notify([&](RunObserver& o) { o.OnPageText(s.pageText, s.baseUrl, s.pageCharset); });
             ScanPage();
             if (cancelRequested_)
                 break;
@@ -127,6 +128,7 @@ void CheckEngine::RunCheck()
             // a bad page and close its block, so no page goes unreported.
             s.pageText.clear();
             s.baseUrl = s.pageUrl;
+            s.pageCharset.clear();
             ReportBadPage();
             s.report += texts::kPageErr;
             Notify([&](RunObserver& o) { o.OnPageEnd(true, false); });
@@ -173,7 +175,7 @@ int CheckEngine::CheckUrl(const std::u16string& url)
 void CheckEngine::ScanPage()
 {
     // Positions fit: the download caps pages far below 2^31 code units.
-    ForEachPageLink(state_.pageText, state_.baseUrl, exclusion_, [this](const PageLink& link) {
+    ForEachPageLink(state_.pageText, state_.baseUrl, state_.pageCharset, exclusion_, [this](const PageLink& link) {
         if (cancelRequested_)
             return;
         state_.linkStart = static_cast<std::int32_t>(link.start);

@@ -3,6 +3,7 @@
 #include <bit>
 #include <cerrno>
 #include <cstring>
+#include <memory>
 #include <utility>
 
 namespace pardovane {
@@ -82,6 +83,39 @@ std::optional<std::u16string> DecodeWith(const std::string& encoding, std::strin
     if (!decoder)
         return std::nullopt;
     return decoder->Decode(bytes);
+}
+
+std::optional<std::string> EncodeWith(const std::string& encoding, std::u16string_view text)
+{
+    static_assert(std::endian::native == std::endian::little);
+    const iconv_t handle = iconv_open(encoding.c_str(), "UTF-16LE");
+    if (handle == kNoHandle)
+        return std::nullopt;
+    const std::unique_ptr<void, int (*)(iconv_t)> owned(handle, iconv_close);
+
+    std::string out(text.size() * 4 + 16, '\0');
+    char* in = reinterpret_cast<char*>(const_cast<char16_t*>(text.data()));
+    std::size_t inLeft = text.size() * sizeof(char16_t);
+    std::size_t used = 0;
+    // The text, then the return to the initial shift state (ISO-2022-JP's ESC ( B).
+    for (bool flushing = false;;) {
+        char* outPtr = out.data() + used;
+        std::size_t outLeft = out.size() - used;
+        const std::size_t result = flushing ? iconv(handle, nullptr, nullptr, &outPtr, &outLeft)
+                                            : iconv(handle, &in, &inLeft, &outPtr, &outLeft);
+        used = static_cast<std::size_t>(outPtr - out.data());
+        if (result == static_cast<std::size_t>(-1)) {
+            if (errno != E2BIG)
+                return std::nullopt;
+            out.resize(out.size() * 2);
+        } else if (flushing) {
+            break;
+        } else {
+            flushing = true;
+        }
+    }
+    out.resize(used);
+    return out;
 }
 
 }  // namespace pardovane

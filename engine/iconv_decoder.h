@@ -31,4 +31,8 @@ private:
 // Decodes with the named encoding; nullopt when it is unknown.
 std::optional<std::u16string> DecodeWith(const std::string& encoding, std::string_view bytes);
 
+// The bytes of text in the named encoding, ending in its initial shift
+// state; nullopt when the encoding is unknown or lacks a character of text.
+std::optional<std::string> EncodeWith(const std::string& encoding, std::u16string_view text);
+
 }  // namespace pardovane

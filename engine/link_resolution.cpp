@@ -3,6 +3,7 @@
 #include "engine/ascii.h"
 #include "engine/char_refs.h"
 #include "engine/link_scanner.h"
+#include "engine/request_url.h"
 
 #include <optional>
 
@@ -180,7 +181,7 @@ std::u16string ResolveReference(std::u16string_view base, std::u16string_view re
     return Compose(b.scheme, b.authority, path, r.query, r.fragment);
 }
 
-LinkTarget TargetOfLink(std::u16string_view written, std::u16string_view base)
+LinkTarget TargetOfLink(std::u16string_view written, std::u16string_view base, const std::string& charset)
 {
     LinkTarget target;
     const std::u16string link = CleanLink(DecodeCharRefs(written));
@@ -198,17 +199,21 @@ LinkTarget TargetOfLink(std::u16string_view written, std::u16string_view base)
     target.url = ResolveReference(base, link);
     if (const std::size_t hash = target.url.find(u'#'); hash != std::u16string::npos)
         target.url.resize(hash);
+    // Here, not on the way to the wire: the verdict cache and every prober
+    // know a URL by this text alone, and "?q=日本" from a Shift_JIS page and
+    // from a UTF-8 page are two requests, so they must be two texts.
+    target.url = EncodeQueryIn(std::move(target.url), charset);
     return target;
 }
 
-std::u16string PageBaseUrl(std::u16string_view pageText, std::u16string_view pageUrl)
+std::u16string PageBaseUrl(std::u16string_view pageText, std::u16string_view pageUrl, const std::string& charset)
 {
     std::u16string base(pageUrl);
     LinkScanner scanner;
     scanner.Scan(pageText, [&](LinkScanner::Element element, std::size_t offset, std::size_t length) {
         if (element != LinkScanner::Element::Base)
             return true;
-        const LinkTarget target = TargetOfLink(pageText.substr(offset, length), pageUrl);
+        const LinkTarget target = TargetOfLink(pageText.substr(offset, length), pageUrl, charset);
         if (target.probed())
             base = target.url;
         return false;

@@ -23,11 +23,14 @@ std::u16string RemoveDotSegments(std::u16string_view path);
 // a scheme (a letter, then letters, digits, "+", "-" or ".", then ":") is
 // absolute; mailto, javascript, tel, sms and data are skipped. Anything else
 // resolves against base. The fragment goes, so a page's own "#top" is the
-// page itself.
-LinkTarget TargetOfLink(std::u16string_view written, std::u16string_view base);
+// page itself. On a page in a legacy charset (the iconv name it was decoded
+// from) the query's non-ASCII text is percent-encoded in it (EncodeQueryIn).
+LinkTarget TargetOfLink(std::u16string_view written, std::u16string_view base,
+                        const std::string& charset = {});
 
 // What a page's links resolve against: its first <base href>, resolved
 // against the URL the page came from, else that URL.
-std::u16string PageBaseUrl(std::u16string_view pageText, std::u16string_view pageUrl);
+std::u16string PageBaseUrl(std::u16string_view pageText, std::u16string_view pageUrl,
+                           const std::string& charset = {});
 
 }  // namespace pardovane

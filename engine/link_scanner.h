@@ -2,16 +2,22 @@
 
 #include <cstddef>
 #include <functional>
+#include <string>
 #include <string_view>
 
 namespace pardovane {
 
-// Finds the links of a page in one pass, reading its tags as HTML does: the
-// href of each <a> and of each <base>, and the src of each <img>, outside
-// comments and outside the text of <script> and <style>. Every start tag is
-// read through to its end, so a quoted ">" or "<a" inside another tag's
-// attribute is no tag. Names match in any letter case; of repeated
-// attributes the first counts. A tag that the page ends inside gives nothing.
+// Finds the links of a page in one pass, reading its tags as an HTML5
+// tokenizer does: the href of each <a> and of each <base>, and the src of
+// each <img>. Every tag is read through to its end, so a quoted ">" or "<a"
+// inside another tag's attribute is no tag. Names match in any letter case;
+// of repeated attributes the first counts. A tag that the page ends inside
+// gives nothing. No tags are read inside comments (where "<!-->" and
+// "<!--->" are whole ones), bogus comments ("<!x", "<?x", "</ x", up to the
+// first ">"), the text of <script>, <style>, <textarea>, <title>, <xmp>,
+// <iframe>, <noembed> and <noframes>, nor after <plaintext>. Inside <svg>
+// and <math> those elements' text is read for tags, and a CDATA section is
+// text; an HTML element such as <p> or <img> ends them, as in browsers.
 //
 // Values are reported as written, quotes excluded and nothing decoded, by
 // their 0-based offset and length in the text.
@@ -30,14 +36,17 @@ private:
         bool found = false;
     };
 
-    // At the "<" of a start tag: reads it to its end and reports its link.
-    bool StartTag(const OnValue& onValue);
+    // At the "<" of a start or end tag: reads it to its end and reports its
+    // link, then skips what follows it when that holds no tags.
+    bool Tag(const OnValue& onValue);
     void SkipPast(std::u16string_view marker);
-    void SkipRawText(std::u16string_view lowerEndTag);
+    void SkipComment();
+    void SkipText(std::u16string_view lowerEndTag);
     std::u16string_view TagName();
 
     std::u16string_view text_;
     std::size_t pos_ = 0;
+    std::string foreign_;  // the <svg> ('s') and <math> ('m') elements open, outermost first
 };
 
 }  // namespace pardovane

@@ -12,8 +12,9 @@ namespace pardovane {
 
 // The URL list, read line by line with byte offsets for the progress bar.
 // Lines end in CR LF, LF or a lone CR; a line end after the last line yields
-// no further line. The text is UTF-8 (a BOM is skipped) or, when it is not
-// valid UTF-8, Windows-31J as the Windows desktop writes it.
+// no further line. The text is UTF-8 (a BOM is skipped), UTF-16 when a BOM
+// says so, or, when it is not valid UTF-8, Windows-31J as the Windows
+// desktop writes it.
 class ListFile {
 public:
     // Reads the whole file; nullopt when it cannot be opened or read
@@ -32,10 +33,14 @@ public:
 
 private:
     explicit ListFile(std::string bytes);
+    // The code unit at byte offset i: a byte, or two in UTF-16.
+    char16_t UnitAt(std::size_t i) const;
 
     std::string bytes_;
     std::size_t offset_ = 0;
-    std::optional<IconvDecoder> windows31j_;  // set when the text is not UTF-8
+    std::size_t unitBytes_ = 1;
+    bool bigEndian_ = false;
+    std::optional<IconvDecoder> windows31j_;  // set when the text is not UTF-8 or UTF-16
 };
 
 }  // namespace pardovane

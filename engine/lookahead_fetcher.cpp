@@ -13,6 +13,11 @@ namespace {
 // How long one wait on the network may last before the queues are looked at again.
 constexpr long kPollMs = 100;
 
+// A ticket is its priority in the top bits, then its order: counted up from
+// the middle for work queued last, down for work put first.
+constexpr int kPriorityShift = 56;
+constexpr HostGate::Ticket kMiddleTicket = HostGate::Ticket{1} << (kPriorityShift - 1);
+
 std::size_t UrlHash(const std::u16string& url)
 {
     return std::hash<std::u16string>{}(url);
@@ -28,7 +33,7 @@ std::size_t TextBytes(const std::optional<DownloadedPage>& page)
 LookaheadFetcher::LookaheadFetcher(std::filesystem::path listFile, int jobs, HttpSettings settings)
     : listFile_(std::move(listFile)), jobs_(jobs < 1 ? 1 : static_cast<std::size_t>(jobs)),
       settings_(WithCaEnvironment(std::move(settings))),
-      gate_(settings_.maxPerHost, kMaxResolving)
+      gate_(settings_.maxPerHost, kMaxResolving), lastTicket_(kMiddleTicket), firstTicket_(kMiddleTicket)
 {
     EnsureCurlGlobalInit();
     multi_.reset(curl_multi_init());
@@ -54,7 +59,6 @@ void LookaheadFetcher::OnRunStart()
     // A new run asks everything afresh, as its cache starts empty.
     DropEverything();
     cancelled_ = false;
-    gate_ = HostGate(settings_.maxPerHost, kMaxResolving);
     verdicts_.clear();
     currentLine_ = 0;
     list_ = ListFile::Open(listFile_);
@@ -67,8 +71,11 @@ void LookaheadFetcher::DropEverything()
         (void)curl_multi_remove_handle(multi_.get(), easy);
     inFlight_.clear();
     waiting_.clear();
-    for (auto& queue : queues_)
-        queue.clear();
+    // The gate holds the tickets of the queued work; it goes with them.
+    gate_ = HostGate(settings_.maxPerHost, kMaxResolving);
+    arrivals_.clear();
+    queued_.clear();
+    lastTicket_ = firstTicket_ = kMiddleTicket;
     probes_.clear();
     downloads_.clear();
     aheadBytes_ = 0;
@@ -95,16 +102,17 @@ void LookaheadFetcher::OnPageStart(const std::u16string&, std::uint64_t offset)
     ReadAhead();
 }
 
-void LookaheadFetcher::OnPageText(const std::u16string& pageText, const std::u16string& pageUrl)
+void LookaheadFetcher::OnPageText(const std::u16string& pageText, const std::u16string& pageUrl,
+                                  const std::string& charset)
 {
     if (currentPageScanned_)
         return;
-    PrefetchLinks({pageText, pageUrl}, kCurrentPage);
+    PrefetchLinks({pageText, pageUrl, charset}, kCurrentPage);
 }
 
 void LookaheadFetcher::PrefetchLinks(const DownloadedPage& page, Priority priority)
 {
-    ForEachPageLink(page.text, page.url, exclusion_, [&](const PageLink& link) {
+    ForEachPageLink(page.text, page.url, page.charset, exclusion_, [&](const PageLink& link) {
         if (link.target.probed())
             Prefetch(link.target.url, priority);
     });
@@ -158,7 +166,7 @@ void LookaheadFetcher::Prefetch(const std::u16string& url, Priority priority)
         // Queued for later already: queue it again where it now belongs; the
         // copy left behind is skipped once started.
         if (priority == kCurrentPage && !found->second->started)
-            queues_[priority].push_back(found->second);
+            Queue(found->second, priority);
         return;
     }
     Enqueue(HttpRequest::Kind::Probe, url, 0, priority);
@@ -175,14 +183,20 @@ LookaheadFetcher::JobPtr LookaheadFetcher::Enqueue(HttpRequest::Kind kind, const
         probes_[url] = job;
     else
         downloads_[line] = job;
-    queues_[priority].push_back(job);
+    Queue(job, priority);
     return job;
+}
+
+void LookaheadFetcher::Queue(const JobPtr& job, Priority priority, bool first)
+{
+    const HostGate::Ticket order = first ? --firstTicket_ : ++lastTicket_;
+    arrivals_.emplace_back((HostGate::Ticket{priority} << kPriorityShift) | order, job);
 }
 
 bool LookaheadFetcher::WaitFor(const JobPtr& job)
 {
     if (!job->started && !job->done)
-        queues_[kCritical].push_front(job);
+        Queue(job, kCritical, true);
     return WaitUntil([&job] { return job->done; });
 }
 
@@ -212,51 +226,59 @@ void LookaheadFetcher::StartQueued()
         gate_.Started(job->host);
         AddToMulti(job);
     }
-    // Then by priority; a job whose host is busy keeps its place.
-    for (auto& queue : queues_) {
-        for (auto it = queue.begin(); it != queue.end() && inFlight_.size() < jobs_;) {
-            const JobPtr& job = *it;
-            if (job->started || job->done) {
-                it = queue.erase(it);
-                continue;
-            }
-            if (!StartJob(job)) {
-                ++it;
-                continue;
-            }
-            it = queue.erase(it);
-        }
+    // Then by ticket, from the hosts that may take one; the rest wait in the
+    // gate without being looked at.
+    QueueArrivals();
+    while (inFlight_.size() < jobs_) {
+        const std::optional<HostGate::Ticket> ticket = gate_.Next(now);
+        if (!ticket)
+            break;
+        const auto found = queued_.find(*ticket);
+        const JobPtr job = std::move(found->second);
+        queued_.erase(found);
+        if (!job->started && !job->done)
+            StartJob(job);
     }
 }
 
-// False when the job's host cannot take it now.
-bool LookaheadFetcher::StartJob(const JobPtr& job)
+// New work learns its host and waits in the gate; a URL that may not be
+// requested is judged at once.
+void LookaheadFetcher::QueueArrivals()
 {
-    if (job->wire.empty()) {
-        auto wire = RequestUrlFor(job->url);
-        if (auto* failure = std::get_if<HttpFailure>(&wire)) {
-            job->started = true;
-            job->probe = {0, *failure, "not requested"};
-            Finish(*job);
-            return true;
+    while (!arrivals_.empty()) {
+        auto [ticket, job] = std::move(arrivals_.front());
+        arrivals_.pop_front();
+        if (job->started || job->done)
+            continue;
+        if (job->wire.empty()) {
+            auto wire = RequestUrlFor(job->url);
+            if (auto* failure = std::get_if<HttpFailure>(&wire)) {
+                job->started = true;
+                job->probe = {0, *failure, "not requested"};
+                Finish(*job);  // what it queues arrives behind
+                continue;
+            }
+            job->wire = std::move(std::get<std::string>(wire));
+            job->host = HostKey(job->wire);
         }
-        job->wire = std::move(std::get<std::string>(wire));
-        job->host = HostKey(job->wire);
+        gate_.Queue(job->host, ticket);
+        queued_.emplace(ticket, std::move(job));
     }
-    if (!gate_.MayStart(job->host, HostGate::Clock::now()))
-        return false;
+}
+
+void LookaheadFetcher::StartJob(const JobPtr& job)
+{
     job->started = true;
     job->request = HttpRequest::Create(nullptr, settings_);
     if (!job->request || !multi_) {
         job->probe = {0, HttpFailure::NoRequestObject, "no request object"};
         Finish(*job);
-        return true;
+        return;
     }
     job->request->Start(job->wire, job->kind);
     gate_.Started(job->host);
     ++requestsMade_;
     AddToMulti(job);
-    return true;
 }
 
 void LookaheadFetcher::AddToMulti(const JobPtr& job)
@@ -395,10 +417,7 @@ void LookaheadFetcher::Finish(Job& job)
 
 std::size_t LookaheadFetcher::QueuedCount() const
 {
-    std::size_t count = 0;
-    for (const auto& queue : queues_)
-        count += queue.size();
-    return count;
+    return arrivals_.size() + queued_.size();
 }
 
 // More lines while the jobs could use more work and the pages held ahead

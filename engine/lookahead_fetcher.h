@@ -70,7 +70,8 @@ public:
 
     void OnRunStart() override;
     void OnPageStart(const std::u16string& pageUrl, std::uint64_t offset) override;
-    void OnPageText(const std::u16string& pageText, const std::u16string& pageUrl) override;
+    void OnPageText(const std::u16string& pageText, const std::u16string& pageUrl,
+                    const std::string& charset) override;
 
     // Requests handed to curl so far, for tests and benchmarks.
     std::size_t requestsMade() const { return requestsMade_; }
@@ -100,17 +101,21 @@ private:
 
     // Served in this order. What the run waits for, and the listed pages
     // ahead, come first: every page fetched early unlocks its links.
-    enum Priority { kCritical, kCurrentPage, kLaterPages, kPriorities };
+    enum Priority { kCritical, kCurrentPage, kLaterPages };
 
     void Prefetch(const std::u16string& url, Priority priority);
     JobPtr Enqueue(HttpRequest::Kind kind, const std::u16string& url, std::uint64_t line,
                    Priority priority);
+    // Queues job under a new ticket: after all work of its priority, or with
+    // first before everything.
+    void Queue(const JobPtr& job, Priority priority, bool first = false);
     bool WaitFor(const JobPtr& job);
     void Pump();
     CURLMcode WaitOnNetwork(long timeoutMs);
     void DropEverything();
     void StartQueued();
-    bool StartJob(const JobPtr& job);
+    void QueueArrivals();
+    void StartJob(const JobPtr& job);
     void AddToMulti(const JobPtr& job);
     void HandleDone(CURL* easy, CURLcode code);
     void FailInFlight(const char* why);
@@ -134,7 +139,13 @@ private:
     CurlMulti multi_;
     HostGate gate_;
 
-    std::deque<JobPtr> queues_[kPriorities];
+    // Queued work: by ticket (priority, then order), in arrival until its
+    // host is known, then waiting in the gate. A job queued again leaves its
+    // earlier ticket behind, skipped once the job has started.
+    std::deque<std::pair<HostGate::Ticket, JobPtr>> arrivals_;
+    std::unordered_map<HostGate::Ticket, JobPtr> queued_;
+    HostGate::Ticket lastTicket_;
+    HostGate::Ticket firstTicket_;
     std::unordered_map<CURL*, JobPtr> inFlight_;
     std::vector<JobPtr> waiting_;  // for a retry, off the network meanwhile
     std::unordered_map<std::u16string, JobPtr> probes_;  // asked for, not yet taken by the run

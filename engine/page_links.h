@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <string>
 #include <string_view>
 
 namespace pardovane {
@@ -19,8 +20,9 @@ struct PageLink {
 
 // The one rule that decides which URL each link of a page probes, used by the
 // run and by whatever fetches ahead of it. Links come in page order, repeats
-// included; pageUrl is where the page finally came from. It changes nothing.
-void ForEachPageLink(std::u16string_view pageText, std::u16string_view pageUrl,
+// included; pageUrl is where the page finally came from, charset what its
+// text was decoded from (see TargetOfLink). It changes nothing.
+void ForEachPageLink(std::u16string_view pageText, std::u16string_view pageUrl, const std::string& charset,
                      const LinkExclusion& exclusion,
                      const std::function<void(const PageLink&)>& onLink);
 

@@ -135,11 +135,12 @@ std::string CharsetForLabel(std::string_view label)
 
 std::string DetectPageCharset(std::string_view body, std::string_view contentType)
 {
+    // A byte-order mark is the bytes themselves speaking; browsers let it win.
+    if (std::string_view bom = BomCharset(body); !bom.empty())
+        return std::string(bom);
     if (std::string fromHeader = CharsetForLabel(CharsetParameter(contentType, Lowered(contentType)));
         !fromHeader.empty())
         return fromHeader;
-    if (std::string_view bom = BomCharset(body); !bom.empty())
-        return std::string(bom);
     const std::string_view head = body.substr(0, std::min(body.size(), kMetaWindow));
     const std::string loweredHead = Lowered(head);
     if (loweredHead.find("<meta") != std::string::npos) {
@@ -156,9 +157,10 @@ std::string DetectPageCharset(std::string_view body, std::string_view contentTyp
     return "CP932";
 }
 
-std::u16string DecodePageText(std::string_view body, std::string_view contentType)
+namespace {
+
+std::u16string DecodeAs(std::string_view body, const std::string& charset)
 {
-    const std::string charset = DetectPageCharset(body, contentType);
     body.remove_prefix(BomLength(body, charset));
     if (charset == "UTF-8")
         return Utf8ToUtf16(body);
@@ -167,9 +169,17 @@ std::u16string DecodePageText(std::string_view body, std::string_view contentTyp
     return Utf8ToUtf16(body);
 }
 
+}  // namespace
+
+std::u16string DecodePageText(std::string_view body, std::string_view contentType)
+{
+    return DecodeAs(body, DetectPageCharset(body, contentType));
+}
+
 DownloadedPage DecodeDownload(const DownloadResult& result)
 {
-    return {DecodePageText(result.body, result.contentType), Utf8ToUtf16(result.url)};
+    std::string charset = DetectPageCharset(result.body, result.contentType);
+    return {DecodeAs(result.body, charset), Utf8ToUtf16(result.url), std::move(charset)};
 }
 
 }  // namespace pardovane

@@ -8,8 +8,8 @@
 
 namespace pardovane {
 
-// The charset a page's bytes are read in: the Content-Type header's charset,
-// else a byte-order mark, else a meta charset near the start, else, for
+// The charset a page's bytes are read in: a byte-order mark, else the
+// Content-Type header's charset, else a meta charset near the start, else, for
 // undeclared pages (Japanese pages often declare nothing): ISO-2022-JP when
 // seven-bit text holds its escapes, UTF-8 when the bytes are valid UTF-8,
 // EUC-JP when they are valid EUC-JP, else Windows-31J. The result is a name

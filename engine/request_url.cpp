@@ -1,10 +1,12 @@
 #include "engine/request_url.h"
 
 #include "engine/ascii.h"
+#include "engine/iconv_decoder.h"
 #include "engine/utf_convert.h"
 
 #include <idn2.h>
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 
@@ -78,7 +80,68 @@ void AppendEscaped(std::string& out, std::string_view bytes)
     }
 }
 
+bool IsSurrogatePair(std::u16string_view text, std::size_t i)
+{
+    return text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00
+        && text[i + 1] <= 0xDFFF;
+}
+
+void AppendEscaped(std::u16string& out, std::string_view bytes)
+{
+    std::string ascii;
+    AppendEscaped(ascii, bytes);
+    out.append(ascii.begin(), ascii.end());
+}
+
+// One character the charset lacks, as HTML forms and browsers write it.
+void AppendReference(std::u16string& out, std::u16string_view character)
+{
+    char32_t c = character[0];
+    if (character.size() == 2)
+        c = 0x10000 + ((c - 0xD800) << 10) + (character[1] - 0xDC00);
+    else if (c >= 0xD800 && c <= 0xDFFF)
+        c = 0xFFFD;
+    const std::string digits = std::to_string(static_cast<unsigned long>(c));
+    AppendEscaped(out, "&#");
+    out.append(digits.begin(), digits.end());
+    AppendEscaped(out, ";");
+}
+
 }  // namespace
+
+std::u16string EncodeQueryIn(std::u16string url, const std::string& charset)
+{
+    const std::size_t queryEnd = std::min(url.find(u'#'), url.size());
+    const std::size_t query = url.find(u'?');
+    if (query >= queryEnd || charset.empty() || StartsWithNoCase(charset, "utf"))
+        return url;
+    std::u16string out = url.substr(0, query);
+    for (std::size_t i = query; i < queryEnd;) {
+        std::size_t end = i;
+        while (end < queryEnd && url[end] >= 0x80)
+            ++end;
+        if (end == i) {
+            out += url[i++];
+            continue;
+        }
+        // A run at once, so a stateful charset shifts once in and once out.
+        const std::u16string_view run = std::u16string_view(url).substr(i, end - i);
+        if (auto bytes = EncodeWith(charset, run)) {
+            AppendEscaped(out, *bytes);
+        } else {
+            for (std::size_t k = 0; k < run.size();) {
+                const std::u16string_view character = run.substr(k, IsSurrogatePair(run, k) ? 2 : 1);
+                if (auto one = EncodeWith(charset, character))
+                    AppendEscaped(out, *one);
+                else
+                    AppendReference(out, character);
+                k += character.size();
+            }
+        }
+        i = end;
+    }
+    return out.append(url.substr(queryEnd));
+}
 
 std::variant<std::string, HttpFailure> RequestUrlFor(std::u16string_view url)
 {
@@ -114,8 +177,7 @@ std::variant<std::string, HttpFailure> RequestUrlFor(std::u16string_view url)
             out += static_cast<char>(c);
         } else {
             // Keep a surrogate pair together so it encodes as one character.
-            const bool pair = c >= 0xD800 && c <= 0xDBFF && i + 1 < rest.size()
-                && rest[i + 1] >= 0xDC00 && rest[i + 1] <= 0xDFFF;
+            const bool pair = IsSurrogatePair(rest, i);
             AppendEscaped(out, Utf16ToUtf8(rest.substr(i, pair ? 2 : 1)));
             if (pair)
                 ++i;

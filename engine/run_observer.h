@@ -23,10 +23,11 @@ public:
         (void)pageUrl, (void)offset;
     }
     // The page's text is in hand and about to be scanned; pageUrl is where it
-    // finally came from.
-    virtual void OnPageText(const std::u16string& pageText, const std::u16string& pageUrl)
+    // finally came from, charset what the text was decoded from.
+    virtual void OnPageText(const std::u16string& pageText, const std::u16string& pageUrl,
+                            const std::string& charset)
     {
-        (void)pageText, (void)pageUrl;
+        (void)pageText, (void)pageUrl, (void)charset;
     }
     // One link occurrence was judged: as written, as probed, and the verdict.
     virtual void OnLinkJudged(const std::u16string& linkText, const std::u16string& url, bool good)

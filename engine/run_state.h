@@ -16,6 +16,7 @@ struct RunState {
     std::int32_t linkStart = 0;
     std::u16string pageText;
     std::u16string baseUrl;
+    std::string pageCharset;  // what pageText was decoded from
     std::int32_t scanPos = 0;
     std::int32_t checkedCount = 0;
     std::int32_t errorCount = 0;

@@ -48,7 +48,7 @@ public:
     void SetProgressValue(int) override {}
     void SetReportText(const std::u16string&) override {}
     void ShowMessage(const std::u16string&) override {}
-    std::optional<DownloadedPage> DownloadPage(const std::u16string& url) override { return DownloadedPage{page, url}; }
+    std::optional<DownloadedPage> DownloadPage(const std::u16string& url) override { return DownloadedPage{page, url, {}}; }
 };
 
 struct Judged {
@@ -147,7 +147,7 @@ void CheckRun(const std::u16string& pageLine, const std::u16string& text)
     }
 
     std::vector<std::u16string> expected;
-    ForEachPageLink(text, s.pageUrl, {}, [&](const PageLink& link) {
+    ForEachPageLink(text, s.pageUrl, {}, {}, [&](const PageLink& link) {
         if (link.target.probed())
             expected.push_back(link.target.url);
     });

@@ -36,14 +36,17 @@ TEST_F(HttpClientTest, RedirectsAreFollowedToTheFinalStatus)
     server.Redirect("/moved", "/ok", 301);
     server.Redirect("/gone", "/missing", 302);
     server.Redirect("/see-other", "/ok", 303);
+    server.Redirect("/permanent", "/missing", 308);
     server.Status("/ok", 200);
     server.Status("/missing", 404);
     server.Start();
     EXPECT_TRUE(Probe("/moved").good());
     EXPECT_TRUE(Probe("/see-other").good());
-    const ProbeResult gone = Probe("/gone");
-    EXPECT_FALSE(gone.good());
-    EXPECT_EQ(gone.status, 404);
+    for (const char* broken : {"/gone", "/permanent"}) {
+        const ProbeResult gone = Probe(broken);
+        EXPECT_FALSE(gone.good()) << broken;
+        EXPECT_EQ(gone.status, 404) << broken;
+    }
     EXPECT_EQ(server.Hits("/ok"), 2);
 }
 

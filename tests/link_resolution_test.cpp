@@ -53,7 +53,7 @@ constexpr Link kLinks[] = {
     {u"x.html#part", kProbe, u"http://h/d/x.html"},
     {u"#fn:1", kProbe, u"http://h/d/p.html"},
     {u"q.html?a=1&amp;b=2&copy=3&lt", kProbe, u"http://h/d/q.html?a=1&b=2&copy=3<"},
-    {u"&#x41;&#66;&#0;&#128;", kProbe, u"http://h/d/AB\uFFFD\u20AC"},
+    {u"&#x41;&#66;&#0;&#128;&#159;", kProbe, u"http://h/d/AB\uFFFD\u20AC\u0178"},
     {u" \t\r\n x\ty\r\n.html\f ", kProbe, u"http://h/d/xy.html"},
     {u"img\\a.gif?b\\c", kProbe, u"http://h/d/img/a.gif?b\\c"},
     {u"HTTP://H/a/./b/../c", kProbe, u"http://H/a/c"},

@@ -56,6 +56,14 @@ TEST(ListFile, EmptyFileHasNoLines)
 TEST(ListFile, BomIsSkippedButCountedInOffsets)
 {
     EXPECT_EQ(ReadAll("\xEF\xBB\xBFhttp://x/\n"), (std::vector<Line>{{u"http://x/", 13}}));
+    // UTF-16 as Windows editors write it, in either byte order.
+    EXPECT_EQ(ReadAll(std::string("\xFF\xFEh\0\xE5\x65\r\0\n\0x\0", 12)),
+              (std::vector<Line>{{u"h\u65E5", 10}, {u"x", 12}}));
+    EXPECT_EQ(ReadAll(std::string("\xFE\xFF\0h\x65\xE5\0\r\0x\0", 11)),
+              (std::vector<Line>{{u"h\u65E5", 8}, {u"x\uFFFD", 11}}));
+    // A lone surrogate stays one unit; the units after it keep their places.
+    EXPECT_EQ(ReadAll(std::string("\xFE\xFF\xD8\0\0\r\0x", 8)),
+              (std::vector<Line>{{std::u16string(1, u'\xD800'), 6}, {u"x", 8}}));
 }
 
 TEST(ListFile, Utf8AndWindows31jText)

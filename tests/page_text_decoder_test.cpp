@@ -11,15 +11,17 @@ const std::string kEucJp = "\xC6\xFC\xCB\xDC";
 const std::string kIso2022Jp = "\x1B$BF|K\\\x1B(B";
 const std::u16string kNihon = u"\u65E5\u672C";
 
-TEST(DetectPageCharset, HeaderWinsOverBomAndMeta)
+TEST(DetectPageCharset, BomWinsOverHeaderAndMeta)
 {
     EXPECT_EQ(DetectPageCharset("\xEF\xBB\xBF<meta charset=euc-jp>", "text/html; charset=Shift_JIS"),
-              "CP932");
+              "UTF-8");
+    EXPECT_EQ(DetectPageCharset("\xFE\xFF", "text/html; charset=Shift_JIS"), "UTF-16BE");
+    EXPECT_EQ(DetectPageCharset("\xEF\xBB\xBF<meta charset=euc-jp>", "text/html"), "UTF-8");
 }
 
-TEST(DetectPageCharset, BomWinsOverMeta)
+TEST(DetectPageCharset, HeaderWinsOverMeta)
 {
-    EXPECT_EQ(DetectPageCharset("\xEF\xBB\xBF<meta charset=euc-jp>", "text/html"), "UTF-8");
+    EXPECT_EQ(DetectPageCharset("<meta charset=euc-jp>", "text/html; charset=Shift_JIS"), "CP932");
 }
 
 TEST(DetectPageCharset, MetaDeclarationsInBothForms)

@@ -4,6 +4,7 @@
 #include "tests/temp_dir.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -11,14 +12,17 @@ namespace pardovane::test {
 
 // Runs a Python 3 script over a document, both written to a fresh temporary
 // directory: `python3 script document`. Tests use Python's own JSON and XML
-// parsers as independent judges of what the program writes.
+// parsers, and Debian's html5lib, as independent judges of what the program
+// writes and reads. Debian's own interpreter comes first, as the modules
+// setup.sh installs are its; a version manager's python3 on PATH lacks them.
 inline CommandResult RunPython(const std::string& script, const std::string& document)
 {
     TempDir dir;
     const auto scriptPath = dir.Write("check.py", script);
     const auto documentPath = dir.Write("document", document);
-    return RunCommand("python3 " + ShellQuote(scriptPath.string()) + " "
-                      + ShellQuote(documentPath.string()));
+    std::error_code error;
+    const std::string python = std::filesystem::exists("/usr/bin/python3", error) ? "/usr/bin/python3" : "python3";
+    return RunCommand(python + " " + ShellQuote(scriptPath.string()) + " " + ShellQuote(documentPath.string()));
 }
 
 // Python that prints a string's code points as upper-case hex, space-separated,

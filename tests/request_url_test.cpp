@@ -34,6 +34,7 @@ TEST(RequestUrlFor, ControlCharactersAndMissingHostAreRefused)
 {
     EXPECT_EQ(Refusal(u"http://example.com/a\r\nb"), HttpFailure::MalformedUrl);
     EXPECT_EQ(Refusal(u"http://example.com/a\tb"), HttpFailure::MalformedUrl);
+    EXPECT_EQ(Refusal(u"http://example.com/a\u007Fb"), HttpFailure::MalformedUrl);
     EXPECT_EQ(Refusal(std::u16string(u"http://example.com/\0", 20)), HttpFailure::MalformedUrl);
     EXPECT_EQ(Refusal(u"http:///path"), HttpFailure::MalformedUrl);
 }
@@ -48,10 +49,19 @@ TEST(RequestUrlFor, WhatRfc3986NeverAllowsRawIsPercentEncodedOnce)
     EXPECT_EQ(Wire(u"http://h/\U0001F600"), "http://h/%F0%9F%98%80");
 }
 
+TEST(EncodeQueryIn, LegacyCharsetsEncodeTheQueryAndWhatTheyLackAsReferences)
+{
+    EXPECT_EQ(EncodeQueryIn(u"http://h/\u65E5?q=\u65E5&r=\u00E9#\u00E9", "CP932"),
+              u"http://h/\u65E5?q=%93%FA&r=%26%23233%3B#\u00E9");
+    EXPECT_EQ(EncodeQueryIn(u"http://h/?q=\u65E5", "UTF-8"), u"http://h/?q=\u65E5");
+}
+
 TEST(RequestUrlFor, HostGoesOutInItsAsciiForm)
 {
     EXPECT_EQ(Wire(u"http://\u65E5\u672C.example/\u65E5"), "http://xn--wgv71a.example/%E6%97%A5");
     EXPECT_EQ(Wire(u"https://user@\u30C6\u30B9\u30C8.example:8080/"), "https://user@xn--zckzah.example:8080/");
+    // The user information ends at the last "@".
+    EXPECT_EQ(Wire(u"https://u:p@ss@\u30C6\u30B9\u30C8.example:8080/"), "https://u:p@ss@xn--zckzah.example:8080/");
     EXPECT_EQ(Wire(u"http://xn--wgv71a.example/"), "http://xn--wgv71a.example/");
     EXPECT_EQ(Wire(u"http://[::1]:80/\u65E5"), "http://[::1]:80/%E6%97%A5");
     EXPECT_EQ(Wire(u"http://\u30C6\u30B9\u30C8\u3002example/"), "http://xn--zckzah.example/");

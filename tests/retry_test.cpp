@@ -48,6 +48,16 @@ TEST(Retry, VerdictIsTheLastAnswer)
     }
 }
 
+// A send cut short by a reset: no loopback server brings one about reliably,
+// as the kernel takes in the whole request before the reset arrives.
+TEST(IsRetried, LostConnectionsAreAskedAgainRefusalsAndTimeOutsNot)
+{
+    EXPECT_TRUE(IsRetried(0, HttpFailure::SendFailed));
+    EXPECT_TRUE(IsRetried(0, HttpFailure::ReceiveFailed));
+    EXPECT_FALSE(IsRetried(0, HttpFailure::ConnectionRefused));
+    EXPECT_FALSE(IsRetried(0, HttpFailure::Timeout));
+}
+
 std::string HttpDateIn(int seconds)
 {
     const std::time_t when = std::time(nullptr) + seconds;

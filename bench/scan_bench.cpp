@@ -1,5 +1,5 @@
-#include "engine/link_scanner.h"
-#include "engine/page_links.h"
+#include "engine/page/link_scanner.h"
+#include "engine/page/page_links.h"
 
 #include <benchmark/benchmark.h>
 

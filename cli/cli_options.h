@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/http_settings.h"
+#include "engine/http/http_settings.h"
 
 #include <optional>
 #include <string>

@@ -1,7 +1,7 @@
 #include "cli/console_window.h"
 
 #include "cli/terminal_escapes.h"
-#include "engine/utf_convert.h"
+#include "engine/page/utf_convert.h"
 
 namespace pardovane {
 namespace {

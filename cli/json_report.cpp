@@ -1,7 +1,7 @@
 #include "cli/json_report.h"
 
 #include "cli/json_writer.h"
-#include "engine/url_password.h"
+#include "engine/page/url_password.h"
 
 namespace pardovane {
 namespace {

@@ -1,7 +1,7 @@
 #include "cli/json_writer.h"
 
 #include "cli/code_points.h"
-#include "engine/utf_convert.h"
+#include "engine/page/utf_convert.h"
 
 namespace pardovane {
 namespace {

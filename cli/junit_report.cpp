@@ -1,7 +1,7 @@
 #include "cli/junit_report.h"
 
-#include "engine/utf_convert.h"
-#include "engine/url_password.h"
+#include "engine/page/utf_convert.h"
+#include "engine/page/url_password.h"
 #include "cli/xml_writer.h"
 
 namespace pardovane {

@@ -1,8 +1,8 @@
 #include "cli/markdown_report.h"
 
 #include "cli/code_points.h"
-#include "engine/url_password.h"
-#include "engine/utf_convert.h"
+#include "engine/page/url_password.h"
+#include "engine/page/utf_convert.h"
 
 #include <algorithm>
 #include <cctype>

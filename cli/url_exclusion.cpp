@@ -1,6 +1,6 @@
 #include "cli/url_exclusion.h"
 
-#include "engine/utf_convert.h"
+#include "engine/page/utf_convert.h"
 
 #include <re2/re2.h>
 

@@ -2,10 +2,10 @@
 
 #include "engine/list_file.h"
 #include "engine/list_location.h"
-#include "engine/page_links.h"
+#include "engine/page/page_links.h"
 #include "engine/ui_texts.h"
-#include "engine/url_password.h"
-#include "engine/utf_convert.h"
+#include "engine/page/url_password.h"
+#include "engine/page/utf_convert.h"
 #include "engine/verdict_cache.h"
 
 #include <string>

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "engine/link_exclusion.h"
-#include "engine/link_target.h"
+#include "engine/page/link_exclusion.h"
+#include "engine/page/link_target.h"
 #include "engine/run_observer.h"
 #include "engine/run_state.h"
-#include "engine/url_prober.h"
+#include "engine/http/url_prober.h"
 #include "engine/window_operations.h"
 
 #include <filesystem>

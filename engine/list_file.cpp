@@ -1,6 +1,6 @@
 #include "engine/list_file.h"
 
-#include "engine/utf_convert.h"
+#include "engine/page/utf_convert.h"
 
 #include <fstream>
 #include <iterator>

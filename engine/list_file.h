@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/iconv_decoder.h"
+#include "engine/page/iconv_decoder.h"
 
 #include <cstdint>
 #include <filesystem>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/downloaded_page.h"
+#include "engine/page/downloaded_page.h"
 
 #include <optional>
 #include <string>

@@ -3,7 +3,7 @@
 // What the fuzz targets share: turning bytes into engine text, and a check
 // that stops the run loudly, since libFuzzer counts only crashes.
 
-#include "engine/utf_convert.h"
+#include "engine/page/utf_convert.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -5,9 +5,9 @@
 
 #include "engine/check_engine.h"
 #include "fuzz_check.h"
-#include "engine/link_scanner.h"
-#include "engine/page_links.h"
-#include "engine/ascii.h"
+#include "engine/page/link_scanner.h"
+#include "engine/page/page_links.h"
+#include "engine/page/ascii.h"
 #include "engine/ui_texts.h"
 
 #include <fuzzer/FuzzedDataProvider.h>

@@ -3,7 +3,7 @@
 // UTF-8 declared as such comes back unchanged.
 
 #include "fuzz_check.h"
-#include "engine/page_text_decoder.h"
+#include "engine/page/page_text_decoder.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

@@ -4,8 +4,8 @@
 // out of the host.
 
 #include "fuzz_check.h"
-#include "engine/link_resolution.h"
-#include "engine/request_url.h"
+#include "engine/page/link_resolution.h"
+#include "engine/http/request_url.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

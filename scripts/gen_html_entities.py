@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes engine/html_entities.inc: HTML's named character references.
+"""Writes engine/page/html_entities.inc: HTML's named character references.
 
 The table is HTML's own list as Python ships it (html.entities.html5),
 sorted by name so the decoder can search it. Names that end without ";" are
@@ -8,7 +8,7 @@ the legacy forms HTML also accepts without one.
 import html.entities
 import pathlib
 
-out = pathlib.Path(__file__).resolve().parent.parent / "engine" / "html_entities.inc"
+out = pathlib.Path(__file__).resolve().parent.parent / "engine" / "page" / "html_entities.inc"
 
 
 def literal(text):

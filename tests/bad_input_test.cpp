@@ -2,7 +2,7 @@
 #include "tests/local_server.h"
 #include "tests/recording_window.h"
 #include "tests/temp_dir.h"
-#include "engine/utf_convert.h"
+#include "engine/page/utf_convert.h"
 
 #include "tests/test_fixtures.h"
 

@@ -2,7 +2,7 @@
 #include "tests/python_runner.h"
 #include "tests/run_command.h"
 #include "tests/temp_dir.h"
-#include "engine/utf_convert.h"
+#include "engine/page/utf_convert.h"
 
 #include <gtest/gtest.h>
 

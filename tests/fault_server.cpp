@@ -1,6 +1,6 @@
 #include "tests/fault_server.h"
 
-#include "engine/utf_convert.h"
+#include "engine/page/utf_convert.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>

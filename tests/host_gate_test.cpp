@@ -1,4 +1,4 @@
-#include "engine/host_gate.h"
+#include "engine/http/host_gate.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 #include "engine/check_engine.h"
 #include "tests/fault_server.h"
 #include "tests/local_server.h"
-#include "engine/lookahead_fetcher.h"
+#include "engine/http/lookahead_fetcher.h"
 #include "tests/recording_window.h"
 #include "tests/temp_dir.h"
-#include "engine/utf_convert.h"
+#include "engine/page/utf_convert.h"
 
 #include "tests/test_fixtures.h"
 

@@ -1,5 +1,5 @@
 #include "tests/fault_server.h"
-#include "engine/http_client.h"
+#include "engine/http/http_client.h"
 #include "tests/local_server.h"
 
 #include "tests/test_fixtures.h"

@@ -1,5 +1,5 @@
-#include "engine/curl_failure.h"
-#include "engine/http_client.h"
+#include "engine/http/curl_failure.h"
+#include "engine/http/http_client.h"
 #include "tests/local_server.h"
 
 #include "tests/test_fixtures.h"

@@ -1,10 +1,10 @@
 #include "engine/check_engine.h"
 #include "tests/local_server.h"
-#include "engine/page_text_decoder.h"
+#include "engine/page/page_text_decoder.h"
 #include "tests/recording_window.h"
 #include "tests/run_command.h"
 #include "tests/temp_dir.h"
-#include "engine/utf_convert.h"
+#include "engine/page/utf_convert.h"
 
 #include <gtest/gtest.h>
 

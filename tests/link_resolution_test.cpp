@@ -1,5 +1,6 @@
-#include "engine/char_refs.h"
-#include "engine/link_resolution.h"
+#include "engine/page/char_refs.h"
+#include "engine/page/link_resolution.h"
+#include "engine/page/query_encoding.h"
 
 #include <gtest/gtest.h>
 
@@ -87,6 +88,13 @@ TEST(PageBaseUrl, IsTheFirstBaseHrefResolvedAgainstThePage)
     EXPECT_EQ(PageBaseUrl(u"<base target=_top><base href='../x/#f'><base href=/y/>", u"http://h/d/p"),
               u"http://h/x/");
     EXPECT_EQ(PageBaseUrl(u"<!-- <base href=/c/> --><p>", u"http://h/d/p"), u"http://h/d/p");
+}
+
+TEST(EncodeQueryIn, LegacyCharsetsEncodeTheQueryAndWhatTheyLackAsReferences)
+{
+    EXPECT_EQ(EncodeQueryIn(u"http://h/\u65E5?q=\u65E5&r=\u00E9#\u00E9", "CP932"),
+              u"http://h/\u65E5?q=%93%FA&r=%26%23233%3B#\u00E9");
+    EXPECT_EQ(EncodeQueryIn(u"http://h/?q=\u65E5", "UTF-8"), u"http://h/?q=\u65E5");
 }
 
 }  // namespace

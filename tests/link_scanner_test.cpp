@@ -1,4 +1,4 @@
-#include "engine/link_scanner.h"
+#include "engine/page/link_scanner.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "tests/local_server.h"
 
 #include "tests/listen_backlog.h"
-#include "engine/utf_convert.h"
+#include "engine/page/utf_convert.h"
 
 #include <gtest/gtest.h>
 

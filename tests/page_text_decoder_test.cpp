@@ -1,4 +1,4 @@
-#include "engine/page_text_decoder.h"
+#include "engine/page/page_text_decoder.h"
 
 #include <gtest/gtest.h>
 

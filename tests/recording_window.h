@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/http_client.h"
+#include "engine/http/http_client.h"
 #include "engine/window_operations.h"
 
 #include <string>

@@ -1,5 +1,5 @@
-#include "engine/request_url.h"
-#include "engine/url_password.h"
+#include "engine/http/request_url.h"
+#include "engine/page/url_password.h"
 
 #include <gtest/gtest.h>
 
@@ -47,13 +47,6 @@ TEST(RequestUrlFor, WhatRfc3986NeverAllowsRawIsPercentEncodedOnce)
               "http://h/%22%3C%3E%5C%5E%60%7B%7C%7D?a=[]&b=~!$'()*+,;:@");
     EXPECT_EQ(Wire(u"http://h/%E6%97%A5%20"), "http://h/%E6%97%A5%20");
     EXPECT_EQ(Wire(u"http://h/\U0001F600"), "http://h/%F0%9F%98%80");
-}
-
-TEST(EncodeQueryIn, LegacyCharsetsEncodeTheQueryAndWhatTheyLackAsReferences)
-{
-    EXPECT_EQ(EncodeQueryIn(u"http://h/\u65E5?q=\u65E5&r=\u00E9#\u00E9", "CP932"),
-              u"http://h/\u65E5?q=%93%FA&r=%26%23233%3B#\u00E9");
-    EXPECT_EQ(EncodeQueryIn(u"http://h/?q=\u65E5", "UTF-8"), u"http://h/?q=\u65E5");
 }
 
 TEST(RequestUrlFor, HostGoesOutInItsAsciiForm)

@@ -1,6 +1,6 @@
 #include "tests/fault_server.h"
-#include "engine/http_client.h"
-#include "engine/retry_policy.h"
+#include "engine/http/http_client.h"
+#include "engine/http/retry_policy.h"
 
 #include "tests/test_fixtures.h"
 

@@ -1,7 +1,7 @@
-#include "engine/char_refs.h"
-#include "engine/link_scanner.h"
+#include "engine/page/char_refs.h"
+#include "engine/page/link_scanner.h"
 #include "tests/python_runner.h"
-#include "engine/utf_convert.h"
+#include "engine/page/utf_convert.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "tests/tls_fixture.h"
 
-#include "engine/utf_convert.h"
+#include "engine/page/utf_convert.h"
 
 #include <openssl/ssl.h>
 

@@ -1,4 +1,4 @@
-#include "engine/http_client.h"
+#include "engine/http/http_client.h"
 #include "tests/tls_fixture.h"
 
 #include "tests/test_fixtures.h"

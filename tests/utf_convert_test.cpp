@@ -1,4 +1,4 @@
-#include "engine/utf_convert.h"
+#include "engine/page/utf_convert.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/network_wait.h"
+#include "engine/http/network_wait.h"
 
 namespace pardovane {
 

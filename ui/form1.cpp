@@ -2,7 +2,7 @@
 
 #include "engine/list_location.h"
 #include "engine/ui_texts.h"
-#include "engine/utf_convert.h"
+#include "engine/page/utf_convert.h"
 #include "engine/version.h"
 #include "ui/anchor_layout.h"
 #include "ui/file_opener.h"

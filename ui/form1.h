@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/check_engine.h"
-#include "engine/lookahead_fetcher.h"
+#include "engine/http/lookahead_fetcher.h"
 #include "engine/window_operations.h"
 #include "ui/event_loop_wait.h"
 

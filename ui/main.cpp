@@ -1,4 +1,4 @@
-#include "engine/curl_handles.h"
+#include "engine/http/curl_handles.h"
 #include "engine/version.h"
 #include "ui/form1.h"
 #include "ui/qt_translations.h"

@@ -1,6 +1,6 @@
 #include "ui/report_box.h"
 
-#include "engine/utf_convert.h"
+#include "engine/page/utf_convert.h"
 #include "ui/qt_text.h"
 #include "ui/window_texts.h"
 

@@ -1,0 +1,77 @@
+#include "engine/http/http_client.h"
+
+#include "engine/http/ca_environment.h"
+#include "engine/http/http_request.h"
+#include "engine/page/page_text_decoder.h"
+#include "engine/http/request_url.h"
+
+namespace pardovane {
+
+HttpClient::HttpClient(HttpSettings settings) : settings_(WithCaEnvironment(std::move(settings)))
+{
+    EnsureCurlGlobalInit();
+    share_.reset(curl_share_init());
+    if (share_) {
+        curl_share_setopt(share_.get(), CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS);
+        curl_share_setopt(share_.get(), CURLSHOPT_SHARE, CURL_LOCK_DATA_CONNECT);
+        curl_share_setopt(share_.get(), CURLSHOPT_SHARE, CURL_LOCK_DATA_SSL_SESSION);
+    }
+}
+
+void HttpClient::OnPageStart(const std::u16string& pageUrl, std::uint64_t)
+{
+    nextPage_ = pageUrl;
+    held_.reset();
+}
+
+ProbeResult HttpClient::Probe(const std::u16string& url)
+{
+    auto wire = RequestUrlFor(url);
+    if (auto* failure = std::get_if<HttpFailure>(&wire))
+        return {0, *failure, "not requested"};
+    auto request = HttpRequest::Create(share_.get(), settings_);
+    if (!request)
+        return {0, HttpFailure::NoRequestObject, "no request object"};
+    if (url != nextPage_)
+        return request->Probe(std::get<std::string>(wire));
+
+    nextPage_.clear();
+    auto [probe, download] = request->ProbeAndDownload(std::get<std::string>(wire));
+    held_ = HeldPage{url, std::nullopt};
+    // A bad page is never downloaded; a good one whose body failed stays failed.
+    if (probe.good() && download.ok())
+        held_->page = DecodePage(download.body, download.contentType, download.url);
+    return probe;
+}
+
+DownloadResult HttpClient::Download(const std::u16string& url)
+{
+    DownloadResult result;
+    auto wire = RequestUrlFor(url);
+    if (auto* failure = std::get_if<HttpFailure>(&wire)) {
+        result.failure = *failure;
+        return result;
+    }
+    auto request = HttpRequest::Create(share_.get(), settings_);
+    if (!request) {
+        result.failure = HttpFailure::NoRequestObject;
+        return result;
+    }
+    return request->Download(std::get<std::string>(wire));
+}
+
+std::optional<DownloadedPage> HttpClient::DownloadText(const std::u16string& url)
+{
+    nextPage_.clear();
+    if (held_ && held_->url == url) {
+        std::optional<DownloadedPage> page = std::move(held_->page);
+        held_.reset();
+        return page;
+    }
+    DownloadResult result = Download(url);
+    if (!result.ok())
+        return std::nullopt;
+    return DecodePage(result.body, result.contentType, result.url);
+}
+
+}  // namespace pardovane

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "engine/http/probe_result.h"
+
+#include <string>
+#include <string_view>
+#include <variant>
+
+namespace pardovane {
+
+// Turns a URL as written into what goes on the wire, or says why it may not
+// be requested at all. Only http and https (any letter case) pass; control
+// characters are refused. Non-ASCII text is percent-encoded as UTF-8, and so
+// are the printable characters RFC 3986 never allows raw (space, '"', '<',
+// '>', '\\', '^', '`', '{', '|', '}'), as browsers send them; the host goes
+// out in its ASCII (punycode) form instead, or is refused when it has none.
+// An existing %XX is kept as it stands.
+std::variant<std::string, HttpFailure> RequestUrlFor(std::u16string_view url);
+
+}  // namespace pardovane

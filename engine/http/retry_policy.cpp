@@ -1,0 +1,64 @@
+#include "engine/http/retry_policy.h"
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <charconv>
+#include <ctime>
+#include <string>
+
+namespace pardovane {
+namespace {
+
+constexpr std::chrono::milliseconds kLongestWait{60'000};
+
+std::string_view Trimmed(std::string_view text)
+{
+    const auto first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string_view::npos)
+        return {};
+    const auto last = text.find_last_not_of(" \t\r\n");
+    return text.substr(first, last - first + 1);
+}
+
+std::optional<std::chrono::milliseconds> ServerWait(std::string_view retryAfter)
+{
+    const std::string_view text = Trimmed(retryAfter);
+    if (text.empty())
+        return std::nullopt;
+    long long seconds = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seconds);
+    if (error == std::errc{} && end == text.data() + text.size())
+        return std::chrono::seconds(std::max(0LL, std::min(seconds, 3600LL)));
+    const time_t when = curl_getdate(std::string(text).c_str(), nullptr);
+    if (when < 0)
+        return std::nullopt;
+    return std::chrono::seconds(std::max<long long>(0, when - std::time(nullptr)));
+}
+
+}  // namespace
+
+bool IsRetried(long status, HttpFailure failure)
+{
+    switch (failure) {
+    case HttpFailure::None:
+        return status == 429 || status == 503 || status == 408;
+    case HttpFailure::GotNothing:
+    case HttpFailure::SendFailed:
+    case HttpFailure::ReceiveFailed:
+        return true;
+    default:
+        return false;
+    }
+}
+
+std::chrono::milliseconds RetryDelay(std::string_view retryAfter, int attempt,
+                                     std::chrono::milliseconds baseDelay)
+{
+    std::chrono::milliseconds wait = baseDelay * (1LL << std::min(attempt, 10));
+    if (auto server = ServerWait(retryAfter))
+        wait = *server;
+    return std::min(wait, kLongestWait);
+}
+
+}  // namespace pardovane

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "engine/http/probe_result.h"
+
+#include <chrono>
+#include <optional>
+#include <string_view>
+
+namespace pardovane {
+
+// A rate-limited or briefly overloaded server is not a broken link: 429, 503
+// and 408, and a connection lost before any status, are asked again. Nothing
+// else is, so a real failure costs no extra time.
+bool IsRetried(long status, HttpFailure failure);
+
+// How long to wait before retry number `attempt` (0 for the first). The
+// server's Retry-After (seconds or an HTTP date) wins over our own doubling
+// backoff from `baseDelay`; either is capped at a minute.
+std::chrono::milliseconds RetryDelay(std::string_view retryAfter, int attempt,
+                                     std::chrono::milliseconds baseDelay);
+
+}  // namespace pardovane

@@ -1,7 +1,6 @@
 #include "engine/check_engine.h"
 #include "cli/cli_options.h"
 #include "cli/console_window.h"
-#include "engine/http/http_client.h"
 #include "cli/interrupt_cleanup.h"
 #include "cli/json_report.h"
 #include "cli/junit_report.h"
@@ -142,18 +141,13 @@ int Run(int argc, char** argv)
         return kExitUnusable;
     }
 
-    // One request at a time is exactly the window's way; more fetch ahead of
-    // the same sequential run, which reports the same bytes either way.
+    // The run is sequential; the fetcher asks ahead of it, as many at once
+    // as the jobs allow, and the report is the same bytes at every number.
     const int jobs = options->jobs == 0 ? pardovane::kDefaultJobs : options->jobs;
-    pardovane::HttpClient http(options->http);
     pardovane::LookaheadFetcher fetcher(list.path(), jobs, options->http);
-    pardovane::UrlProber& prober = jobs == 1 ? static_cast<pardovane::UrlProber&>(http) : fetcher;
-    pardovane::ConsoleWindow window(
-        [&](const std::u16string& url) {
-            return jobs == 1 ? http.DownloadText(url) : fetcher.DownloadText(url);
-        },
-        stderr, escapes, pardovane::IsTerminal(STDERR_FILENO));
-    pardovane::CheckEngine engine(window, prober, list.path());
+    pardovane::ConsoleWindow window([&](const std::u16string& url) { return fetcher.DownloadText(url); },
+                                    stderr, escapes, pardovane::IsTerminal(STDERR_FILENO));
+    pardovane::CheckEngine engine(window, fetcher, list.path());
     if (!exclusion.empty()) {
         const pardovane::LinkExclusion excluded = [&exclusion](std::u16string_view url) {
             return exclusion.Match(url);
@@ -161,7 +155,7 @@ int Run(int argc, char** argv)
         engine.SetLinkExclusion(excluded);
         fetcher.SetLinkExclusion(excluded);
     }
-    engine.AddObserver(jobs > 1 ? static_cast<pardovane::RunObserver&>(fetcher) : http);
+    engine.AddObserver(fetcher);
     // Only the structured formats need every answer kept; the text report is
     // the engine's own.
     pardovane::RunRecord record;

@@ -18,12 +18,6 @@ HttpClient::HttpClient(HttpSettings settings) : settings_(WithCaEnvironment(std:
     }
 }
 
-void HttpClient::OnPageStart(const std::u16string& pageUrl, std::uint64_t)
-{
-    nextPage_ = pageUrl;
-    held_.reset();
-}
-
 ProbeResult HttpClient::Probe(const std::u16string& url)
 {
     auto wire = RequestUrlFor(url);
@@ -32,16 +26,7 @@ ProbeResult HttpClient::Probe(const std::u16string& url)
     auto request = HttpRequest::Create(share_.get(), settings_);
     if (!request)
         return {0, HttpFailure::NoRequestObject, "no request object"};
-    if (url != nextPage_)
-        return request->Probe(std::get<std::string>(wire));
-
-    nextPage_.clear();
-    auto [probe, download] = request->ProbeAndDownload(std::get<std::string>(wire));
-    held_ = HeldPage{url, std::nullopt};
-    // A bad page is never downloaded; a good one whose body failed stays failed.
-    if (probe.good() && download.ok())
-        held_->page = DecodePage(download.body, download.contentType, download.url);
-    return probe;
+    return request->Probe(std::get<std::string>(wire));
 }
 
 DownloadResult HttpClient::Download(const std::u16string& url)
@@ -62,12 +47,6 @@ DownloadResult HttpClient::Download(const std::u16string& url)
 
 std::optional<DownloadedPage> HttpClient::DownloadText(const std::u16string& url)
 {
-    nextPage_.clear();
-    if (held_ && held_->url == url) {
-        std::optional<DownloadedPage> page = std::move(held_->page);
-        held_.reset();
-        return page;
-    }
     DownloadResult result = Download(url);
     if (!result.ok())
         return std::nullopt;

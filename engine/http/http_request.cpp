@@ -353,12 +353,4 @@ DownloadResult HttpRequest::Download(const std::string& url)
     return TakeDownloadResult();
 }
 
-std::pair<ProbeResult, DownloadResult> HttpRequest::ProbeAndDownload(const std::string& url)
-{
-    Start(url, Kind::Download);
-    RunBlocking();
-    ProbeResult probe = TakeProbeResult();  // before the download takes the detail
-    return {std::move(probe), TakeDownloadResult()};
-}
-
 }  // namespace pardovane

@@ -38,13 +38,10 @@ public:
     // url is already in wire form (see RequestUrlFor).
     ProbeResult Probe(const std::string& url);
     DownloadResult Download(const std::string& url);
-    // One GET that is a listed page's probe and its download at once.
-    std::pair<ProbeResult, DownloadResult> ProbeAndDownload(const std::string& url);
 
     void Start(const std::string& url, Kind kind);
     bool HopDone(CURLcode code);
     CURL* handle() const { return easy_.get(); }
-    Kind kind() const { return kind_; }
     // The last HopDone asked the same hop again after a throttle or a drop.
     bool retrying() const { return retrying_; }
     // The retry answers a 429 or a dropped connection: the host is asked too hard.

@@ -32,27 +32,12 @@ std::size_t TextBytes(const std::optional<DownloadedPage>& page)
 
 LookaheadFetcher::LookaheadFetcher(std::filesystem::path listFile, int jobs, HttpSettings settings)
     : listFile_(std::move(listFile)), jobs_(jobs < 1 ? 1 : static_cast<std::size_t>(jobs)),
-      settings_(WithCaEnvironment(std::move(settings))),
+      settings_(WithCaEnvironment(std::move(settings))), pool_(jobs_, settings_.maxPerHost),
       gate_(settings_.maxPerHost, kMaxResolving), lastTicket_(kMiddleTicket), firstTicket_(kMiddleTicket)
 {
-    EnsureCurlGlobalInit();
-    multi_.reset(curl_multi_init());
-    // The gate keeps the per-host count; the pool only needs to fit it. A
-    // multi handle that takes no limits is of no use: every request then
-    // fails as having no request object.
-    if (multi_
-        && (curl_multi_setopt(multi_.get(), CURLMOPT_MAX_HOST_CONNECTIONS,
-                              static_cast<long>(std::max(1, settings_.maxPerHost))) != CURLM_OK
-            || curl_multi_setopt(multi_.get(), CURLMOPT_MAX_TOTAL_CONNECTIONS, static_cast<long>(jobs_))
-                != CURLM_OK))
-        multi_.reset();
 }
 
-LookaheadFetcher::~LookaheadFetcher()
-{
-    for (auto& [easy, job] : inFlight_)
-        (void)curl_multi_remove_handle(multi_.get(), easy);
-}
+LookaheadFetcher::~LookaheadFetcher() = default;
 
 void LookaheadFetcher::OnRunStart()
 {
@@ -67,9 +52,7 @@ void LookaheadFetcher::OnRunStart()
 
 void LookaheadFetcher::DropEverything()
 {
-    for (auto& [easy, job] : inFlight_)
-        (void)curl_multi_remove_handle(multi_.get(), easy);
-    inFlight_.clear();
+    pool_.TakeAll();
     waiting_.clear();
     // The gate holds the tickets of the queued work; it goes with them.
     gate_ = HostGate(settings_.maxPerHost, kMaxResolving);
@@ -175,7 +158,7 @@ void LookaheadFetcher::Prefetch(const std::u16string& url, Priority priority)
 LookaheadFetcher::JobPtr LookaheadFetcher::Enqueue(HttpRequest::Kind kind, const std::u16string& url,
                                                    std::uint64_t line, Priority priority)
 {
-    auto job = std::make_shared<Job>();
+    auto job = std::make_shared<FetchJob>();
     job->kind = kind;
     job->url = url;
     job->line = line;
@@ -216,7 +199,7 @@ void LookaheadFetcher::StartQueued()
 {
     const auto now = HostGate::Clock::now();
     // Retries first: they were started before anything still queued.
-    for (auto it = waiting_.begin(); it != waiting_.end() && inFlight_.size() < jobs_;) {
+    for (auto it = waiting_.begin(); it != waiting_.end() && pool_.size() < jobs_;) {
         JobPtr job = *it;
         if (job->request->notBefore() > now || !gate_.MayStart(job->host, now)) {
             ++it;
@@ -229,7 +212,7 @@ void LookaheadFetcher::StartQueued()
     // Then by ticket, from the hosts that may take one; the rest wait in the
     // gate without being looked at.
     QueueArrivals();
-    while (inFlight_.size() < jobs_) {
+    while (pool_.size() < jobs_) {
         const std::optional<HostGate::Ticket> ticket = gate_.Next(now);
         if (!ticket)
             break;
@@ -270,77 +253,48 @@ void LookaheadFetcher::StartJob(const JobPtr& job)
 {
     job->started = true;
     job->request = HttpRequest::Create(nullptr, settings_);
-    if (!job->request || !multi_) {
+    if (!job->request || !pool_.usable()) {
         job->probe = {0, HttpFailure::NoRequestObject, "no request object"};
         Finish(*job);
         return;
     }
     job->request->Start(job->wire, job->kind);
     gate_.Started(job->host);
-    ++requestsMade_;
     AddToMulti(job);
 }
 
 void LookaheadFetcher::AddToMulti(const JobPtr& job)
 {
-    CURL* easy = job->request->handle();
-    if (const CURLMcode code = curl_multi_add_handle(multi_.get(), easy); code != CURLM_OK) {
+    if (const CURLMcode code = pool_.Add(job); code != CURLM_OK) {
         gate_.Finished(job->host);
         job->probe = {0, HttpFailure::NoRequestObject, curl_multi_strerror(code)};
         job->request.reset();
         Finish(*job);
-        return;
     }
-    inFlight_.emplace(easy, job);
 }
 
 void LookaheadFetcher::Pump()
 {
     StartQueued();
-    if (!inFlight_.empty()) {
-        int running = 0;
-        if (const CURLMcode code = curl_multi_perform(multi_.get(), &running); code != CURLM_OK) {
-            FailInFlight(curl_multi_strerror(code));
-            return;
-        }
+    if (const CURLMcode code = pool_.Perform(); code != CURLM_OK) {
+        FailInFlight(curl_multi_strerror(code));
+        return;
     }
     // Hosts whose first request got through to them open up to their limit.
-    for (const auto& [easy, job] : inFlight_) {
-        if (job->request->connected())
-            gate_.Reached(job->host);
-    }
-    bool finished = false;
-    int left = 0;
-    while (CURLMsg* message = curl_multi_info_read(multi_.get(), &left)) {
-        if (message->msg != CURLMSG_DONE)
-            continue;
-        HandleDone(message->easy_handle, message->data.result);
-        finished = true;
-    }
-    if (finished)
+    pool_.ForEach([this](FetchJob& job) {
+        if (job.request->connected())
+            gate_.Reached(job.host);
+    });
+    if (pool_.TakeEnded([this](const JobPtr& job, CURLcode code) { HandleDone(job, code); }))
         return;
     // Also with nothing on the network: queued work waits for a host to open
     // up, and a front end may be waiting on its own user meanwhile.
-    if (const CURLMcode code = WaitOnNetwork(PollMs()); code != CURLM_OK)
+    if (const CURLMcode code = pool_.Wait(PollMs()); code != CURLM_OK)
         FailInFlight(curl_multi_strerror(code));
 }
 
-CURLMcode LookaheadFetcher::WaitOnNetwork(long timeoutMs)
+void LookaheadFetcher::HandleDone(const JobPtr& job, CURLcode code)
 {
-    if (wait_ != nullptr)
-        return wait_->Wait(multi_.get(), timeoutMs);
-    return curl_multi_poll(multi_.get(), nullptr, 0, timeoutMs, nullptr);
-}
-
-void LookaheadFetcher::HandleDone(CURL* easy, CURLcode code)
-{
-    auto found = inFlight_.find(easy);
-    if (found == inFlight_.end())
-        return;
-    JobPtr job = found->second;
-    inFlight_.erase(found);
-    // Fails only for a handle the multi does not hold: nothing to undo.
-    (void)curl_multi_remove_handle(multi_.get(), easy);
     HttpRequest& request = *job->request;
     const bool ended = request.HopDone(code);
     if (!ended && !request.retrying()) {
@@ -361,10 +315,7 @@ void LookaheadFetcher::HandleDone(CURL* easy, CURLcode code)
 // The multi handle itself broke: nothing in it can finish any more.
 void LookaheadFetcher::FailInFlight(const char* why)
 {
-    auto failed = std::move(inFlight_);
-    inFlight_.clear();
-    for (auto& [easy, job] : failed) {
-        (void)curl_multi_remove_handle(multi_.get(), easy);
+    for (const JobPtr& job : pool_.TakeAll()) {
         gate_.Finished(job->host);
         job->request.reset();
         job->probe = {0, HttpFailure::Transfer, why};
@@ -385,7 +336,7 @@ long LookaheadFetcher::PollMs() const
     return std::max<long>(1, static_cast<long>(ms));
 }
 
-void LookaheadFetcher::Finish(Job& job)
+void LookaheadFetcher::Finish(FetchJob& job)
 {
     job.done = true;
     if (job.kind == HttpRequest::Kind::Probe) {

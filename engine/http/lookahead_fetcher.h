@@ -1,15 +1,15 @@
 #pragma once
 
-#include "engine/http/curl_handles.h"
-#include "engine/page/downloaded_page.h"
+#include "engine/http/fetch_job.h"
 #include "engine/http/host_gate.h"
-#include "engine/http/http_request.h"
 #include "engine/http/http_settings.h"
-#include "engine/page/link_exclusion.h"
-#include "engine/list_file.h"
 #include "engine/http/network_wait.h"
-#include "engine/run_observer.h"
+#include "engine/http/transfer_pool.h"
 #include "engine/http/url_prober.h"
+#include "engine/list_file.h"
+#include "engine/page/downloaded_page.h"
+#include "engine/page/link_exclusion.h"
+#include "engine/run_observer.h"
 
 #include <cstdint>
 #include <deque>
@@ -57,7 +57,7 @@ public:
     // The same exclusion as the run's, so nothing it skips is requested.
     void SetLinkExclusion(LinkExclusion exclusion) { exclusion_ = std::move(exclusion); }
     // Not owned; null (the default) sleeps in curl's own poll.
-    void SetNetworkWait(NetworkWait* wait) { wait_ = wait; }
+    void SetNetworkWait(NetworkWait* wait) { pool_.SetNetworkWait(wait); }
 
     // Keeps the transfers moving until done() holds, for a front end that
     // waits on something of its own (a message the user must answer) while
@@ -73,31 +73,13 @@ public:
     void OnPageText(const std::u16string& pageText, const std::u16string& pageUrl,
                     const std::string& charset) override;
 
-    // Requests handed to curl so far, for tests and benchmarks.
-    std::size_t requestsMade() const { return requestsMade_; }
-
 private:
-    struct Job {
-        HttpRequest::Kind kind = HttpRequest::Kind::Probe;
-        std::u16string url;
-        std::uint64_t line = 0;  // downloads: the byte offset after their line
-        std::string wire;        // the URL as sent, once known
-        std::string host;        // HostKey of the wire URL
-        std::unique_ptr<HttpRequest> request;
-        bool started = false;
-        bool done = false;
-        ProbeResult probe;
-        std::optional<DownloadedPage> page;  // downloads: the page, if it came
-        bool servesProbe = false;            // a listed page's one GET: probe and download
-        bool scanned = false;                // its links are queued already
-    };
     struct AheadLine {
         std::u16string url;
         std::uint64_t offset;  // after the line
         bool downloadQueued = false;
     };
-    // Shared, so a queue may still hold a job that was taken meanwhile.
-    using JobPtr = std::shared_ptr<Job>;
+    using JobPtr = FetchJobPtr;
 
     // Served in this order. What the run waits for, and the listed pages
     // ahead, come first: every page fetched early unlocks its links.
@@ -111,16 +93,15 @@ private:
     void Queue(const JobPtr& job, Priority priority, bool first = false);
     bool WaitFor(const JobPtr& job);
     void Pump();
-    CURLMcode WaitOnNetwork(long timeoutMs);
     void DropEverything();
     void StartQueued();
     void QueueArrivals();
     void StartJob(const JobPtr& job);
     void AddToMulti(const JobPtr& job);
-    void HandleDone(CURL* easy, CURLcode code);
+    void HandleDone(const JobPtr& job, CURLcode code);
     void FailInFlight(const char* why);
     long PollMs() const;
-    void Finish(Job& job);
+    void Finish(FetchJob& job);
     std::size_t QueuedCount() const;
     bool WantsMoreLines() const;
     void ReadAhead();
@@ -134,9 +115,8 @@ private:
     std::size_t jobs_;
     HttpSettings settings_;
     LinkExclusion exclusion_;
-    NetworkWait* wait_ = nullptr;
     bool cancelled_ = false;
-    CurlMulti multi_;
+    TransferPool pool_;
     HostGate gate_;
 
     // Queued work: by ticket (priority, then order), in arrival until its
@@ -146,7 +126,6 @@ private:
     std::unordered_map<HostGate::Ticket, JobPtr> queued_;
     HostGate::Ticket lastTicket_;
     HostGate::Ticket firstTicket_;
-    std::unordered_map<CURL*, JobPtr> inFlight_;
     std::vector<JobPtr> waiting_;  // for a retry, off the network meanwhile
     std::unordered_map<std::u16string, JobPtr> probes_;  // asked for, not yet taken by the run
     // Taken by the run: good or bad, by a hash of the URL, as a long list
@@ -161,7 +140,6 @@ private:
     std::uint64_t currentLine_ = 0;
     bool currentPageScanned_ = false;
     std::size_t aheadBytes_ = 0;  // page texts in downloads_ that are done
-    std::size_t requestsMade_ = 0;
 };
 
 }  // namespace pardovane

@@ -129,8 +129,7 @@ bool IsSkippedScheme(std::u16string_view lowerScheme)
     return false;
 }
 
-}  // namespace
-
+// RFC 3986's remove_dot_segments.
 std::u16string RemoveDotSegments(std::u16string_view input)
 {
     std::u16string output;
@@ -165,6 +164,8 @@ std::u16string RemoveDotSegments(std::u16string_view input)
     }
     return output;
 }
+
+}  // namespace
 
 std::u16string ResolveReference(std::u16string_view base, std::u16string_view reference)
 {

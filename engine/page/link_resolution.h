@@ -7,17 +7,22 @@
 
 namespace pardovane {
 
+// Resolution follows RFC 3986 (section 5.2), not the WHATWG URL standard that
+// browsers implement. On the links pages hold the two agree; they part where
+// the URL standard repairs what RFC 3986 leaves alone: it reads "\" as "/"
+// throughout http(s) URLs (here only before "?" and "#", see TargetOfLink),
+// treats "http:x" on an http page as relative (here absolute), lower-cases
+// hosts and drops a default port (here both as written; the cache keys on
+// the text), and percent-decodes "%2e" as a dot segment (here a segment).
+
 // The target of reference resolved against base by RFC 3986 section 5.2,
 // strictly (a reference with a scheme is absolute whatever its scheme), dot
 // segments removed as whole segments and never above the root. The
 // fragment is kept.
 std::u16string ResolveReference(std::u16string_view base, std::u16string_view reference);
 
-// RFC 3986's remove_dot_segments.
-std::u16string RemoveDotSegments(std::u16string_view path);
-
 // A link's value, as written between its quotes, turned into what the run
-// does with it, the way a browser reads an href: character references
+// does with it, reading the value as HTML does: character references
 // decoded; leading and trailing spaces and controls stripped, tabs and line
 // ends inside removed; a "\" before any "?" or "#" read as "/". A link with
 // a scheme (a letter, then letters, digits, "+", "-" or ".", then ":") is

@@ -101,8 +101,7 @@ bool IsEucJp(std::string_view body)
     return true;
 }
 
-}  // namespace
-
+// The iconv name for a charset label as pages write it; empty when unknown.
 std::string CharsetForLabel(std::string_view label)
 {
     static const std::array<std::pair<std::string_view, std::string_view>, 15> kAliases{{
@@ -132,6 +131,8 @@ std::string CharsetForLabel(std::string_view label)
         return lowered;
     return {};
 }
+
+}  // namespace
 
 std::string DetectPageCharset(std::string_view body, std::string_view contentType)
 {

@@ -22,7 +22,4 @@ std::u16string DecodePageText(std::string_view body, std::string_view contentTyp
 // from (in wire form) and the charset it was read in.
 DownloadedPage DecodePage(std::string_view body, std::string_view contentType, std::string_view finalUrl);
 
-// The iconv name for a charset label as pages write it; empty when unknown.
-std::string CharsetForLabel(std::string_view label);
-
 }  // namespace pardovane

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "engine/http/http_request.h"
+#include "engine/http/probe_result.h"
+#include "engine/page/downloaded_page.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace pardovane {
+
+// One URL the run will ask for, from the moment it is foreseen until the run
+// has taken its answer: a probe, or a listed page's download.
+struct FetchJob {
+    HttpRequest::Kind kind = HttpRequest::Kind::Probe;
+    std::u16string url;
+    std::uint64_t line = 0;  // downloads: the byte offset after their line
+    std::string wire;        // the URL as sent, once known
+    std::string host;        // HostKey of the wire URL
+    std::unique_ptr<HttpRequest> request;
+    bool started = false;
+    bool done = false;
+    ProbeResult probe;
+    std::optional<DownloadedPage> page;  // downloads: the page, if it came
+    bool servesProbe = false;            // a listed page's one GET: probe and download
+    bool scanned = false;                // its links are queued already
+};
+
+// Shared, so a queue may still hold a job that was taken meanwhile.
+using FetchJobPtr = std::shared_ptr<FetchJob>;
+
+}  // namespace pardovane

@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <map>
-#include <set>
 
 namespace pardovane {
 namespace {
@@ -41,10 +40,16 @@ std::map<std::string, int> Difference(std::map<std::string, int> after, const st
 }
 
 enum class Limit { None, FourConnections, ThirtyPerSecond };
+const char* const kLimitNames[] = {"", "FourConnections", "ThirtyPerSecond"};
+
+void PrintTo(Limit limit, std::ostream* out)
+{
+    *out << (limit == Limit::None ? "no limit" : kLimitNames[static_cast<int>(limit)]);
+}
 
 class LookaheadDifferential : public ::testing::TestWithParam<std::pair<unsigned, Limit>> {};
 
-TEST_P(LookaheadDifferential, SameReportMessagesAndRequestsAsOneAtATime)
+TEST_P(LookaheadDifferential, SameReportMessagesAndRequestsAtEveryNumberOfJobs)
 {
     const auto [seed, limit] = GetParam();
     LocalServer server;
@@ -80,35 +85,29 @@ TEST_P(LookaheadDifferential, SameReportMessagesAndRequestsAsOneAtATime)
         return;
     }
     const auto sequentialHits = Difference(middle, before);
-    auto concurrentHits = Difference(after, middle);
-    // The same requests, except that a listed page the fetching ahead reaches
-    // before a link to it does is probed and downloaded by one GET.
-    const std::set<std::string> listed(site.listed.begin(), site.listed.end());
-    for (const auto& [target, count] : sequentialHits) {
-        const int got = concurrentHits[target];
-        if (listed.contains(target)) {
-            EXPECT_GE(got, 1) << target;
-            EXPECT_LE(got, count) << target;
-        } else {
-            EXPECT_EQ(got, count) << target;
-        }
+    // One GET per URL text, whatever the jobs: a listed page's is its probe
+    // and its text for every line that lists it, also where a link reached
+    // it first.
+    EXPECT_EQ(Difference(after, middle), sequentialHits);
+    for (const std::string& path : site.listed) {
+        if (path != "/site/d0/p0.html")  // also the end of a listed redirect
+            EXPECT_EQ(sequentialHits.at(path), 1) << path;
     }
-    EXPECT_EQ(concurrentHits.size(), sequentialHits.size());
     // The report really holds broken links and a bad page, so agreement means something.
     EXPECT_NE(sequential.out.find("  <Error>\r\n"), std::string::npos);
     EXPECT_NE(sequential.out.find("/bad/listed.html\" "), std::string::npos);
-    // Broken and redirecting URLs are reached by one URL text each: one request.
-    for (const auto& [target, count] : sequentialHits) {
-        if (target.starts_with("/bad") || target.starts_with("/r/ok") || target.starts_with("/r/bad")) {
-            EXPECT_EQ(count, 1) << target;
-        }
-    }
+}
+
+std::string CaseName(const ::testing::TestParamInfo<std::pair<unsigned, Limit>>& info)
+{
+    return "Seed" + std::to_string(info.param.first) + kLimitNames[static_cast<int>(info.param.second)];
 }
 
 INSTANTIATE_TEST_SUITE_P(Seeds, LookaheadDifferential,
                          ::testing::Values(std::pair{1u, Limit::None}, std::pair{2u, Limit::None},
                                            std::pair{3u, Limit::None}, std::pair{4u, Limit::FourConnections},
-                                           std::pair{5u, Limit::ThirtyPerSecond}));
+                                           std::pair{5u, Limit::ThirtyPerSecond}),
+                         CaseName);
 
 }  // namespace
 }  // namespace pardovane

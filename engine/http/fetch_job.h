@@ -4,7 +4,7 @@
 #include "engine/http/probe_result.h"
 #include "engine/page/downloaded_page.h"
 
-#include <cstdint>
+#include <cstddef>
 #include <memory>
 #include <optional>
 #include <string>
@@ -16,7 +16,6 @@ namespace pardovane {
 struct FetchJob {
     HttpRequest::Kind kind = HttpRequest::Kind::Probe;
     std::u16string url;
-    std::uint64_t line = 0;  // downloads: the byte offset after their line
     std::string wire;        // the URL as sent, once known
     std::string host;        // HostKey of the wire URL
     std::unique_ptr<HttpRequest> request;
@@ -26,6 +25,7 @@ struct FetchJob {
     std::optional<DownloadedPage> page;  // downloads: the page, if it came
     bool servesProbe = false;            // a listed page's one GET: probe and download
     bool scanned = false;                // its links are queued already
+    std::size_t heldBytes = 0;           // of its page, while held for the run
 };
 
 // Shared, so a queue may still hold a job that was taken meanwhile.

@@ -3,7 +3,6 @@
 #include "engine/http/ca_environment.h"
 #include "engine/page/page_links.h"
 #include "engine/page/page_text_decoder.h"
-#include "engine/http/request_url.h"
 
 #include <algorithm>
 
@@ -12,11 +11,6 @@ namespace {
 
 // How long one wait on the network may last before the queues are looked at again.
 constexpr long kPollMs = 100;
-
-// A ticket is its priority in the top bits, then its order: counted up from
-// the middle for work queued last, down for work put first.
-constexpr int kPriorityShift = 56;
-constexpr HostGate::Ticket kMiddleTicket = HostGate::Ticket{1} << (kPriorityShift - 1);
 
 std::size_t UrlHash(const std::u16string& url)
 {
@@ -33,11 +27,9 @@ std::size_t TextBytes(const std::optional<DownloadedPage>& page)
 LookaheadFetcher::LookaheadFetcher(std::filesystem::path listFile, int jobs, HttpSettings settings)
     : listFile_(std::move(listFile)), jobs_(jobs < 1 ? 1 : static_cast<std::size_t>(jobs)),
       settings_(WithCaEnvironment(std::move(settings))), pool_(jobs_, settings_.maxPerHost),
-      gate_(settings_.maxPerHost, kMaxResolving), lastTicket_(kMiddleTicket), firstTicket_(kMiddleTicket)
+      queue_(settings_.maxPerHost, kMaxResolving)
 {
 }
-
-LookaheadFetcher::~LookaheadFetcher() = default;
 
 void LookaheadFetcher::OnRunStart()
 {
@@ -46,37 +38,44 @@ void LookaheadFetcher::OnRunStart()
     cancelled_ = false;
     verdicts_.clear();
     currentLine_ = 0;
+    currentUrl_.clear();
+    CountListedPages();
     list_ = ListFile::Open(listFile_);
     ReadAhead();
+}
+
+// Which URLs the list names, and how often, so that a listed page met first
+// as a link is fetched whole, once, for its line too.
+void LookaheadFetcher::CountListedPages()
+{
+    listed_.clear();
+    for (auto list = ListFile::Open(listFile_); list && !list->AtEnd();) {
+        const std::u16string url = list->ReadLine();
+        if (!url.empty())
+            ++listed_[UrlHash(url)];
+    }
 }
 
 void LookaheadFetcher::DropEverything()
 {
     pool_.TakeAll();
-    waiting_.clear();
-    // The gate holds the tickets of the queued work; it goes with them.
-    gate_ = HostGate(settings_.maxPerHost, kMaxResolving);
-    arrivals_.clear();
-    queued_.clear();
-    lastTicket_ = firstTicket_ = kMiddleTicket;
+    queue_.Clear();
     probes_.clear();
-    downloads_.clear();
+    pages_.clear();
     aheadBytes_ = 0;
     aheadLines_.clear();
     undecided_.clear();
     list_.reset();
 }
 
-void LookaheadFetcher::OnPageStart(const std::u16string&, std::uint64_t offset)
+void LookaheadFetcher::OnPageStart(const std::u16string& pageUrl, std::uint64_t offset)
 {
-    // Pages of lines the run passed without downloading them (bad ones).
-    std::vector<std::uint64_t> passed;
-    for (const auto& [line, job] : downloads_) {
-        if (line <= currentLine_)
-            passed.push_back(line);
-    }
-    for (std::uint64_t line : passed)
-        DropDownload(line);
+    // The line before is passed; a page no later line lists goes with it.
+    if (!Listed(currentUrl_))
+        ForgetPage(currentUrl_);
+    if (auto found = listed_.find(UrlHash(pageUrl)); found != listed_.end() && --found->second == 0)
+        listed_.erase(found);
+    currentUrl_ = pageUrl;
     currentLine_ = offset;
     currentPageScanned_ = false;
     std::erase_if(undecided_, [&](const AheadLine* line) { return line->offset <= currentLine_; });
@@ -90,7 +89,7 @@ void LookaheadFetcher::OnPageText(const std::u16string& pageText, const std::u16
 {
     if (currentPageScanned_)
         return;
-    PrefetchLinks({pageText, pageUrl, charset}, kCurrentPage);
+    PrefetchLinks({pageText, pageUrl, charset}, FetchQueue::kCurrentPage);
 }
 
 void LookaheadFetcher::PrefetchLinks(const DownloadedPage& page, Priority priority)
@@ -105,7 +104,7 @@ ProbeResult LookaheadFetcher::Probe(const std::u16string& url)
 {
     auto found = probes_.find(url);
     JobPtr job = found != probes_.end() ? found->second
-                                        : Enqueue(HttpRequest::Kind::Probe, url, 0, kCritical);
+                                        : Enqueue(HttpRequest::Kind::Probe, url, FetchQueue::kCritical);
     if (!WaitFor(job))
         return {0, HttpFailure::Transfer, "cancelled"};
     probes_.erase(url);
@@ -116,27 +115,20 @@ ProbeResult LookaheadFetcher::Probe(const std::u16string& url)
 
 std::optional<DownloadedPage> LookaheadFetcher::DownloadText(const std::u16string& url)
 {
-    auto found = downloads_.find(currentLine_);
-    JobPtr job = found != downloads_.end() && found->second->url == url
-        ? found->second
-        : Enqueue(HttpRequest::Kind::Download, url, currentLine_, kCritical);
+    auto found = pages_.find(url);
+    JobPtr job = found != pages_.end() ? found->second : FetchListedPage(url, false, FetchQueue::kCritical);
     if (!WaitFor(job))
         return std::nullopt;
-    DropDownload(currentLine_);
     currentPageScanned_ = job->scanned;
-    std::optional<DownloadedPage> page = std::move(job->page);
+    std::optional<DownloadedPage> page;
+    if (Listed(url)) {
+        page = job->page;  // a later line lists it too
+    } else {
+        page = std::move(job->page);
+        ForgetPage(url);
+    }
     ReadAhead();
     return page;
-}
-
-void LookaheadFetcher::DropDownload(std::uint64_t line)
-{
-    auto found = downloads_.find(line);
-    if (found == downloads_.end())
-        return;
-    if (found->second->done)
-        aheadBytes_ -= TextBytes(found->second->page);
-    downloads_.erase(found);
 }
 
 void LookaheadFetcher::Prefetch(const std::u16string& url, Priority priority)
@@ -148,38 +140,47 @@ void LookaheadFetcher::Prefetch(const std::u16string& url, Priority priority)
     if (auto found = probes_.find(url); found != probes_.end()) {
         // Queued for later already: queue it again where it now belongs; the
         // copy left behind is skipped once started.
-        if (priority == kCurrentPage && !found->second->started)
-            Queue(found->second, priority);
+        if (priority == FetchQueue::kCurrentPage && !found->second->started)
+            queue_.Push(found->second, priority);
         return;
     }
-    Enqueue(HttpRequest::Kind::Probe, url, 0, priority);
+    // A listed page met as a link: its one GET is this probe and its text.
+    if (Listed(url) && !pages_.contains(url) && aheadBytes_ < kAheadBytes) {
+        FetchListedPage(url, true, priority);
+        return;
+    }
+    Enqueue(HttpRequest::Kind::Probe, url, priority);
 }
 
 LookaheadFetcher::JobPtr LookaheadFetcher::Enqueue(HttpRequest::Kind kind, const std::u16string& url,
-                                                   std::uint64_t line, Priority priority)
+                                                   Priority priority)
 {
     auto job = std::make_shared<FetchJob>();
     job->kind = kind;
     job->url = url;
-    job->line = line;
     if (kind == HttpRequest::Kind::Probe)
         probes_[url] = job;
     else
-        downloads_[line] = job;
-    Queue(job, priority);
+        pages_[url] = job;
+    queue_.Push(job, priority);
     return job;
 }
 
-void LookaheadFetcher::Queue(const JobPtr& job, Priority priority, bool first)
+// servesProbe: no verdict is known yet, and the GET gives it.
+LookaheadFetcher::JobPtr LookaheadFetcher::FetchListedPage(const std::u16string& url, bool servesProbe,
+                                                           Priority priority)
 {
-    const HostGate::Ticket order = first ? --firstTicket_ : ++lastTicket_;
-    arrivals_.emplace_back((HostGate::Ticket{priority} << kPriorityShift) | order, job);
+    JobPtr job = Enqueue(HttpRequest::Kind::Download, url, priority);
+    job->servesProbe = servesProbe;
+    if (servesProbe)
+        probes_[url] = job;
+    return job;
 }
 
 bool LookaheadFetcher::WaitFor(const JobPtr& job)
 {
     if (!job->started && !job->done)
-        Queue(job, kCritical, true);
+        queue_.Push(job, FetchQueue::kCritical, true);
     return WaitUntil([&job] { return job->done; });
 }
 
@@ -198,54 +199,14 @@ bool LookaheadFetcher::WaitUntil(const std::function<bool()>& done)
 void LookaheadFetcher::StartQueued()
 {
     const auto now = HostGate::Clock::now();
-    // Retries first: they were started before anything still queued.
-    for (auto it = waiting_.begin(); it != waiting_.end() && pool_.size() < jobs_;) {
-        JobPtr job = *it;
-        if (job->request->notBefore() > now || !gate_.MayStart(job->host, now)) {
-            ++it;
-            continue;
-        }
-        it = waiting_.erase(it);
-        gate_.Started(job->host);
-        AddToMulti(job);
-    }
-    // Then by ticket, from the hosts that may take one; the rest wait in the
-    // gate without being looked at.
-    QueueArrivals();
     while (pool_.size() < jobs_) {
-        const std::optional<HostGate::Ticket> ticket = gate_.Next(now);
-        if (!ticket)
+        const JobPtr job = queue_.Next(now, [this](FetchJob& refused) { Finish(refused); });
+        if (!job)
             break;
-        const auto found = queued_.find(*ticket);
-        const JobPtr job = std::move(found->second);
-        queued_.erase(found);
-        if (!job->started && !job->done)
+        if (job->started)
+            AddToMulti(job);  // a retry now due
+        else
             StartJob(job);
-    }
-}
-
-// New work learns its host and waits in the gate; a URL that may not be
-// requested is judged at once.
-void LookaheadFetcher::QueueArrivals()
-{
-    while (!arrivals_.empty()) {
-        auto [ticket, job] = std::move(arrivals_.front());
-        arrivals_.pop_front();
-        if (job->started || job->done)
-            continue;
-        if (job->wire.empty()) {
-            auto wire = RequestUrlFor(job->url);
-            if (auto* failure = std::get_if<HttpFailure>(&wire)) {
-                job->started = true;
-                job->probe = {0, *failure, "not requested"};
-                Finish(*job);  // what it queues arrives behind
-                continue;
-            }
-            job->wire = std::move(std::get<std::string>(wire));
-            job->host = HostKey(job->wire);
-        }
-        gate_.Queue(job->host, ticket);
-        queued_.emplace(ticket, std::move(job));
     }
 }
 
@@ -254,19 +215,20 @@ void LookaheadFetcher::StartJob(const JobPtr& job)
     job->started = true;
     job->request = HttpRequest::Create(nullptr, settings_);
     if (!job->request || !pool_.usable()) {
+        queue_.gate().Finished(job->host);
+        job->request.reset();
         job->probe = {0, HttpFailure::NoRequestObject, "no request object"};
         Finish(*job);
         return;
     }
     job->request->Start(job->wire, job->kind);
-    gate_.Started(job->host);
     AddToMulti(job);
 }
 
 void LookaheadFetcher::AddToMulti(const JobPtr& job)
 {
     if (const CURLMcode code = pool_.Add(job); code != CURLM_OK) {
-        gate_.Finished(job->host);
+        queue_.gate().Finished(job->host);
         job->probe = {0, HttpFailure::NoRequestObject, curl_multi_strerror(code)};
         job->request.reset();
         Finish(*job);
@@ -283,7 +245,7 @@ void LookaheadFetcher::Pump()
     // Hosts whose first request got through to them open up to their limit.
     pool_.ForEach([this](FetchJob& job) {
         if (job.request->connected())
-            gate_.Reached(job.host);
+            queue_.gate().Reached(job.host);
     });
     if (pool_.TakeEnded([this](const JobPtr& job, CURLcode code) { HandleDone(job, code); }))
         return;
@@ -301,11 +263,11 @@ void LookaheadFetcher::HandleDone(const JobPtr& job, CURLcode code)
         AddToMulti(job);  // the next hop of a redirect
         return;
     }
-    gate_.Finished(job->host);
+    queue_.gate().Finished(job->host);
     if (!ended) {
         if (request.hostOverloaded())
-            gate_.Throttled(job->host, request.notBefore());
-        waiting_.push_back(job);
+            queue_.gate().Throttled(job->host, request.notBefore());
+        queue_.Retry(job);
         return;
     }
     Finish(*job);
@@ -316,7 +278,7 @@ void LookaheadFetcher::HandleDone(const JobPtr& job, CURLcode code)
 void LookaheadFetcher::FailInFlight(const char* why)
 {
     for (const JobPtr& job : pool_.TakeAll()) {
-        gate_.Finished(job->host);
+        queue_.gate().Finished(job->host);
         job->request.reset();
         job->probe = {0, HttpFailure::Transfer, why};
         Finish(*job);
@@ -328,10 +290,8 @@ long LookaheadFetcher::PollMs() const
 {
     const auto now = HostGate::Clock::now();
     auto wake = now + std::chrono::milliseconds(kPollMs);
-    for (const JobPtr& job : waiting_)
-        wake = std::min(wake, job->request->notBefore());
-    if (auto opening = gate_.NextOpening(now))
-        wake = std::min(wake, *opening);
+    if (auto due = queue_.NextWake(now))
+        wake = std::min(wake, *due);
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(wake - now).count();
     return std::max<long>(1, static_cast<long>(ms));
 }
@@ -355,27 +315,40 @@ void LookaheadFetcher::Finish(FetchJob& job)
             job.page = DecodePage(result.body, result.contentType, result.url);
     }
     job.request.reset();
-    if (auto held = downloads_.find(job.line); held != downloads_.end() && held->second.get() == &job)
-        aheadBytes_ += TextBytes(job.page);
+    if (auto held = pages_.find(job.url); held != pages_.end() && held->second.get() == &job) {
+        job.heldBytes = TextBytes(job.page);
+        aheadBytes_ += job.heldBytes;
+    }
     if (job.servesProbe)
         QueueAheadDownloads();
-    if (job.page && job.line != currentLine_) {
+    if (job.page && job.url != currentUrl_) {
         // A later page: what its scan will probe can be asked now.
         job.scanned = true;
-        PrefetchLinks(*job.page, kLaterPages);
+        PrefetchLinks(*job.page, FetchQueue::kLaterPages);
     }
 }
 
-std::size_t LookaheadFetcher::QueuedCount() const
+void LookaheadFetcher::ForgetPage(const std::u16string& url)
 {
-    return arrivals_.size() + queued_.size();
+    auto found = pages_.find(url);
+    if (found == pages_.end())
+        return;
+    aheadBytes_ -= found->second->heldBytes;
+    found->second->heldBytes = 0;
+    pages_.erase(found);
+}
+
+// Whether a line the run has not passed yet lists url.
+bool LookaheadFetcher::Listed(const std::u16string& url) const
+{
+    return !url.empty() && listed_.contains(UrlHash(url));
 }
 
 // More lines while the jobs could use more work and the pages held ahead
 // leave room.
 bool LookaheadFetcher::WantsMoreLines() const
 {
-    return aheadBytes_ < kAheadBytes && QueuedCount() < jobs_ * kQueuedPerJob;
+    return aheadBytes_ < kAheadBytes && queue_.size() < jobs_ * kQueuedPerJob;
 }
 
 void LookaheadFetcher::ReadAhead()
@@ -392,16 +365,14 @@ void LookaheadFetcher::ReadAhead()
 
 void LookaheadFetcher::ReadAheadLine(std::u16string url)
 {
-    const std::uint64_t line = list_->offset();
+    aheadLines_.push_back({url, list_->offset()});
+    if (pages_.contains(url))
+        return;  // fetched already, for a link or an earlier line
     if (!verdicts_.contains(UrlHash(url)) && !probes_.contains(url)) {
-        JobPtr job = Enqueue(HttpRequest::Kind::Download, url, line, kCritical);
-        job->servesProbe = true;
-        probes_[url] = job;
-        aheadLines_.push_back({std::move(url), line, true});
+        FetchListedPage(url, true, FetchQueue::kCritical);
         return;
     }
-    Prefetch(url, kCritical);
-    aheadLines_.push_back({std::move(url), line});
+    Prefetch(url, FetchQueue::kCritical);
     undecided_.push_back(&aheadLines_.back());
 }
 
@@ -411,9 +382,8 @@ void LookaheadFetcher::QueueAheadDownloads()
         const std::optional<bool> verdict = KnownVerdict(line->url);
         if (!verdict)
             return false;
-        line->downloadQueued = true;
-        if (*verdict)
-            Enqueue(HttpRequest::Kind::Download, line->url, line->offset, kCritical);
+        if (*verdict && !pages_.contains(line->url))
+            FetchListedPage(line->url, false, FetchQueue::kCritical);
         return true;
     });
 }

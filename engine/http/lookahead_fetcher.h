@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/http/fetch_job.h"
-#include "engine/http/host_gate.h"
+#include "engine/http/fetch_queue.h"
 #include "engine/http/http_settings.h"
 #include "engine/http/network_wait.h"
 #include "engine/http/transfer_pool.h"
@@ -15,7 +15,6 @@
 #include <deque>
 #include <filesystem>
 #include <functional>
-#include <memory>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -29,22 +28,22 @@ namespace pardovane {
 inline constexpr int kDefaultJobs = 128;
 
 // Makes the run's requests before the run asks for them, up to `jobs` at
-// once, on one thread with a curl multi handle. It learns what the run will
-// ask from the same list file and from scanning each page ahead, and asks
-// only that: every distinct URL text is probed once, every good listed line
-// is downloaded once, as the sequential run would; a listed page not asked
-// before is fetched with one GET whose status is its probe. The run itself
-// stays sequential; when it asks, it gets the answer already fetched, or
-// waits for the one in flight.
+// once, on one thread. It learns what the run will ask from the same list
+// file and from scanning each page ahead, and asks only that, each URL once:
+// every distinct URL text is requested once, and a listed page's one GET is
+// its probe and the text of every line that lists it, also when a link of an
+// earlier page reached it first, as long as the texts held stay within
+// kAheadBytes. The run itself stays sequential; when it asks, it gets the
+// answer already fetched, or waits for the one in flight. This is the one
+// place that decides how a listed page's text is had, for every front end.
 class LookaheadFetcher : public UrlProber, public RunObserver {
 public:
     LookaheadFetcher(std::filesystem::path listFile, int jobs, HttpSettings settings = {});
-    ~LookaheadFetcher() override;
     LookaheadFetcher(const LookaheadFetcher&) = delete;
     LookaheadFetcher& operator=(const LookaheadFetcher&) = delete;
 
-    // Listed lines are read ahead while the jobs lack work, as long as the
-    // page texts fetched ahead and not yet taken stay under this.
+    // Listed lines are read ahead, and listed pages met as links fetched
+    // whole, while the page texts held for the run stay under this.
     static constexpr std::size_t kAheadBytes = 64u * 1024 * 1024;
     // Work queued per job that counts as enough.
     static constexpr std::size_t kQueuedPerJob = 4;
@@ -74,39 +73,33 @@ public:
                     const std::string& charset) override;
 
 private:
+    using JobPtr = FetchJobPtr;
+    using Priority = FetchQueue::Priority;
     struct AheadLine {
         std::u16string url;
         std::uint64_t offset;  // after the line
-        bool downloadQueued = false;
     };
-    using JobPtr = FetchJobPtr;
 
-    // Served in this order. What the run waits for, and the listed pages
-    // ahead, come first: every page fetched early unlocks its links.
-    enum Priority { kCritical, kCurrentPage, kLaterPages };
-
+    void CountListedPages();
     void Prefetch(const std::u16string& url, Priority priority);
-    JobPtr Enqueue(HttpRequest::Kind kind, const std::u16string& url, std::uint64_t line,
-                   Priority priority);
-    // Queues job under a new ticket: after all work of its priority, or with
-    // first before everything.
-    void Queue(const JobPtr& job, Priority priority, bool first = false);
+    JobPtr Enqueue(HttpRequest::Kind kind, const std::u16string& url, Priority priority);
+    JobPtr FetchListedPage(const std::u16string& url, bool servesProbe, Priority priority);
     bool WaitFor(const JobPtr& job);
     void Pump();
     void DropEverything();
     void StartQueued();
-    void QueueArrivals();
     void StartJob(const JobPtr& job);
     void AddToMulti(const JobPtr& job);
     void HandleDone(const JobPtr& job, CURLcode code);
     void FailInFlight(const char* why);
     long PollMs() const;
     void Finish(FetchJob& job);
-    std::size_t QueuedCount() const;
+    void Release(FetchJob& job);
+    void ForgetPage(const std::u16string& url);
+    bool Listed(const std::u16string& url) const;
     bool WantsMoreLines() const;
     void ReadAhead();
     void ReadAheadLine(std::u16string url);
-    void DropDownload(std::uint64_t line);
     void QueueAheadDownloads();
     std::optional<bool> KnownVerdict(const std::u16string& url) const;
     void PrefetchLinks(const DownloadedPage& page, Priority priority);
@@ -117,29 +110,27 @@ private:
     LinkExclusion exclusion_;
     bool cancelled_ = false;
     TransferPool pool_;
-    HostGate gate_;
+    FetchQueue queue_;
 
-    // Queued work: by ticket (priority, then order), in arrival until its
-    // host is known, then waiting in the gate. A job queued again leaves its
-    // earlier ticket behind, skipped once the job has started.
-    std::deque<std::pair<HostGate::Ticket, JobPtr>> arrivals_;
-    std::unordered_map<HostGate::Ticket, JobPtr> queued_;
-    HostGate::Ticket lastTicket_;
-    HostGate::Ticket firstTicket_;
-    std::vector<JobPtr> waiting_;  // for a retry, off the network meanwhile
     std::unordered_map<std::u16string, JobPtr> probes_;  // asked for, not yet taken by the run
     // Taken by the run: good or bad, by a hash of the URL, as a long list
     // would otherwise hold every URL twice. A collision costs a request, not
     // a verdict: the run asks what it was not given.
     std::unordered_map<std::size_t, bool> verdicts_;
-    std::unordered_map<std::uint64_t, JobPtr> downloads_;  // by line, not yet taken
+    // Listed pages fetched, or being fetched, for lines the run has not
+    // passed yet, by URL: every line that lists one takes the same GET.
+    std::unordered_map<std::u16string, JobPtr> pages_;
+    // How many lines not yet passed list each URL, by its hash.
+    std::unordered_map<std::size_t, std::uint32_t> listed_;
 
     std::optional<ListFile> list_;
     std::deque<AheadLine> aheadLines_;  // references stay valid: only ends change
     std::vector<AheadLine*> undecided_;  // download not yet queued or refused
     std::uint64_t currentLine_ = 0;
+    std::u16string currentUrl_;
+    std::u16string passedUrl_;  // the line before the current one
     bool currentPageScanned_ = false;
-    std::size_t aheadBytes_ = 0;  // page texts in downloads_ that are done
+    std::size_t aheadBytes_ = 0;  // page texts held for the run
 };
 
 }  // namespace pardovane

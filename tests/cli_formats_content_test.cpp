@@ -124,11 +124,11 @@ protected:
     std::string list;
 };
 
-TEST_F(HostileContent, JsonParsesAndGivesBackEveryLinkAsWritten)
+TEST_F(HostileContent, EveryFormatGivesBackEveryLinkAsWritten)
 {
     const auto json = Check("json");
     EXPECT_EQ(json.exitCode, 1);
-    const auto parsed = RunPython(std::string(test::kPythonCodePoints) + R"(
+    const auto parsedJson = RunPython(std::string(test::kPythonCodePoints) + R"(
 import json, sys
 with open(sys.argv[1], encoding='utf-8') as f:
     run = json.load(f)
@@ -137,29 +137,23 @@ for page in run['pages']:
     for link in page['links']:
         print('good' if link['good'] else 'bad', code_points(link['link']))
 )",
-                                  json.out);
-    ASSERT_EQ(parsed.exitCode, 0) << parsed.err;
-    EXPECT_EQ(parsed.out, Expected(false));
-}
+                                      json.out);
+    ASSERT_EQ(parsedJson.exitCode, 0) << parsedJson.err;
+    EXPECT_EQ(parsedJson.out, Expected(false));
 
-TEST_F(HostileContent, JunitParsesAndNamesEveryBadLink)
-{
     const auto junit = Check("junit");
     EXPECT_EQ(junit.exitCode, 1);
-    const auto parsed = RunPython(std::string(test::kPythonCodePoints) + R"(
+    const auto parsedJunit = RunPython(std::string(test::kPythonCodePoints) + R"(
 import sys, xml.etree.ElementTree as ET
 for case in ET.parse(sys.argv[1]).getroot().iter('testcase'):
     print('page', code_points(case.get('name')))
     for failure in case.findall('failure'):
         print('bad', code_points(failure.get('message')))
 )",
-                                  junit.out);
-    ASSERT_EQ(parsed.exitCode, 0) << parsed.err;
-    EXPECT_EQ(parsed.out, Expected(true));
-}
+                                       junit.out);
+    ASSERT_EQ(parsedJunit.exitCode, 0) << parsedJunit.err;
+    EXPECT_EQ(parsedJunit.out, Expected(true));
 
-TEST_F(HostileContent, TextReportListsTheSameBadLinks)
-{
     const auto text = Check("text");
     std::string report = hostileUrl + "\r\n";
     for (const Link& link : kHostileLinks)

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -192,49 +193,33 @@ struct GeneratedSite {
     }
 };
 
-TEST(CheckCommandFormats, TextJsonAndJunitAgreeOnEveryPageLinkAndCount)
+// One site, every format, at the default jobs and one request at a time.
+TEST(CheckCommandFormats, EveryFormatAgreesOnEveryPageLinkAndCountAtAnyJobs)
 {
     GeneratedSite site;
     TempDir dir;
     const std::string list = ShellQuote(dir.Write("list.txt", site.ListFile()).string());
+    std::map<std::string, test::CommandResult> runs;
+    for (const char* format : {"text", "json", "junit", "markdown"}) {
+        runs[format] = Check(std::string("--format=") + format + " " + list);
+        const auto oneByOne = Check(std::string("-f ") + format + " -j 1 " + list);
+        EXPECT_EQ(oneByOne.out, runs[format].out) << format;
+        EXPECT_EQ(oneByOne.exitCode, 1) << format;
+        EXPECT_EQ(runs[format].exitCode, 1) << format;
+        EXPECT_EQ(runs[format].err, runs["text"].err) << format;
+    }
 
-    const auto text = Check(list);
-    const auto json = Check("--format json " + list);
-    const auto junit = Check("--format=junit " + list);
-
-    const auto jsonOutline = RunPython(kJsonOutline, json.out);
-    const auto junitOutline = RunPython(kJunitOutline, junit.out);
+    const auto jsonOutline = RunPython(kJsonOutline, runs["json"].out);
+    const auto junitOutline = RunPython(kJunitOutline, runs["junit"].out);
     ASSERT_EQ(jsonOutline.exitCode, 0) << jsonOutline.err;
     ASSERT_EQ(junitOutline.exitCode, 0) << junitOutline.err;
-    const std::string textOutline = TextOutline(text.out, text.err);
-
+    const std::string textOutline = TextOutline(runs["text"].out, runs["text"].err);
     EXPECT_EQ(jsonOutline.out, textOutline);
     EXPECT_EQ(junitOutline.out, textOutline);
     // The site has every kind of page and link, so the comparison means something.
     for (const char* seen : {"page\tOK\t", "page\tErr\t", "page\tunreachable\t", "bad\tmissing",
                              "bad\terr500.html", "bad\tgone.html", "bad\tloop.html", "bad\tftp:"})
         EXPECT_NE(textOutline.find(seen), std::string::npos) << seen << " in\n" << textOutline;
-
-    EXPECT_EQ(text.exitCode, 1);
-    EXPECT_EQ(json.exitCode, text.exitCode);
-    EXPECT_EQ(junit.exitCode, text.exitCode);
-    EXPECT_EQ(json.err, text.err);
-    EXPECT_EQ(junit.err, text.err);
-}
-
-TEST(CheckCommandFormats, OneRequestAtATimeWritesTheSameDocuments)
-{
-    GeneratedSite site;
-    TempDir dir;
-    const std::string list = ShellQuote(dir.Write("list.txt", site.ListFile()).string());
-
-    for (const char* format : {"json", "junit"}) {
-        const auto ahead = Check(std::string("-f ") + format + " " + list);
-        const auto oneByOne = Check(std::string("-f ") + format + " -j 1 " + list);
-        EXPECT_EQ(oneByOne.out, ahead.out) << format;
-        EXPECT_EQ(oneByOne.err, ahead.err) << format;
-        EXPECT_EQ(oneByOne.exitCode, ahead.exitCode) << format;
-    }
 }
 
 TEST(CheckCommandFormats, JsonSaysWhyEachLinkAndPageWasBad)

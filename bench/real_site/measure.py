@@ -181,6 +181,18 @@ def run_pardovane(binary, jobs, list_path, limit, exclude):
     return json.loads(proc.stdout.decode("utf-8")), seconds
 
 
+def requests_made(access_log, offset):
+    """pardovane-check's requests in nginx's log since offset: all, and distinct targets."""
+    with open(access_log, "rb") as log:
+        log.seek(offset)
+        lines = [line.decode("utf-8", "replace") for line in log]
+    targets = [line.split('"')[1] for line in lines if '"Pardovane/' in line]
+    again = sorted({t for t in targets if targets.count(t) > 1})
+    if again:
+        print("  requested more than once: " + ", ".join(again[:10]))
+    return len(targets), len(set(targets))
+
+
 def table(rows):
     head = ["site", "pages"] + Tally.COLUMNS
     lines = ["| " + " | ".join(head) + " |", "|" + "---|" * len(head)]
@@ -222,13 +234,15 @@ def main():
                 start = time.monotonic()
                 pages, statuses = truth.ground_truth(listed, is_internal)
                 truth_seconds = time.monotonic() - start
+                log_start = os.path.getsize(server.access_log)
                 result, seconds = run_pardovane(args.binary, args.jobs, list_path,
                                                 args.time_limit, exclude)
+                requests, distinct = requests_made(server.access_log, log_start)
                 tally = compare(pages, result, statuses, is_internal)
                 rows.append((name, len(listed), tally))
                 print("%s: %d pages, ground truth %.1f s (%d distinct internal URLs), "
-                      "pardovane-check %.1f s" % (name, len(listed), truth_seconds,
-                                                   len(statuses), seconds))
+                      "pardovane-check %.1f s, %d requests for %d distinct URLs"
+                      % (name, len(listed), truth_seconds, len(statuses), seconds, requests, distinct))
                 if args.keep:
                     keep(args.keep, index + 1, pages, statuses, result, tally)
                 report_examples(name, tally, args.examples, server.origin)

@@ -65,3 +65,7 @@ class NginxServer:
     @property
     def origin(self):
         return "http://127.0.0.1:%d" % self.port
+
+    @property
+    def access_log(self):
+        return os.path.join(self.workdir, "access.log")

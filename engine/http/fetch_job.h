@@ -2,7 +2,6 @@
 
 #include "engine/http/http_request.h"
 #include "engine/http/probe_result.h"
-#include "engine/page/downloaded_page.h"
 
 #include <cstddef>
 #include <memory>
@@ -22,10 +21,12 @@ struct FetchJob {
     bool started = false;
     bool done = false;
     ProbeResult probe;
-    std::optional<DownloadedPage> page;  // downloads: the page, if it came
-    bool servesProbe = false;            // a listed page's one GET: probe and download
-    bool scanned = false;                // its links are queued already
-    std::size_t heldBytes = 0;           // of its page, while held for the run
+    // Downloads: the page as it came, if it did. Held as bytes until the run
+    // takes it: half the memory of its text for most pages.
+    std::optional<DownloadResult> download;
+    bool servesProbe = false;   // a listed page's one GET: probe and download
+    bool scanned = false;       // its links are queued already
+    std::size_t heldBytes = 0;  // of its page, while held for the run
 };
 
 // Shared, so a queue may still hold a job that was taken meanwhile.

@@ -17,9 +17,9 @@ std::size_t UrlHash(const std::u16string& url)
     return std::hash<std::u16string>{}(url);
 }
 
-std::size_t TextBytes(const std::optional<DownloadedPage>& page)
+DownloadedPage Decoded(const DownloadResult& download)
 {
-    return page ? page->text.size() * sizeof(char16_t) : 0;
+    return DecodePage(download.body, download.contentType, download.url);
 }
 
 }  // namespace
@@ -121,12 +121,10 @@ std::optional<DownloadedPage> LookaheadFetcher::DownloadText(const std::u16strin
         return std::nullopt;
     currentPageScanned_ = job->scanned;
     std::optional<DownloadedPage> page;
-    if (Listed(url)) {
-        page = job->page;  // a later line lists it too
-    } else {
-        page = std::move(job->page);
-        ForgetPage(url);
-    }
+    if (job->download)
+        page = Decoded(*job->download);
+    if (!Listed(url))
+        ForgetPage(url);  // else a later line lists it too
     ReadAhead();
     return page;
 }
@@ -312,19 +310,19 @@ void LookaheadFetcher::Finish(FetchJob& job)
         DownloadResult result = job.request->TakeDownloadResult();
         // A page whose probe is bad is never asked for.
         if (result.ok() && (!job.servesProbe || job.probe.good()))
-            job.page = DecodePage(result.body, result.contentType, result.url);
+            job.download = std::move(result);
     }
     job.request.reset();
-    if (auto held = pages_.find(job.url); held != pages_.end() && held->second.get() == &job) {
-        job.heldBytes = TextBytes(job.page);
+    if (auto held = pages_.find(job.url); held != pages_.end() && held->second.get() == &job && job.download) {
+        job.heldBytes = job.download->body.size();
         aheadBytes_ += job.heldBytes;
     }
     if (job.servesProbe)
         QueueAheadDownloads();
-    if (job.page && job.url != currentUrl_) {
+    if (job.download && job.url != currentUrl_) {
         // A later page: what its scan will probe can be asked now.
         job.scanned = true;
-        PrefetchLinks(*job.page, FetchQueue::kLaterPages);
+        PrefetchLinks(Decoded(*job.download), FetchQueue::kLaterPages);
     }
 }
 
@@ -333,8 +331,10 @@ void LookaheadFetcher::ForgetPage(const std::u16string& url)
     auto found = pages_.find(url);
     if (found == pages_.end())
         return;
-    aheadBytes_ -= found->second->heldBytes;
-    found->second->heldBytes = 0;
+    FetchJob& job = *found->second;
+    aheadBytes_ -= job.heldBytes;
+    job.heldBytes = 0;
+    job.download.reset();
     pages_.erase(found);
 }
 

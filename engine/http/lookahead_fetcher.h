@@ -43,7 +43,7 @@ public:
     LookaheadFetcher& operator=(const LookaheadFetcher&) = delete;
 
     // Listed lines are read ahead, and listed pages met as links fetched
-    // whole, while the page texts held for the run stay under this.
+    // whole, while the pages held for the run stay under this many bytes.
     static constexpr std::size_t kAheadBytes = 64u * 1024 * 1024;
     // Work queued per job that counts as enough.
     static constexpr std::size_t kQueuedPerJob = 4;
@@ -130,7 +130,7 @@ private:
     std::u16string currentUrl_;
     std::u16string passedUrl_;  // the line before the current one
     bool currentPageScanned_ = false;
-    std::size_t aheadBytes_ = 0;  // page texts held for the run
+    std::size_t aheadBytes_ = 0;  // pages held for the run, as they came
 };
 
 }  // namespace pardovane

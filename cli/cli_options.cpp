@@ -229,6 +229,7 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& argume
     std::vector<std::string> storage{"pardovane-check"};
     storage.insert(storage.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
+    argv.reserve(storage.size() + 1);
     for (std::string& argument : storage)
         argv.push_back(argument.data());
     argv.push_back(nullptr);

@@ -66,10 +66,10 @@ bool CreateListFile(const fs::path& list, const std::vector<fs::path>& starters)
 
 fs::path ChooseListFile(const ListLocation& location)
 {
-    const fs::path beside = location.programDir / kListName;
+    fs::path beside = location.programDir / kListName;
     if (IsWritableFile(beside) || location.configHome.empty())
         return beside;
-    const fs::path own = location.configHome / "pardovane" / kListName;
+    fs::path own = location.configHome / "pardovane" / kListName;
     std::error_code error;
     if (!fs::exists(own, error))
         CreateListFile(own, location.starterLists);

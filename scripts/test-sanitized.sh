@@ -8,7 +8,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # The flags and the options are the "sanitizers" preset's (CMakePresets.json).
-cmake --preset sanitizers >/dev/null
+cmake --preset sanitizers -DCMAKE_COMPILE_WARNING_AS_ERROR=ON >/dev/null
 cmake --build --preset sanitizers --parallel "${JOBS:-2}"
 bash scripts/fuzz.sh 0
 ctest --preset sanitizers

@@ -119,7 +119,7 @@ TEST_F(BadInputRun, InvalidUtf8IsReadAsWindows31j)
 TEST_F(BadInputRun, OneMegabyteLineIsProbedAndReportedWhole)
 {
     server.Start();
-    const std::string line = Url8("/") + std::string(1024 * 1024, 'a');
+    const std::string line = Url8("/") + std::string(std::size_t{1024} * 1024, 'a');
     WriteList(line + "\n");
     engine.RunCheck();
     // Too long to request, it is refused unsent; the report has it in full.
@@ -192,10 +192,10 @@ TEST_F(BadPage, InvalidBytesForItsCharsetBecomeReplacementCharacters)
 
 TEST_F(BadPage, FiftyMegabytesWithoutATagAreScannedForNothing)
 {
-    constexpr std::size_t kSize = 50u * 1024 * 1024;
+    constexpr std::size_t kSize = std::size_t{50} * 1024 * 1024;
     server.routes().Get("/big", [](const httplib::Request&, httplib::Response& response) {
         response.set_content_provider(kSize, "text/html", [](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
-            const std::string block(std::min<std::size_t>(length, 64 * 1024), 'x');
+            const std::string block(std::min<std::size_t>(length, std::size_t{64} * 1024), 'x');
             (void)offset;
             return sink.write(block.data(), block.size());
         });
@@ -209,7 +209,7 @@ TEST_F(BadPage, AMillionLinksToOneUrlAreEachCountedAndReported)
 {
     constexpr int kLinks = 1'000'000;
     std::string html;
-    html.reserve(kLinks * 10);
+    html.reserve(std::size_t{kLinks} * 10);
     for (int i = 0; i < kLinks; ++i)
         html += "<a href=x>";
     server.Page("/m/page", html, "text/html");

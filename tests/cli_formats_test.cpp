@@ -108,7 +108,8 @@ std::string TextOutline(const std::string& report, const std::string& messages)
             badLines += "bad\t" + lines[i].substr(2, lines[i].size() - 2 - 9) + "\n";
         if (i >= lines.size() || (lines[i] != "  <OK>" && lines[i] != "  <Err>"))
             return "page block without a trailer: " + line;
-        out += "page\t" + lines[i].substr(3, lines[i].size() - 4) + "\t" + line + "\n" + badLines;
+        out.append("page\t").append(lines[i], 3, lines[i].size() - 4).append("\t").append(line);
+        out.append("\n").append(badLines);
         ++i;  // the empty line after the trailer
     }
     // "チェック数/N  エラー/M"
@@ -289,8 +290,8 @@ TEST(CheckCommandFormats, PasswordsAreSentButNeverWritten)
     const std::string origin = withPassword + std::to_string(server.port());
     TempDir dir;
     const auto list = ShellQuote(dir.Write("list.txt", origin + "/p\n" + origin + "/gone\n").string());
-    for (const std::string& arguments :
-         {list, "-f json " + list, "-f markdown " + list, "-f junit " + origin + "/p " + origin + "/gone"}) {
+    const std::string urls = origin + "/p " + origin + "/gone";
+    for (const std::string& arguments : {list, "-f json " + list, "-f markdown " + list, "-f junit " + urls}) {
         const auto result = Check(arguments);
         // The user's name stays, so the report still names the URL.
         EXPECT_NE(result.out.find("alice"), std::string::npos) << arguments;
@@ -306,7 +307,7 @@ TEST(CheckCommandFormats, AUrlTooLongForARequestIsMalformedAndNeverSent)
     LocalServer server;
     server.Start();
     TempDir dir;
-    const std::string url = server.Url("/") + std::string(1024 * 1024, 'a');
+    const std::string url = server.Url("/") + std::string(std::size_t{1024} * 1024, 'a');
     const auto list = ShellQuote(dir.Write("list.txt", url + "\n").string());
     for (const char* jobs : {"-j1 ", ""}) {
         const auto page = RunPython("import json, sys\n"

@@ -157,13 +157,14 @@ TEST(CheckCommandInput, EveryWayOfGivingTheListReadsTheSamePages)
     const std::string b = server.Url("/b");
     dir.Write("list.txt", a + "\n" + b + "\n");
     const std::string expected = a + "\r\n  gone  <Error>\r\n  <Err>\r\n\r\n" + b + "\r\n  <OK>\r\n\r\n";
+    const std::string twoUrls = kBinary + " " + a + " " + b;
     for (const std::string& command : {
              kBinary + " list.txt",
              kBinary + " - < list.txt",
              "cat list.txt | " + kBinary + " -",
              "mkfifo fifo && (cat list.txt > fifo &) && " + kBinary + " fifo; s=$?; rm fifo; exit $s",
              kBinary + " <(cat list.txt)",
-             kBinary + " " + a + " " + b,
+             twoUrls,
          }) {
         SCOPED_TRACE(command);
         const auto result = Script(dir, command);

@@ -21,7 +21,7 @@ using test::ResponseHead;
 // connection or holds it open without another word.
 enum class Then { Close, Stall };
 
-FaultServer::Script Answer(std::string bytes, Then then)
+FaultServer::Script Answer(const std::string& bytes, Then then)
 {
     return [bytes, then](FaultConnection& connection) {
         if (connection.ReadRequestHead().empty())
@@ -168,7 +168,7 @@ TEST_F(HugeHeaders, SeveralHundredKilobytesAreAFailureNotAHang)
 
 TEST_F(HugeHeaders, OneHeaderLineOfHundredsOfKilobytesIsAFailure)
 {
-    FaultServer server(Answer(k200 + "X-Huge: " + std::string(300 * 1024, 'h') + "\r\n\r\n", Then::Stall));
+    FaultServer server(Answer(k200 + "X-Huge: " + std::string(std::size_t{300} * 1024, 'h') + "\r\n\r\n", Then::Stall));
     const ProbeResult probe = client.Probe(server.Url16());
     EXPECT_FALSE(probe.good());
     EXPECT_EQ(probe.failure, HttpFailure::Transfer);
@@ -186,7 +186,7 @@ protected:
         "\xb0\xd1O\xb4\x03\x00\x97*\xcc\xe1\x19\x00\x00\x00",
         45};
 
-    void ServeGzip(const std::string& path, std::string body)
+    void ServeGzip(const std::string& path, const std::string& body)
     {
         server.routes().Get(path, [body](const httplib::Request&, httplib::Response& response) {
             response.set_header("Content-Encoding", "gzip");
@@ -221,7 +221,7 @@ TEST(EndlessBody, DownloadStopsAtTheCap)
 {
     HttpSettings settings = test::ShortTimeouts(500, 500);
     settings.downloadTimeoutMs = 10'000;  // the cap, not the clock, must end it
-    settings.downloadCapBytes = 1024 * 1024;
+    settings.downloadCapBytes = std::size_t{1024} * 1024;
     HttpClient client(settings);
     FaultServer server([](FaultConnection& connection) {
         if (connection.ReadRequestHead().empty())
@@ -238,7 +238,7 @@ TEST(EndlessBody, DownloadStopsAtTheCap)
 TEST(EndlessBody, AnnouncedLengthAboveTheCapIsRefusedAtOnce)
 {
     HttpSettings settings = test::ShortTimeouts(500, 500);
-    settings.downloadCapBytes = 1024 * 1024;
+    settings.downloadCapBytes = std::size_t{1024} * 1024;
     HttpClient client(settings);
     FaultServer server(Answer(k200 + "Content-Length: 100000000000\r\n\r\nxxxx", Then::Stall));
     EXPECT_EQ(client.Download(server.Url16()).failure, HttpFailure::TooLarge);

@@ -158,7 +158,7 @@ TEST_F(HttpClientTest, ProbeTakesTheStatusWithoutReadingAnEndlessBody)
     server.routes().Get("/endless", [this](const httplib::Request&, httplib::Response& response) {
         response.status = 404;
         response.set_chunked_content_provider("text/plain", [this](std::size_t, httplib::DataSink& sink) {
-            const std::string chunk(16 * 1024, 'x');
+            const std::string chunk(std::size_t{16} * 1024, 'x');
             return !server.stopping() && sink.write(chunk.data(), chunk.size());
         });
     });

@@ -111,7 +111,7 @@ TEST(JsonWriter, StrictParserReadsBackEveryCharacter)
     std::vector<std::u16string> texts;
     for (char16_t unit = 0; unit < 0xA0; ++unit)
         texts.push_back(std::u16string(1, unit));
-    for (std::u16string text : {std::u16string(u"\u2028\u2029"), std::u16string(u"\u65e5\u672c\u8a9e"),
+    for (const std::u16string& text : {std::u16string(u"\u2028\u2029"), std::u16string(u"\u65e5\u672c\u8a9e"),
                                 std::u16string(u"\U0001F600"), std::u16string{0xD800},
                                 std::u16string{0xDFFF, u'"'}, std::u16string(u"\\\"\r\n")})
         texts.push_back(text);

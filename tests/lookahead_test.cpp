@@ -90,8 +90,9 @@ TEST_P(LookaheadDifferential, SameReportMessagesAndRequestsAtEveryNumberOfJobs)
     // it first.
     EXPECT_EQ(Difference(after, middle), sequentialHits);
     for (const std::string& path : site.listed) {
-        if (path != "/site/d0/p0.html")  // also the end of a listed redirect
+        if (path != "/site/d0/p0.html") {  // also the end of a listed redirect
             EXPECT_EQ(sequentialHits.at(path), 1) << path;
+        }
     }
     // The report really holds broken links and a bad page, so agreement means something.
     EXPECT_NE(sequential.out.find("  <Error>\r\n"), std::string::npos);

@@ -160,6 +160,7 @@ TEST(LinkScannerAgainstHtml5lib, GeneratedPages)
 {
     PageGenerator generator;
     std::vector<std::u16string> pages;
+    pages.reserve(600);
     for (int i = 0; i < 600; ++i)
         pages.push_back(Utf8ToUtf16(generator.Page()));
     ExpectSameLinksAsHtml5lib(pages);
@@ -175,7 +176,7 @@ TEST(LinkScannerAgainstHtml5lib, InstalledDocumentation)
          it.increment(error)) {
         const std::string extension = it->path().extension().string();
         if ((extension == ".html" || extension == ".htm") && it->is_regular_file(error)
-            && it->file_size(error) < 256 * 1024)
+            && it->file_size(error) < std::uintmax_t{256} * 1024)
             files.push_back(it->path());
     }
     std::sort(files.begin(), files.end());

@@ -24,7 +24,7 @@ TempDir::~TempDir()
 
 std::filesystem::path TempDir::Write(const std::string& name, const std::string& bytes) const
 {
-    const auto file = path_ / name;
+    auto file = path_ / name;
     std::ofstream out(file, std::ios::binary);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     return file;

@@ -22,7 +22,7 @@ FileOpener::~FileOpener()
     }
 }
 
-void FileOpener::Open(const QString& path, std::function<void()> onFailure)
+void FileOpener::Open(const QString& path, const std::function<void()>& onFailure)
 {
     auto* process = new QProcess(this);
     process->setProgram(command_.value(0));

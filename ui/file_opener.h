@@ -21,7 +21,7 @@ public:
     void SetCommand(QStringList command) { command_ = std::move(command); }
 
     // Returns at once; onFailure runs later, at most once, if opening failed.
-    void Open(const QString& path, std::function<void()> onFailure);
+    void Open(const QString& path, const std::function<void()>& onFailure);
 
 private:
     QStringList command_{QStringLiteral("xdg-open")};

@@ -358,12 +358,12 @@ void LookaheadFetcher::ReadAhead()
     while (list_ && !list_->AtEnd() && (aheadLines_.empty() || WantsMoreLines())) {
         std::u16string url = list_->ReadLine();
         if (!url.empty() && list_->offset() > currentLine_)
-            ReadAheadLine(std::move(url));
+            ReadAheadLine(url);
     }
     QueueAheadDownloads();
 }
 
-void LookaheadFetcher::ReadAheadLine(std::u16string url)
+void LookaheadFetcher::ReadAheadLine(const std::u16string& url)
 {
     aheadLines_.push_back({url, list_->offset()});
     if (pages_.contains(url))

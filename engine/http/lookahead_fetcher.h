@@ -44,7 +44,7 @@ public:
 
     // Listed lines are read ahead, and listed pages met as links fetched
     // whole, while the pages held for the run stay under this many bytes.
-    static constexpr std::size_t kAheadBytes = 64u * 1024 * 1024;
+    static constexpr std::size_t kAheadBytes = std::size_t{64} * 1024 * 1024;
     // Work queued per job that counts as enough.
     static constexpr std::size_t kQueuedPerJob = 4;
     // Distinct hosts whose names are looked up at once.
@@ -99,7 +99,7 @@ private:
     bool Listed(const std::u16string& url) const;
     bool WantsMoreLines() const;
     void ReadAhead();
-    void ReadAheadLine(std::u16string url);
+    void ReadAheadLine(const std::u16string& url);
     void QueueAheadDownloads();
     std::optional<bool> KnownVerdict(const std::u16string& url) const;
     void PrefetchLinks(const DownloadedPage& page, Priority priority);

@@ -8,7 +8,8 @@
 
 namespace pardovane {
 namespace {
-const iconv_t kNoHandle = reinterpret_cast<iconv_t>(-1);
+// iconv_open's own way of saying it failed.
+const iconv_t kNoHandle = reinterpret_cast<iconv_t>(-1);  // NOLINT(performance-no-int-to-ptr)
 }
 
 std::optional<IconvDecoder> IconvDecoder::Open(const std::string& encoding)

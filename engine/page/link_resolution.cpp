@@ -141,9 +141,7 @@ std::u16string RemoveDotSegments(std::u16string_view input)
     while (!input.empty()) {
         if (input.starts_with(u"../")) {
             input.remove_prefix(3);
-        } else if (input.starts_with(u"./")) {
-            input.remove_prefix(2);
-        } else if (input.starts_with(u"/./")) {
+        } else if (input.starts_with(u"./") || input.starts_with(u"/./")) {
             input.remove_prefix(2);
         } else if (input == u"/.") {
             input = u"/";

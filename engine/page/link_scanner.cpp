@@ -187,7 +187,7 @@ bool LinkScanner::Tag(const OnValue& onValue)
             link = value;
     }
     ++pos_;  // the ">"
-    const char root = EqualsNoCase(name, u"svg"sv) ? 's' : EqualsNoCase(name, u"math"sv) ? 'm' : 0;
+    const char root = EqualsNoCase(name, u"svg"sv) ? 's' : EqualsNoCase(name, u"math"sv) ? 'm' : '\0';
     if (endTag) {
         // It closes the innermost open root of its name, and what is inside.
         if (const std::size_t open = root ? foreign_.rfind(root) : std::string::npos; open != std::string::npos)

@@ -88,9 +88,7 @@ bool IsEucJp(std::string_view body)
         };
         if (b < 0x80) {
             i += 1;
-        } else if (high(b) && high(next(1))) {
-            i += 2;
-        } else if (b == 0x8E && next(1) >= 0xA1 && next(1) <= 0xDF) {
+        } else if ((high(b) && high(next(1))) || (b == 0x8E && next(1) >= 0xA1 && next(1) <= 0xDF)) {
             i += 2;
         } else if (b == 0x8F && high(next(1)) && high(next(2))) {
             i += 3;
@@ -121,7 +119,7 @@ std::string CharsetForLabel(std::string_view label)
         {"iso-8859-1", "CP1252"},
         {"latin1", "CP1252"},
     }};
-    const std::string lowered = Lowered(label);
+    std::string lowered = Lowered(label);
     if (lowered.empty())
         return {};
     for (const auto& [alias, name] : kAliases)

@@ -14,7 +14,8 @@ std::u16string GeneratePage(std::size_t bytes)
     // The first block is one literal over two lines.
     static const std::u16string kBlocks[] = {
         u"<p class=\"text\">Lorem ipsum dolor sit amet, consectetur adipiscing elit, sed do eiusmod "  // NOLINT(bugprone-suspicious-missing-comma)
-        u"tempor incididunt ut labore et dolore magna aliqua. \u65E5\u672C\u8A9E\u306E\u6587\u7AE0\u3002</p>\n",
+        u"tempor incididunt ut labore et dolore magna aliqua. "
+        u"\u65E5\u672C\u8A9E\u306E\u6587\u7AE0\u3002</p>\n",
         u"<a href=\"../docs/page.html\">docs</a> <a href=./local/file.html>local</a>\n",
         u"<A HREF=\"https://example.com/path/to/resource?x=1&amp;y=2\">abs</A>\n",
         u"<img src=\"../img/picture.png\" alt=\"picture\"> <a href=\"mailto:someone@example.com\">mail</a>\n",

@@ -12,7 +12,8 @@ std::vector<std::u16string> DistinctUrls(std::size_t count)
     std::vector<std::u16string> urls;
     urls.reserve(count);
     for (std::size_t i = 0; i < count; ++i) {
-        const std::string text = "https://example.com/section" + std::to_string(i % 97) + "/page" + std::to_string(i) + ".html";
+        const std::string text
+            = "https://example.com/section" + std::to_string(i % 97) + "/page" + std::to_string(i) + ".html";
         urls.emplace_back(text.begin(), text.end());
     }
     return urls;

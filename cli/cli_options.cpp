@@ -2,49 +2,48 @@
 
 #include <getopt.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <algorithm>
 
 namespace pardovane {
 
-const char* const kCliUsage =
-    "Usage: pardovane-check [OPTIONS] [LIST | - | URL...]\n"
-    "\n"
-    "Checks the links of every page in LIST, one URL per line, and prints the\n"
-    "report. LIST is a file, a pipe, or - for standard input; URLs given\n"
-    "instead are checked as a list of those lines. Without either, the list is\n"
-    "HtmlURL.txt beside this program when it is there and writable, else\n"
-    "${XDG_CONFIG_HOME:-~/.config}/pardovane/HtmlURL.txt.\n"
-    "\n"
-    "Options:\n"
-    "  -f, --format FORMAT     text (default), json, junit or markdown\n"
-    "  -o, --output FILE       write the report to FILE, replaced only once whole\n"
-    "                          (a device, FIFO or /dev/stdout is written through)\n"
-    "  -j, --jobs N            requests in flight at once, 1 to 256 (default 128;\n"
-    "                          1 checks one URL at a time)\n"
-    "      --exclude REGEX     skip links whose URL matches (RE2; repeatable)\n"
-    "      --exclude-file FILE skip what its patterns match (one a line, # notes)\n"
-    "      --timeout SECONDS   limit per request (default: 30 probe, 60 page)\n"
-    "      --user-agent TEXT   the User-Agent header (default Pardovane/VERSION)\n"
-    "  -H, --header 'N: V'     send this request header too (repeatable)\n"
-    "      --max-retries N     retries after 429, 503, 408 or a drop (default 2)\n"
-    "      --max-per-host N    requests in flight to one host (default 32)\n"
-    "  -k, --insecure          do not verify TLS certificates\n"
-    "  -h, --help              show this help and exit\n"
-    "  -V, --version           show the version and exit\n"
-    "\n"
-    "Formats (UTF-8): text as the window shows it, CR LF line ends; json every\n"
-    "page and link with its verdict and why; junit a test case per page and a\n"
-    "failure per broken link; markdown the broken links, for a review comment.\n"
-    "Messages and the summary line go to stderr.\n"
-    "\n"
-    "Exit status: 0 all good; 1 a page or link was bad; 2 the list could not\n"
-    "be read, the report could not be written, or the arguments are wrong;\n"
-    "128 + the signal after SIGHUP, SIGINT, SIGQUIT or SIGTERM (129, 130, 131,\n"
-    "143; an -o FILE is left as it was).\n"
-    "\n"
-    "In CI:  pardovane-check --exclude /login -f junit -o links.xml pages.txt\n";
+const char* const kCliUsage = "Usage: pardovane-check [OPTIONS] [LIST | - | URL...]\n"
+                              "\n"
+                              "Checks the links of every page in LIST, one URL per line, and prints the\n"
+                              "report. LIST is a file, a pipe, or - for standard input; URLs given\n"
+                              "instead are checked as a list of those lines. Without either, the list is\n"
+                              "HtmlURL.txt beside this program when it is there and writable, else\n"
+                              "${XDG_CONFIG_HOME:-~/.config}/pardovane/HtmlURL.txt.\n"
+                              "\n"
+                              "Options:\n"
+                              "  -f, --format FORMAT     text (default), json, junit or markdown\n"
+                              "  -o, --output FILE       write the report to FILE, replaced only once whole\n"
+                              "                          (a device, FIFO or /dev/stdout is written through)\n"
+                              "  -j, --jobs N            requests in flight at once, 1 to 256 (default 128;\n"
+                              "                          1 checks one URL at a time)\n"
+                              "      --exclude REGEX     skip links whose URL matches (RE2; repeatable)\n"
+                              "      --exclude-file FILE skip what its patterns match (one a line, # notes)\n"
+                              "      --timeout SECONDS   limit per request (default: 30 probe, 60 page)\n"
+                              "      --user-agent TEXT   the User-Agent header (default Pardovane/VERSION)\n"
+                              "  -H, --header 'N: V'     send this request header too (repeatable)\n"
+                              "      --max-retries N     retries after 429, 503, 408 or a drop (default 2)\n"
+                              "      --max-per-host N    requests in flight to one host (default 32)\n"
+                              "  -k, --insecure          do not verify TLS certificates\n"
+                              "  -h, --help              show this help and exit\n"
+                              "  -V, --version           show the version and exit\n"
+                              "\n"
+                              "Formats (UTF-8): text as the window shows it, CR LF line ends; json every\n"
+                              "page and link with its verdict and why; junit a test case per page and a\n"
+                              "failure per broken link; markdown the broken links, for a review comment.\n"
+                              "Messages and the summary line go to stderr.\n"
+                              "\n"
+                              "Exit status: 0 all good; 1 a page or link was bad; 2 the list could not\n"
+                              "be read, the report could not be written, or the arguments are wrong;\n"
+                              "128 + the signal after SIGHUP, SIGINT, SIGQUIT or SIGTERM (129, 130, 131,\n"
+                              "143; an -o FILE is left as it was).\n"
+                              "\n"
+                              "In CI:  pardovane-check --exclude /login -f junit -o links.xml pages.txt\n";
 
 namespace {
 
@@ -82,8 +81,7 @@ std::optional<long> Milliseconds(std::string_view text)
 {
     double seconds = 0;
     const auto [end, failure] = std::from_chars(text.data(), text.data() + text.size(), seconds);
-    if (failure != std::errc() || end != text.data() + text.size() || !(seconds > 0)
-        || seconds > 86'400)
+    if (failure != std::errc() || end != text.data() + text.size() || !(seconds > 0) || seconds > 86'400)
         return std::nullopt;
     return std::max(1L, std::lround(seconds * 1000));
 }
@@ -222,11 +220,10 @@ std::optional<std::string> SortOperands(const std::vector<std::string>& operands
 
 }  // namespace
 
-std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& arguments,
-                                          std::string& error)
+std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& arguments, std::string& error)
 {
     // getopt_long wants writable C strings and permutes them; give it copies.
-    std::vector<std::string> storage{"pardovane-check"};
+    std::vector<std::string> storage {"pardovane-check"};
     storage.insert(storage.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
     argv.reserve(storage.size() + 1);
@@ -250,8 +247,7 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& argume
             const std::string name = Offending(where, optopt);
             // A known long option given a value it does not take keeps its letter.
             const bool takesNoValue = name.starts_with("--") && optopt != 0;
-            error = takesNoValue ? "option '" + name + "' takes no value"
-                                 : "unknown option '" + name + "'";
+            error = takesNoValue ? "option '" + name + "' takes no value" : "unknown option '" + name + "'";
             return std::nullopt;
         }
         if (option == ':') {

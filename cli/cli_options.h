@@ -25,8 +25,7 @@ struct CliOptions {
 
 // Parses the arguments after the program name; on a mistake, returns nullopt
 // and sets error to a one-line explanation.
-std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& arguments,
-                                          std::string& error);
+std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& arguments, std::string& error);
 
 extern const char* const kCliUsage;
 

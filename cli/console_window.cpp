@@ -7,10 +7,9 @@ namespace pardovane {
 namespace {
 // Long page labels are cut so the progress line never wraps on a normal terminal.
 constexpr std::size_t kProgressLabelChars = 60;
-}
+}  // namespace
 
-ConsoleWindow::ConsoleWindow(Downloader download, std::FILE* messages, bool showProgress,
-                             bool showControls)
+ConsoleWindow::ConsoleWindow(Downloader download, std::FILE* messages, bool showProgress, bool showControls)
     : download_(std::move(download)), messages_(messages), showProgress_(showProgress),
       showControls_(showControls)
 {
@@ -51,8 +50,8 @@ void ConsoleWindow::DrawProgress()
     for (char16_t& c : label)
         if (IsControlCharacter(c))
             c = u' ';
-    const std::string line = "\r\x1b[K[" + std::to_string(progressValue_) + "/"
-        + std::to_string(progressMax_) + "] " + Utf16ToUtf8(label);
+    const std::string line = "\r\x1b[K[" + std::to_string(progressValue_) + "/" + std::to_string(progressMax_)
+        + "] " + Utf16ToUtf8(label);
     std::fwrite(line.data(), 1, line.size(), messages_);
     std::fflush(messages_);
     progressShown_ = true;

@@ -18,15 +18,15 @@ public:
     ConsoleWindow(Downloader download, std::FILE* messages, bool showProgress, bool showControls);
 
     void SetStatusLabel(const std::u16string& text) override { statusText_ = text; }
-    void RepaintStatusLabel() override {}
+    void RepaintStatusLabel() override { }
     void SetPageLabel(const std::u16string& text) override;
-    void SetBusyPointer() override {}
-    void SetDefaultPointer() override {}
+    void SetBusyPointer() override { }
+    void SetDefaultPointer() override { }
     void SetProgressMax(int blocks) override { progressMax_ = blocks; }
     void SetProgressValue(int blocks) override;
     // The report stays with the engine, which the command line writes from:
     // a second copy of a large report would only add to the peak.
-    void SetReportText(const std::u16string&) override {}
+    void SetReportText(const std::u16string&) override { }
     void ShowMessage(const std::u16string& text) override;
     std::optional<DownloadedPage> DownloadPage(const std::u16string& url) override;
 

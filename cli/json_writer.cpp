@@ -23,13 +23,27 @@ std::string JsonQuoted(std::u16string_view text)
     for (std::size_t i = 0; i < text.size();) {
         const char32_t c = NextCodePoint(text, i);
         switch (c) {
-        case U'"': out += "\\\""; break;
-        case U'\\': out += "\\\\"; break;
-        case U'\b': out += "\\b"; break;
-        case U'\f': out += "\\f"; break;
-        case U'\n': out += "\\n"; break;
-        case U'\r': out += "\\r"; break;
-        case U'\t': out += "\\t"; break;
+        case U'"':
+            out += "\\\"";
+            break;
+        case U'\\':
+            out += "\\\\";
+            break;
+        case U'\b':
+            out += "\\b";
+            break;
+        case U'\f':
+            out += "\\f";
+            break;
+        case U'\n':
+            out += "\\n";
+            break;
+        case U'\r':
+            out += "\\r";
+            break;
+        case U'\t':
+            out += "\\t";
+            break;
         default:
             if (c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029)
                 AppendUnicodeEscape(out, c);
@@ -79,10 +93,22 @@ void JsonWriter::End(char close)
     out_ += close;
 }
 
-void JsonWriter::BeginObject() { Begin('{'); }
-void JsonWriter::EndObject() { End('}'); }
-void JsonWriter::BeginArray() { Begin('['); }
-void JsonWriter::EndArray() { End(']'); }
+void JsonWriter::BeginObject()
+{
+    Begin('{');
+}
+void JsonWriter::EndObject()
+{
+    End('}');
+}
+void JsonWriter::BeginArray()
+{
+    Begin('[');
+}
+void JsonWriter::EndArray()
+{
+    End(']');
+}
 
 void JsonWriter::Key(std::string_view name)
 {

@@ -1,8 +1,8 @@
 #include "cli/junit_report.h"
 
-#include "engine/page/utf_convert.h"
-#include "engine/page/url_password.h"
 #include "cli/xml_writer.h"
+#include "engine/page/url_password.h"
+#include "engine/page/utf_convert.h"
 
 namespace pardovane {
 namespace {
@@ -63,8 +63,7 @@ void WriteBadLink(XmlWriter& xml, const LinkRecord& link)
 void WriteBadPage(XmlWriter& xml, const PageRecord& page)
 {
     const std::string reason = page.reachable ? "download failed" : ProbeReason(page.probe);
-    const std::string what = page.reachable ? "the page could not be read"
-                                            : "the page cannot be reached";
+    const std::string what = page.reachable ? "the page could not be read" : "the page cannot be reached";
     xml.Open("error");
     xml.Attribute("type", reason);
     xml.Attribute("message", what + ": " + reason);
@@ -103,7 +102,7 @@ bool WriteJunitReport(const RunRecord& record, const RunCounts& counts, std::u16
     xml.Open("testsuite");
     xml.Attribute("name", WithoutPasswords(suiteName));
     WriteTotals(xml, totals);
-    xml.Attribute("skipped", std::int64_t{0});
+    xml.Attribute("skipped", std::int64_t {0});
     xml.Open("properties");
     WriteProperty(xml, "checked", counts.checked);
     WriteProperty(xml, "errors", counts.errors);

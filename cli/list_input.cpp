@@ -1,8 +1,8 @@
 #include "cli/list_input.h"
 
+#include "cli/unique_fd.h"
 #include "engine/check_engine.h"
 #include "engine/list_file.h"
-#include "cli/unique_fd.h"
 
 #include <fcntl.h>
 #include <unistd.h>

@@ -1,19 +1,19 @@
-#include "engine/check_engine.h"
 #include "cli/cli_options.h"
 #include "cli/console_window.h"
 #include "cli/interrupt_cleanup.h"
 #include "cli/json_report.h"
 #include "cli/junit_report.h"
 #include "cli/list_input.h"
-#include "engine/http/lookahead_fetcher.h"
 #include "cli/markdown_report.h"
 #include "cli/report_output.h"
 #include "cli/run_record.h"
 #include "cli/terminal_escapes.h"
-#include "engine/ui_texts.h"
 #include "cli/url_exclusion.h"
+#include "engine/check_engine.h"
+#include "engine/http/lookahead_fetcher.h"
 #include "engine/page/url_password.h"
 #include "engine/page/utf_convert.h"
+#include "engine/ui_texts.h"
 #include "engine/version.h"
 
 #include <algorithm>
@@ -42,8 +42,7 @@ void WriteMessage(const std::u16string& text)
 
 int UsageError(const std::string& error)
 {
-    std::fprintf(stderr,
-                 "pardovane-check: %s\nTry 'pardovane-check --help' for more information.\n",
+    std::fprintf(stderr, "pardovane-check: %s\nTry 'pardovane-check --help' for more information.\n",
                  error.c_str());
     return kExitUnusable;
 }
@@ -56,8 +55,7 @@ int Failed(const std::string& why)
 
 int WriteFailed(const pardovane::ReportOutput& output)
 {
-    std::fprintf(stderr, "pardovane-check: the report could not be written: %s\n",
-                 output.error().c_str());
+    std::fprintf(stderr, "pardovane-check: the report could not be written: %s\n", output.error().c_str());
     return kExitUnusable;
 }
 
@@ -88,8 +86,8 @@ bool WriteReport(pardovane::OutputFormat format, const pardovane::CheckEngine& e
                  const pardovane::RunRecord& record, const std::string& listName,
                  pardovane::ReportOutput& output)
 {
-    const pardovane::RunCounts counts{engine.state().checkedCount, engine.state().errorCount,
-                                      engine.lastRun().badPages};
+    const pardovane::RunCounts counts {engine.state().checkedCount, engine.state().errorCount,
+                                       engine.lastRun().badPages};
     const pardovane::ReportSink write = [&output](std::string_view bytes) { return output.Write(bytes); };
     switch (format) {
     case pardovane::OutputFormat::Json:
@@ -110,8 +108,7 @@ int Run(int argc, char** argv)
     std::signal(SIGPIPE, SIG_IGN);
 
     std::string error;
-    const auto options =
-        pardovane::ParseCliOptions(std::vector<std::string>(argv + 1, argv + argc), error);
+    const auto options = pardovane::ParseCliOptions(std::vector<std::string>(argv + 1, argv + argc), error);
     if (!options)
         return UsageError(error);
     if (options->showHelp)
@@ -149,9 +146,8 @@ int Run(int argc, char** argv)
                                     stderr, escapes, pardovane::IsTerminal(STDERR_FILENO));
     pardovane::CheckEngine engine(window, fetcher, list.path());
     if (!exclusion.empty()) {
-        const pardovane::LinkExclusion excluded = [&exclusion](std::u16string_view url) {
-            return exclusion.Match(url);
-        };
+        const pardovane::LinkExclusion excluded
+            = [&exclusion](std::u16string_view url) { return exclusion.Match(url); };
         engine.SetLinkExclusion(excluded);
         fetcher.SetLinkExclusion(excluded);
     }

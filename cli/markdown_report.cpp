@@ -68,11 +68,11 @@ std::string MarkdownText(std::u16string_view text)
 bool WriteMarkdownReport(const RunRecord& record, const RunCounts& counts, const ReportSink& write)
 {
     const std::vector<PageRecord>& pages = record.pages();
-    const auto problems = std::count_if(pages.begin(), pages.end(),
-                                        [](const PageRecord& page) { return !page.good(); });
-    std::string out = "## Link check\n\n" + Bold(counts.checked) + " links checked, "
-        + Bold(counts.errors) + " broken; " + Bold(problems) + " of "
-        + Bold(static_cast<std::int64_t>(pages.size())) + " pages with a problem.\n";
+    const auto problems
+        = std::count_if(pages.begin(), pages.end(), [](const PageRecord& page) { return !page.good(); });
+    std::string out = "## Link check\n\n" + Bold(counts.checked) + " links checked, " + Bold(counts.errors)
+        + " broken; " + Bold(problems) + " of " + Bold(static_cast<std::int64_t>(pages.size()))
+        + " pages with a problem.\n";
     for (const PageRecord& page : pages)
         if (!page.good() && !WritePage(out, record, page, write))
             return false;

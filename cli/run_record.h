@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine/page/link_target.h"
 #include "engine/http/probe_result.h"
+#include "engine/page/link_target.h"
 #include "engine/run_observer.h"
 
 #include <cstdint>

@@ -9,8 +9,8 @@ namespace pardovane {
 bool StderrTakesEscapes()
 {
     const char* term = std::getenv("TERM");
-    return IsTerminal(STDERR_FILENO) && term != nullptr && *term != '\0'
-        && std::string_view(term) != "dumb" && std::getenv("NO_COLOR") == nullptr;
+    return IsTerminal(STDERR_FILENO) && term != nullptr && *term != '\0' && std::string_view(term) != "dumb"
+        && std::getenv("NO_COLOR") == nullptr;
 }
 
 bool IsTerminal(int fd)
@@ -26,8 +26,8 @@ std::string ShowControls(std::string_view utf8)
     for (std::size_t i = 0; i < utf8.size(); ++i) {
         auto c = static_cast<unsigned char>(utf8[i]);
         // C1 is C2 80 to C2 9F in UTF-8; other bytes above 7F are never controls.
-        const bool c1 = c == 0xC2 && i + 1 < utf8.size()
-            && IsControlCharacter(static_cast<unsigned char>(utf8[i + 1]));
+        const bool c1
+            = c == 0xC2 && i + 1 < utf8.size() && IsControlCharacter(static_cast<unsigned char>(utf8[i + 1]));
         if (c1)
             c = static_cast<unsigned char>(utf8[++i]);
         if (c1 || (c < 0x80 && IsControlCharacter(c) && c != '\t' && c != '\n' && c != '\r')) {

@@ -11,13 +11,13 @@ namespace pardovane {
 class UniqueFd {
 public:
     UniqueFd() = default;
-    explicit UniqueFd(int fd) : fd_(fd) {}
+    explicit UniqueFd(int fd) : fd_(fd) { }
     ~UniqueFd()
     {
         if (fd_ >= 0)
             close(fd_);
     }
-    UniqueFd(UniqueFd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+    UniqueFd(UniqueFd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) { }
     UniqueFd& operator=(UniqueFd&& other) noexcept
     {
         UniqueFd gone(std::exchange(fd_, std::exchange(other.fd_, -1)));

@@ -8,8 +8,8 @@ namespace {
 
 bool AllowedInXml(char32_t c)
 {
-    return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF)
-        || (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF);
+    return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD)
+        || (c >= 0x10000 && c <= 0x10FFFF);
 }
 
 std::string Escaped(std::u16string_view text, bool attribute)
@@ -21,14 +21,28 @@ std::string Escaped(std::u16string_view text, bool attribute)
         if (!AllowedInXml(c))
             c = kReplacementCharacter;
         switch (c) {
-        case U'&': out += "&amp;"; break;
-        case U'<': out += "&lt;"; break;
+        case U'&':
+            out += "&amp;";
+            break;
+        case U'<':
+            out += "&lt;";
+            break;
         // Always, so that "]]>" can never appear in character data.
-        case U'>': out += "&gt;"; break;
-        case U'"': out += attribute ? "&quot;" : "\""; break;
-        case U'\r': out += "&#13;"; break;
-        case U'\n': out += attribute ? "&#10;" : "\n"; break;
-        case U'\t': out += attribute ? "&#9;" : "\t"; break;
+        case U'>':
+            out += "&gt;";
+            break;
+        case U'"':
+            out += attribute ? "&quot;" : "\"";
+            break;
+        case U'\r':
+            out += "&#13;";
+            break;
+        case U'\n':
+            out += attribute ? "&#10;" : "\n";
+            break;
+        case U'\t':
+            out += attribute ? "&#9;" : "\t";
+            break;
         default:
             if (c >= 0x7F && c <= 0x9F)
                 out += "&#" + std::to_string(static_cast<std::uint32_t>(c)) + ";";
@@ -51,7 +65,9 @@ std::string XmlEscapedAttribute(std::u16string_view text)
     return Escaped(text, true);
 }
 
-XmlWriter::XmlWriter() : out_("<?xml version=\"1.0\" encoding=\"UTF-8\"?>") {}
+XmlWriter::XmlWriter() : out_("<?xml version=\"1.0\" encoding=\"UTF-8\"?>")
+{
+}
 
 void XmlWriter::CloseStartTag()
 {

@@ -3,9 +3,9 @@
 #include "engine/list_file.h"
 #include "engine/list_location.h"
 #include "engine/page/page_links.h"
-#include "engine/ui_texts.h"
 #include "engine/page/url_password.h"
 #include "engine/page/utf_convert.h"
+#include "engine/ui_texts.h"
 #include "engine/verdict_cache.h"
 
 #include <string>
@@ -175,7 +175,8 @@ int CheckEngine::CheckUrl(const std::u16string& url)
 void CheckEngine::ScanPage()
 {
     // Positions fit: the download caps pages far below 2^31 code units.
-    ForEachPageLink(state_.pageText, state_.baseUrl, state_.pageCharset, exclusion_, [this](const PageLink& link) {
+    ForEachPageLink(state_.pageText, state_.baseUrl, state_.pageCharset, exclusion_,
+                    [this](const PageLink& link) {
         if (cancelRequested_)
             return;
         state_.linkStart = static_cast<std::int32_t>(link.start);

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "engine/http/url_prober.h"
 #include "engine/page/link_exclusion.h"
 #include "engine/page/link_target.h"
 #include "engine/run_observer.h"
 #include "engine/run_state.h"
-#include "engine/http/url_prober.h"
 #include "engine/window_operations.h"
 
 #include <filesystem>
@@ -16,7 +16,7 @@ namespace pardovane {
 struct RunOutcome {
     bool listFileFailed = false;
     bool cancelled = false;  // stopped by Cancel before its end
-    int badPages = 0;  // listed pages judged bad or whose download failed
+    int badPages = 0;        // listed pages judged bad or whose download failed
 };
 
 // The link checking engine. It owns the one RunState of its window; its

@@ -27,8 +27,7 @@ ListLocation CurrentListLocation();
 
 // Makes the list and its directories, copied from the first starter list
 // that can be, else empty; true when the list exists afterwards.
-bool CreateListFile(const std::filesystem::path& list,
-                    const std::vector<std::filesystem::path>& starters);
+bool CreateListFile(const std::filesystem::path& list, const std::vector<std::filesystem::path>& starters);
 
 // ChooseListFile for this process.
 std::filesystem::path UserListFile();

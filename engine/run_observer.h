@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine/page/link_target.h"
 #include "engine/http/probe_result.h"
+#include "engine/page/link_target.h"
 
 #include <cstdint>
 #include <string>
@@ -16,7 +16,7 @@ public:
     virtual ~RunObserver() = default;
 
     // The list file was opened; lines follow.
-    virtual void OnRunStart() {}
+    virtual void OnRunStart() { }
     // A non-empty line was read; offset is the byte offset just after it.
     virtual void OnPageStart(const std::u16string& pageUrl, std::uint64_t offset)
     {
@@ -44,10 +44,7 @@ public:
     // probe was bad; downloaded is false when its text could not be had.
     virtual void OnPageEnd(bool reachable, bool downloaded) { (void)reachable, (void)downloaded; }
     // A URL was requested (not a cache hit) with this result.
-    virtual void OnProbe(const std::u16string& url, const ProbeResult& result)
-    {
-        (void)url, (void)result;
-    }
+    virtual void OnProbe(const std::u16string& url, const ProbeResult& result) { (void)url, (void)result; }
 };
 
 }  // namespace pardovane

@@ -4,11 +4,11 @@
 // (what --jobs fetches ahead) says it probes, with counters and report to match.
 
 #include "engine/check_engine.h"
-#include "fuzz_check.h"
+#include "engine/page/ascii.h"
 #include "engine/page/link_scanner.h"
 #include "engine/page/page_links.h"
-#include "engine/page/ascii.h"
 #include "engine/ui_texts.h"
+#include "fuzz_check.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -31,7 +31,8 @@ class FixedProber : public UrlProber {
 public:
     ProbeResult Probe(const std::u16string& url) override
     {
-        return GoodUrl(url) ? ProbeResult{200, HttpFailure::None, {}} : ProbeResult{404, HttpFailure::None, {}};
+        return GoodUrl(url) ? ProbeResult {200, HttpFailure::None, {}}
+                            : ProbeResult {404, HttpFailure::None, {}};
     }
 };
 
@@ -39,16 +40,19 @@ class PageWindow : public WindowOperations {
 public:
     std::u16string page;
 
-    void SetStatusLabel(const std::u16string&) override {}
-    void RepaintStatusLabel() override {}
-    void SetPageLabel(const std::u16string&) override {}
-    void SetBusyPointer() override {}
-    void SetDefaultPointer() override {}
-    void SetProgressMax(int) override {}
-    void SetProgressValue(int) override {}
-    void SetReportText(const std::u16string&) override {}
-    void ShowMessage(const std::u16string&) override {}
-    std::optional<DownloadedPage> DownloadPage(const std::u16string& url) override { return DownloadedPage{page, url, {}}; }
+    void SetStatusLabel(const std::u16string&) override { }
+    void RepaintStatusLabel() override { }
+    void SetPageLabel(const std::u16string&) override { }
+    void SetBusyPointer() override { }
+    void SetDefaultPointer() override { }
+    void SetProgressMax(int) override { }
+    void SetProgressValue(int) override { }
+    void SetReportText(const std::u16string&) override { }
+    void ShowMessage(const std::u16string&) override { }
+    std::optional<DownloadedPage> DownloadPage(const std::u16string& url) override
+    {
+        return DownloadedPage {page, url, {}};
+    }
 };
 
 struct Judged {

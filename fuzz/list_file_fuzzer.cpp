@@ -1,8 +1,8 @@
 // The list-file reader over any bytes: every line is read once, offsets only
 // move forward and end at the file's length, and no line holds a line end.
 
-#include "fuzz_check.h"
 #include "engine/list_file.h"
+#include "fuzz_check.h"
 
 #include <algorithm>
 
@@ -13,8 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ListFile list = ListFile::FromBytes(bytes);
     fuzz::Require(list.length() == size, "length is the byte count");
 
-    const auto lineEnds = static_cast<std::size_t>(std::count_if(
-        bytes.begin(), bytes.end(), [](char c) { return c == '\r' || c == '\n'; }));
+    const auto lineEnds = static_cast<std::size_t>(
+        std::count_if(bytes.begin(), bytes.end(), [](char c) { return c == '\r' || c == '\n'; }));
     std::size_t lines = 0;
     std::uint64_t previous = list.offset();
     while (!list.AtEnd()) {

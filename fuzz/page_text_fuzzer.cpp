@@ -2,8 +2,8 @@
 // text, the same text twice (no shift state leaks between pages), and valid
 // UTF-8 declared as such comes back unchanged.
 
-#include "fuzz_check.h"
 #include "engine/page/page_text_decoder.h"
+#include "fuzz_check.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

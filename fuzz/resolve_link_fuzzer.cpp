@@ -3,9 +3,9 @@
 // which must never let a control character, a space or a raw non-ASCII byte
 // out of the host.
 
-#include "fuzz_check.h"
-#include "engine/page/link_resolution.h"
 #include "engine/http/request_url.h"
+#include "engine/page/link_resolution.h"
+#include "fuzz_check.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -39,7 +39,8 @@ void CheckWireForm(std::u16string_view url)
     // A URL of characters allowed raw goes out exactly as written: no %XX doubled.
     bool plain = true;
     for (char16_t c : url)
-        plain = plain && c < 0x80 && std::u16string_view(u" \"<>\\^`{|}").find(c) == std::u16string_view::npos;
+        plain
+            = plain && c < 0x80 && std::u16string_view(u" \"<>\\^`{|}").find(c) == std::u16string_view::npos;
     if (plain)
         Require(*bytes == std::string(url.begin(), url.end()), "plain URLs are sent unchanged");
 }

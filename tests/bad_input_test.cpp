@@ -1,8 +1,8 @@
 #include "engine/check_engine.h"
+#include "engine/page/utf_convert.h"
 #include "tests/local_server.h"
 #include "tests/recording_window.h"
 #include "tests/temp_dir.h"
-#include "engine/page/utf_convert.h"
 
 #include "tests/test_fixtures.h"
 
@@ -24,9 +24,9 @@ protected:
     LocalServer server;
     TempDir dir;
     std::filesystem::path listPath = dir.path() / "HtmlURL.txt";
-    HttpClient http{test::ShortTimeouts(2000, 20'000)};
-    RecordingWindow window{http};
-    CheckEngine engine{window, http, listPath};
+    HttpClient http {test::ShortTimeouts(2000, 20'000)};
+    RecordingWindow window {http};
+    CheckEngine engine {window, http, listPath};
 
     void WriteList(const std::string& bytes) { dir.Write("HtmlURL.txt", bytes); }
     std::u16string Url(const std::string& path) const { return server.Url16(path); }
@@ -41,7 +41,7 @@ protected:
         engine.RunCheck();
         EXPECT_TRUE(engine.lastRun().listFileFailed);
         EXPECT_EQ(window.Only({u"Message"}),
-                  (Calls{u"Message:URLリストのファイルを開けません\n" + Utf8ToUtf16(listPath.string())}));
+                  (Calls {u"Message:URLリストのファイルを開けません\n" + Utf8ToUtf16(listPath.string())}));
         EXPECT_TRUE(window.Only({u"Text1"}).empty());
         EXPECT_EQ(window.calls.back(), u"Label1:「チェック」ボタンでチェックを始めてください");
     }
@@ -111,7 +111,8 @@ TEST_F(BadInputRun, InvalidUtf8IsReadAsWindows31j)
     // 93 FA is 日 in Windows-31J; FF is no character of it.
     WriteList(Url8("/") + "\x93\xFA\n" + Url8("/") + "\xFF\n");
     engine.RunCheck();
-    EXPECT_EQ(engine.state().report, Url("/") + u"\u65E5\r\n  <OK>\r\n\r\n" + test::BadPageBlock(Url("/") + u"\uFFFD"));
+    EXPECT_EQ(engine.state().report,
+              Url("/") + u"\u65E5\r\n  <OK>\r\n\r\n" + test::BadPageBlock(Url("/") + u"\uFFFD"));
     EXPECT_EQ(server.Hits("/%E6%97%A5"), 2);
     EXPECT_EQ(server.Hits("/%EF%BF%BD"), 1);
 }
@@ -119,7 +120,7 @@ TEST_F(BadInputRun, InvalidUtf8IsReadAsWindows31j)
 TEST_F(BadInputRun, OneMegabyteLineIsProbedAndReportedWhole)
 {
     server.Start();
-    const std::string line = Url8("/") + std::string(std::size_t{1024} * 1024, 'a');
+    const std::string line = Url8("/") + std::string(std::size_t {1024} * 1024, 'a');
     WriteList(line + "\n");
     engine.RunCheck();
     // Too long to request, it is refused unsent; the report has it in full.
@@ -151,7 +152,8 @@ TEST_F(BadInputRun, HundredThousandLinesAreEachReported)
     EXPECT_EQ(engine.state().report.substr(0, good.size() + bad.size()), good + bad);
     // The bar moves after good pages only; the last is line 90,001.
     const std::size_t lineBytes = Url8("/here").size() + 2;
-    EXPECT_EQ(window.Only({u"Value"}).back(), u"Value:" + Utf8ToUtf16(std::to_string(90'001 * lineBytes / 128)));
+    EXPECT_EQ(window.Only({u"Value"}).back(),
+              u"Value:" + Utf8ToUtf16(std::to_string(90'001 * lineBytes / 128)));
 }
 
 // Pages of odd shapes: a clear verdict, and the run goes on.
@@ -192,10 +194,11 @@ TEST_F(BadPage, InvalidBytesForItsCharsetBecomeReplacementCharacters)
 
 TEST_F(BadPage, FiftyMegabytesWithoutATagAreScannedForNothing)
 {
-    constexpr std::size_t kSize = std::size_t{50} * 1024 * 1024;
+    constexpr std::size_t kSize = std::size_t {50} * 1024 * 1024;
     server.routes().Get("/big", [](const httplib::Request&, httplib::Response& response) {
-        response.set_content_provider(kSize, "text/html", [](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
-            const std::string block(std::min<std::size_t>(length, std::size_t{64} * 1024), 'x');
+        response.set_content_provider(kSize, "text/html",
+                                      [](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
+            const std::string block(std::min<std::size_t>(length, std::size_t {64} * 1024), 'x');
             (void)offset;
             return sink.write(block.data(), block.size());
         });
@@ -209,7 +212,7 @@ TEST_F(BadPage, AMillionLinksToOneUrlAreEachCountedAndReported)
 {
     constexpr int kLinks = 1'000'000;
     std::string html;
-    html.reserve(std::size_t{kLinks} * 10);
+    html.reserve(std::size_t {kLinks} * 10);
     for (int i = 0; i < kLinks; ++i)
         html += "<a href=x>";
     server.Page("/m/page", html, "text/html");
@@ -278,8 +281,9 @@ TEST_F(BadInputRun, InternationalHostIsRequestedInItsAsciiForm)
 TEST_F(BadInputRun, PercentEncodingIsNeverDoubled)
 {
     server.Status("/%E6%97%A5%20x.html", 404);
-    server.Page("/page", "<a href=\"%E6%97%A5%20x.html\">a</a><a href=\"\xE6\x97\xA5%20x.html\">b</a>"
-                         "<a href=\"%E6%97%A5%2520.html\">c</a>");
+    server.Page("/page",
+                "<a href=\"%E6%97%A5%20x.html\">a</a><a href=\"\xE6\x97\xA5%20x.html\">b</a>"
+                "<a href=\"%E6%97%A5%2520.html\">c</a>");
     server.Status("/%E6%97%A5%2520.html", 404);
     server.Start();
     WriteList(Url8("/page") + "\n");
@@ -287,9 +291,11 @@ TEST_F(BadInputRun, PercentEncodingIsNeverDoubled)
     // Two texts, two cache entries, one target on the wire; %25 stays %25.
     EXPECT_EQ(server.Hits("/%E6%97%A5%20x.html"), 2);
     EXPECT_EQ(server.Hits("/%E6%97%A5%2520.html"), 1);
-    EXPECT_EQ(engine.state().report, Url("/page")
-                  + u"\r\n  %E6%97%A5%20x.html  <Error>\r\n  \u65E5%20x.html  <Error>\r\n  %E6%97%A5%2520.html  "
-                    u"<Error>\r\n  <Err>\r\n\r\n");
+    EXPECT_EQ(
+        engine.state().report,
+        Url("/page")
+            + u"\r\n  %E6%97%A5%20x.html  <Error>\r\n  \u65E5%20x.html  <Error>\r\n  %E6%97%A5%2520.html  "
+              u"<Error>\r\n  <Err>\r\n\r\n");
 }
 
 }  // namespace

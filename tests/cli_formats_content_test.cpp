@@ -1,8 +1,8 @@
+#include "engine/page/utf_convert.h"
 #include "tests/local_server.h"
 #include "tests/python_runner.h"
 #include "tests/run_command.h"
 #include "tests/temp_dir.h"
-#include "engine/page/utf_convert.h"
 
 #include <gtest/gtest.h>
 
@@ -21,26 +21,27 @@ using test::TempDir;
 
 // A page whose link values hold everything a writer can get wrong: quotes
 // cannot end up inside a value, so they come with the page URL instead.
-constexpr const char kHostilePage[] =
-    "<html><body>\n"
-    "<a href=\"back\\slash.html\">1</a>\n"
-    "<a href='apos'>2</a>\n"
-    "<a href=\"tab\there.html\">3</a>\n"
-    "<a href=\"line\r\nend.html\">4</a>\n"
-    "<a href=\"nul\0byte.html\">5</a>\n"
-    "<a href=\"ctl\x01\x1b\x7f.html\">6</a>\n"
-    "<a href=\"\xe2\x80\xa8sep.html\">7</a>\n"
-    "<a href=\"\xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e/\xe3\x83\x9a\xe3\x83\xbc\xe3\x82\xb8.html\">8</a>\n"
-    "<a href=\"&lt;&amp;<\">9</a>\n"
-    "<img src=\"]]>\">\n"
-    "<a href=\"\xff.html\">11</a>\n"
-    "<a href=\"title\x1b]0;PWNED\x07\xc2\x9b""2K.html\">12</a>\n"
-    "</body></html>\n";
+constexpr const char kHostilePage[]
+    = "<html><body>\n"
+      "<a href=\"back\\slash.html\">1</a>\n"
+      "<a href='apos'>2</a>\n"
+      "<a href=\"tab\there.html\">3</a>\n"
+      "<a href=\"line\r\nend.html\">4</a>\n"
+      "<a href=\"nul\0byte.html\">5</a>\n"
+      "<a href=\"ctl\x01\x1b\x7f.html\">6</a>\n"
+      "<a href=\"\xe2\x80\xa8sep.html\">7</a>\n"
+      "<a href=\"\xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e/\xe3\x83\x9a\xe3\x83\xbc\xe3\x82\xb8.html\">8</a>\n"
+      "<a href=\"&lt;&amp;<\">9</a>\n"
+      "<img src=\"]]>\">\n"
+      "<a href=\"\xff.html\">11</a>\n"
+      "<a href=\"title\x1b]0;PWNED\x07\xc2\x9b"
+      "2K.html\">12</a>\n"
+      "</body></html>\n";
 
 // Shift_JIS: "日本語/ページ.html" and "存在しない.html" (does not exist).
-constexpr const char kShiftJisPage[] =
-    "<a href=\"\x93\xfa\x96\x7b\x8c\xea/\x83\x79\x81\x5b\x83\x57.html\">a</a>"
-    "<a href=\"\x91\xb6\x8d\xdd\x82\xb5\x82\xc8\x82\xa2.html\">b</a>";
+constexpr const char kShiftJisPage[]
+    = "<a href=\"\x93\xfa\x96\x7b\x8c\xea/\x83\x79\x81\x5b\x83\x57.html\">a</a>"
+      "<a href=\"\x91\xb6\x8d\xdd\x82\xb5\x82\xc8\x82\xa2.html\">b</a>";
 
 struct Link {
     std::u16string text;
@@ -59,7 +60,9 @@ const std::vector<Link> kHostileLinks = {
     {u"&lt;&amp;<", u""},
     {u"]]>", u""},
     {u"\ufffd.html", u""},
-    {u"title\x1b]0;PWNED\x07\u009b""2K.html", u"malformed URL"},
+    {u"title\x1b]0;PWNED\x07\u009b"
+     "2K.html",
+     u"malformed URL"},
 };
 
 const std::vector<Link> kShiftJisLinks = {
@@ -98,8 +101,8 @@ protected:
     std::string Expected(bool junit) const
     {
         std::string out;
-        for (const auto& [url, links] : {std::pair{hostileUrl, &kHostileLinks},
-                                         std::pair{shiftJisUrl, &kShiftJisLinks}}) {
+        for (const auto& [url, links] :
+             {std::pair {hostileUrl, &kHostileLinks}, std::pair {shiftJisUrl, &kShiftJisLinks}}) {
             out += "page " + CodePoints(Utf8ToUtf16(url)) + "\n";
             for (const Link& link : *links) {
                 const bool good = std::u16string_view(link.reason).empty();
@@ -175,10 +178,12 @@ TEST_F(HostileContent, ATerminalIsShownControlCharactersNotGivenThem)
     const auto ttyList = dir.Write("tty.txt", hostileUrl + "\n" + bad + "\n");
     // stdout and stderr on one terminal, with output processing off.
     const std::string command = ShellQuote(PARDOVANE_CHECK_BINARY) + " " + ShellQuote(ttyList.string());
-    const auto result = RunCommand("script -qec " + ShellQuote("stty -opost; TERM=dumb " + command) + " /dev/null");
+    const auto result
+        = RunCommand("script -qec " + ShellQuote("stty -opost; TERM=dumb " + command) + " /dev/null");
     EXPECT_EQ(result.out,
-              "リンクをチェックするホームページ \"" + badShown + "\" にアクセスできません\nURLをご確認ください\n"
-                  + hostileUrl + "\r\n  nul\\x00byte.html  <Error>\r\n  ctl\\x01\\x1b\\x7f.html  <Error>\r\n"
+              "リンクをチェックするホームページ \"" + badShown
+                  + "\" にアクセスできません\nURLをご確認ください\n" + hostileUrl
+                  + "\r\n  nul\\x00byte.html  <Error>\r\n  ctl\\x01\\x1b\\x7f.html  <Error>\r\n"
                   + "  title\\x1b]0;PWNED\\x07\\x9b2K.html  <Error>\r\n  <Err>\r\n\r\n"
                   + "リンクをチェックするホームページ \"" + badShown
                   + "\" にアクセスできません\r\n\u3000URLをご確認ください\r\nチェック数/12  エラー/3\n");

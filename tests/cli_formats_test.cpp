@@ -144,12 +144,27 @@ struct GeneratedSite {
             return (seed >> 8) % range;
         };
         // Good links come up about two times in three.
-        const std::vector<std::string> kinds = {
-            "p{k}.html", "../site/p{k}.html", "img/pic{k}.png", "./p{k}.html", "moved.html",
-            "p{k}.html", "../site/p{k}.html", "img/pic{k}.png", "./p{k}.html", "moved.html",
-            "p{k}.html", "../site/p{k}.html", "img/pic{k}.png", "./p{k}.html",
-            "missing{k}.html", "err500.html", "gone.html", "loop.html", "ftp://127.0.0.1/file",
-            "mailto:someone@example.com", closedPortUrl};
+        const std::vector<std::string> kinds = {"p{k}.html",
+                                                "../site/p{k}.html",
+                                                "img/pic{k}.png",
+                                                "./p{k}.html",
+                                                "moved.html",
+                                                "p{k}.html",
+                                                "../site/p{k}.html",
+                                                "img/pic{k}.png",
+                                                "./p{k}.html",
+                                                "moved.html",
+                                                "p{k}.html",
+                                                "../site/p{k}.html",
+                                                "img/pic{k}.png",
+                                                "./p{k}.html",
+                                                "missing{k}.html",
+                                                "err500.html",
+                                                "gone.html",
+                                                "loop.html",
+                                                "ftp://127.0.0.1/file",
+                                                "mailto:someone@example.com",
+                                                closedPortUrl};
         for (int page = 0; page < kPages; ++page) {
             std::string html = "<html><body>\n";
             const std::uint32_t count = 4 + next(8);
@@ -231,11 +246,14 @@ TEST(CheckCommandFormats, JsonSaysWhyEachLinkAndPageWasBad)
     closed.Stop();
 
     LocalServer server;
-    server.Page("/r/page.html", "<a href=missing.html>a</a><a href=err.html>b</a>"
-                                "<a href=gone.html>c</a><a href=loop.html>d</a>"
-                                "<a href=ftp://127.0.0.1/f>e</a><a href=" + closedUrl + ">f</a>"
-                                "<a href=\"ctl\x01.html\">g</a><a href=ok.html>h</a>"
-                                "<a href=moved.html>i</a><a href=missing.html>j</a>");
+    server.Page("/r/page.html",
+                "<a href=missing.html>a</a><a href=err.html>b</a>"
+                "<a href=gone.html>c</a><a href=loop.html>d</a>"
+                "<a href=ftp://127.0.0.1/f>e</a><a href="
+                    + closedUrl
+                    + ">f</a>"
+                      "<a href=\"ctl\x01.html\">g</a><a href=ok.html>h</a>"
+                      "<a href=moved.html>i</a><a href=missing.html>j</a>");
     server.Status("/r/missing.html", 404);
     server.Status("/r/err.html", 500);
     server.Redirect("/r/gone.html", "/r/missing.html", 301);
@@ -245,8 +263,9 @@ TEST(CheckCommandFormats, JsonSaysWhyEachLinkAndPageWasBad)
     server.Start();
     TempDir dir;
     // The missing page was asked for already as a link; its reason is still known.
-    const auto list = dir.Write("list.txt", server.Url("/r/page.html") + "\n" + closedUrl + "\n"
-                                                + server.Url("/r/missing.html") + "\n");
+    const auto list = dir.Write("list.txt",
+                                server.Url("/r/page.html") + "\n" + closedUrl + "\n"
+                                    + server.Url("/r/missing.html") + "\n");
 
     const auto json = Check("-f json " + ShellQuote(list.string()));
     const auto parsed = RunPython(R"(
@@ -262,19 +281,21 @@ for page in run['pages']:
 )",
                                   json.out);
     ASSERT_EQ(parsed.exitCode, 0) << parsed.err;
-    EXPECT_EQ(parsed.out, "page False 200 None None\n"
-                          "  missing.html False 404 None HTTP 404\n"
-                          "  err.html False 500 None HTTP 500\n"
-                          "  gone.html False 404 None HTTP 404\n"
-                          "  loop.html False 302 too many redirects too many redirects\n"
-                          "  ftp://127.0.0.1/f False None refused scheme refused scheme\n"
-                          "  " + closedUrl + " False None connection refused connection refused\n"
-                          "  ctl^A.html False None malformed URL malformed URL\n"
-                          "  ok.html True 200 None None\n"
-                          "  moved.html True 200 None None\n"
-                          "  missing.html False 404 None HTTP 404\n"
-                          "page False None connection refused connection refused\n"
-                          "page False 404 None HTTP 404\n");
+    EXPECT_EQ(parsed.out,
+              "page False 200 None None\n"
+              "  missing.html False 404 None HTTP 404\n"
+              "  err.html False 500 None HTTP 500\n"
+              "  gone.html False 404 None HTTP 404\n"
+              "  loop.html False 302 too many redirects too many redirects\n"
+              "  ftp://127.0.0.1/f False None refused scheme refused scheme\n"
+              "  " + closedUrl
+                  + " False None connection refused connection refused\n"
+                    "  ctl^A.html False None malformed URL malformed URL\n"
+                    "  ok.html True 200 None None\n"
+                    "  moved.html True 200 None None\n"
+                    "  missing.html False 404 None HTTP 404\n"
+                    "page False None connection refused connection refused\n"
+                    "page False 404 None HTTP 404\n");
 }
 
 TEST(CheckCommandFormats, PasswordsAreSentButNeverWritten)
@@ -291,7 +312,8 @@ TEST(CheckCommandFormats, PasswordsAreSentButNeverWritten)
     TempDir dir;
     const auto list = ShellQuote(dir.Write("list.txt", origin + "/p\n" + origin + "/gone\n").string());
     const std::string urls = origin + "/p " + origin + "/gone";
-    for (const std::string& arguments : {list, "-f json " + list, "-f markdown " + list, "-f junit " + urls}) {
+    for (const std::string& arguments :
+         {list, "-f json " + list, "-f markdown " + list, "-f junit " + urls}) {
         const auto result = Check(arguments);
         // The user's name stays, so the report still names the URL.
         EXPECT_NE(result.out.find("alice"), std::string::npos) << arguments;
@@ -299,7 +321,8 @@ TEST(CheckCommandFormats, PasswordsAreSentButNeverWritten)
         EXPECT_EQ((result.out + result.err).find("S3cretPW"), std::string::npos) << arguments;
     }
     const auto sent = server.LastHeaders("/gone");
-    EXPECT_EQ(sent.count("Authorization") ? sent.find("Authorization")->second : "", "Basic YWxpY2U6UzNjcmV0UFc=");
+    EXPECT_EQ(sent.count("Authorization") ? sent.find("Authorization")->second : "",
+              "Basic YWxpY2U6UzNjcmV0UFc=");
 }
 
 TEST(CheckCommandFormats, AUrlTooLongForARequestIsMalformedAndNeverSent)
@@ -307,7 +330,7 @@ TEST(CheckCommandFormats, AUrlTooLongForARequestIsMalformedAndNeverSent)
     LocalServer server;
     server.Start();
     TempDir dir;
-    const std::string url = server.Url("/") + std::string(std::size_t{1024} * 1024, 'a');
+    const std::string url = server.Url("/") + std::string(std::size_t {1024} * 1024, 'a');
     const auto list = ShellQuote(dir.Write("list.txt", url + "\n").string());
     for (const char* jobs : {"-j1 ", ""}) {
         const auto page = RunPython("import json, sys\n"

@@ -48,7 +48,8 @@ TEST(CheckCommandOutput, AReportThatCannotBeWrittenFailsTheRun)
              command + " -f json >/dev/full",
              command + " >&-",
              "python3 -c 'import os, sys; r, w = os.pipe(); os.close(r); os.dup2(w, 1);"
-             " os.execvp(sys.argv[1], sys.argv[1:])' " + command,
+             " os.execvp(sys.argv[1], sys.argv[1:])' "
+                 + command,
          }) {
         SCOPED_TRACE(run);
         const auto result = Script(dir, run);
@@ -76,8 +77,9 @@ TEST(CheckCommandOutput, AnythingButARegularFileIsWrittenThrough)
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.make + c.target);
         TempDir dir;
-        const auto result = Script(dir, c.make + kBinary + " -o " + c.target + " " + server.Url("/a")
-                                            + "; s=$?; " + c.check + " || s=9; echo $s");
+        const auto result = Script(dir,
+                                   c.make + kBinary + " -o " + c.target + " " + server.Url("/a") + "; s=$?; "
+                                       + c.check + " || s=9; echo $s");
         EXPECT_EQ(result.out, "0\n");
         EXPECT_EQ(Read(dir.path() / "got"), c.got);
     }
@@ -90,9 +92,11 @@ TEST(CheckCommandOutput, AReplacedFileKeepsItsModeAndOwner)
     server.Start();
     TempDir dir;
     // Root may give it away (to nobody) and must keep that too.
-    const auto result = Script(dir, "echo old > r; chmod 640 r; [ $(id -u) != 0 ] || chown 65534:65534 r;"
-                                    " was=$(stat -c %A.%u.%g r); " + kBinary + " -o r " + server.Url("/a")
-                                        + " && [ $(stat -c %A.%u.%g r) = $was ] && cat r");
+    const auto result = Script(dir,
+                               "echo old > r; chmod 640 r; [ $(id -u) != 0 ] || chown 65534:65534 r;"
+                               " was=$(stat -c %A.%u.%g r); "
+                                   + kBinary + " -o r " + server.Url("/a")
+                                   + " && [ $(stat -c %A.%u.%g r) = $was ] && cat r");
     EXPECT_EQ(result.out, server.Url("/a") + "\r\n  <OK>\r\n\r\n");
 }
 
@@ -104,7 +108,8 @@ TEST(CheckCommandOutput, AFileTheUserMayNotWriteIsRefusedBeforeAnyRequest)
     server.Page("/a", "x");
     server.Start();
     TempDir dir;
-    const auto result = Script(dir, "echo old > r; chmod 444 r; " + kBinary + " -o r " + server.Url("/a") + "; echo $?; cat r");
+    const auto result = Script(
+        dir, "echo old > r; chmod 444 r; " + kBinary + " -o r " + server.Url("/a") + "; echo $?; cat r");
     EXPECT_EQ(result.out, "2\nold\n");
     EXPECT_EQ(result.err, "pardovane-check: the report could not be written: r: Permission denied\n");
     EXPECT_EQ(server.TotalHits(), 0);
@@ -124,17 +129,22 @@ TEST(CheckCommandOutput, SignalledRunLeavesTheOutputFileAsItWas)
         std::string before;
         const char* signal;
         std::string status;
-    } kCases[] = {{"", "INT", "130"},  {"", "TERM", "143"}, {"", "HUP", "129"},
-                  {"", "QUIT", "131"}, {"trap '' TERM;", "TERM", "0"}};
+    } kCases[] = {{"", "INT", "130"},
+                  {"", "TERM", "143"},
+                  {"", "HUP", "129"},
+                  {"", "QUIT", "131"},
+                  {"trap '' TERM;", "TERM", "0"}};
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.before + c.signal);
         TempDir dir;
         dir.Write("report.xml", "old report");
         // Waits (boundedly) for the run to have made its temporary files.
-        const auto result = Script(dir, "set -m; " + c.before + kBinary + " -f junit -o report.xml "
-                                            + server.Url("/slow")
-                                            + " & for i in $(seq 400); do [ -n \"$(ls tmp)\" ] && break;"
-                                              " sleep 0.05; done; kill -" + c.signal + " $!; wait $!; echo $?");
+        const auto result
+            = Script(dir,
+                     "set -m; " + c.before + kBinary + " -f junit -o report.xml " + server.Url("/slow")
+                         + " & for i in $(seq 400); do [ -n \"$(ls tmp)\" ] && break;"
+                           " sleep 0.05; done; kill -"
+                         + c.signal + " $!; wait $!; echo $?");
         EXPECT_EQ(result.out, c.status + "\n");
         const bool ran = c.status == "0";
         EXPECT_EQ(Read(dir.path() / "report.xml").starts_with("<?xml"), ran);
@@ -142,7 +152,7 @@ TEST(CheckCommandOutput, SignalledRunLeavesTheOutputFileAsItWas)
         for (const auto& entry : std::filesystem::recursive_directory_iterator(dir.path()))
             left.push_back(entry.path().filename().string());
         std::sort(left.begin(), left.end());
-        EXPECT_EQ(left, (std::vector<std::string>{"report.xml", "tmp"}));
+        EXPECT_EQ(left, (std::vector<std::string> {"report.xml", "tmp"}));
     }
 }
 
@@ -178,8 +188,9 @@ TEST(CheckCommandInput, APipedListIsCutAtTheListCap)
 {
     TempDir dir;
     // The writer is cut off (SIGPIPE or EPIPE) once the cap is passed.
-    const auto result = Script(dir, "head -c 300M /dev/zero 2>/dev/null | " + kBinary
-                                        + " -; s=(${PIPESTATUS[@]}); echo $((s[0] != 0)) ${s[1]}");
+    const auto result = Script(dir,
+                               "head -c 300M /dev/zero 2>/dev/null | " + kBinary
+                                   + " -; s=(${PIPESTATUS[@]}); echo $((s[0] != 0)) ${s[1]}");
     EXPECT_EQ(result.out, "1 2\n");
     EXPECT_EQ(result.err, "URLリストのファイルを開けません\n-\n");
     EXPECT_TRUE(std::filesystem::is_empty(dir.path() / "tmp"));
@@ -188,15 +199,19 @@ TEST(CheckCommandInput, APipedListIsCutAtTheListCap)
 TEST(CheckCommandInput, ExcludedLinksAreNeitherRequestedNorCounted)
 {
     LocalServer server;
-    server.Page("/index.html", "<a href=\"login/form\">in</a><a href=\"ok\">ok</a>"
-                               "<a href=\"private/x\">p</a><a href=\"mailto:a@b\">m</a>");
+    server.Page("/index.html",
+                "<a href=\"login/form\">in</a><a href=\"ok\">ok</a>"
+                "<a href=\"private/x\">p</a><a href=\"mailto:a@b\">m</a>");
     server.Page("/ok", "x");
     server.Start();
     TempDir dir;
     const std::string page = server.Url("/index.html");
     dir.Write("patterns", "# ours\r\n\r\n/private/\r\n");
-    const auto result = Script(dir, kBinary + " -f json -o report.json --exclude '^http://[^/]*/login/'"
-                                        " --exclude-file patterns " + page);
+    const auto result = Script(dir,
+                               kBinary
+                                   + " -f json -o report.json --exclude '^http://[^/]*/login/'"
+                                     " --exclude-file patterns "
+                                   + page);
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(result.err, "チェック数/1  エラー/0\n");
     EXPECT_EQ(server.Hits("/ok"), 1);
@@ -205,7 +220,8 @@ TEST(CheckCommandInput, ExcludedLinksAreNeitherRequestedNorCounted)
     EXPECT_NE(json.find("\"url\": \"" + server.Url("/login/form")
                         + "\",\n          \"skipped\": \"excluded\",\n"
                           "          \"pattern\": \"^http://[^/]*/login/\""),
-              std::string::npos) << json;
+              std::string::npos)
+        << json;
     EXPECT_NE(json.find("\"skipped\": \"excluded\",\n          \"pattern\": \"/private/\""),
               std::string::npos);
     EXPECT_NE(json.find("\"skipped\": \"scheme\",\n          \"scheme\": \"mailto\""), std::string::npos);

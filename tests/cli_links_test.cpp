@@ -16,34 +16,33 @@ using test::ShellQuote;
 using test::TempDir;
 
 // One page with every way a page can write a link, read as a browser reads it.
-constexpr const char* kIndexPage =
-    "<!DOCTYPE html>\r\n<HTML><HEAD>\r\n"
-    "<script>var s = '<a href=\"in-script.html\">';</script>\r\n"
-    "<STYLE>a[href=\"<a href=in-style.html>\"] {}</STYLE>\r\n"
-    "</HEAD><BODY>\r\n"
-    "<!-- <a href=\"commented.html\">Old</a> -->\r\n"
-    "<A HREF=\"good.html\">capitals</A>\r\n"
-    "<a\r\nhref=missing.html>tag name before a line end</a>\r\n"
-    "<a title=\"x > y\" href = 'good.html#a'>quoted '>' and blanks around '='</a>\r\n"
-    "<a data-href=\"data.html\" href=\"good.html#b\" href=\"second.html\">first href only</a>\r\n"
-    "<abbr href=\"abbr.html\">not a</abbr><image src=\"image.png\">\r\n"
-    "<img srcset=\"set.png\" src=\"img\\logo.png\">\r\n"
-    "<a href=\"\">the page itself</a><a href=\"#top\">too</a><a href=\"#fn:1\">too</a>\r\n"
-    "<a href=\"/top.html\">root</a><a href=\"../../../../top.html\">not above the root</a>\r\n"
-    "<a href=\"//127.0.0.1:PORT/site/good.html\">network path</a>\r\n"
-    "<a href=\"?q=1\">query</a><a href=\"q.html?a=1&amp;b=2&copy=3\">references</a>\r\n"
-    "<a href=\" \tspaced.html\n\">blanks</a><a href=\"a b|c.html\">escaped</a>\r\n"
-    "<a href=\"MailTo:webmaster@example.com\">m</a><a href=\"javascript:void(0)\">j</a>\r\n"
-    "<a href=\"tel:+1\">t</a><a href=\"sms:1\">s</a><a href=\"data:,x\">d</a>\r\n"
-    "<a href=\"ftp://127.0.0.1:PORT/\">other scheme</a>\r\n"
-    "<a href=\"bro\r\nken.html\">broken over a line</a>\r\n"
-    "<a href=\"unclosed.html\r\n</BODY></HTML>\r\n";
+constexpr const char* kIndexPage
+    = "<!DOCTYPE html>\r\n<HTML><HEAD>\r\n"
+      "<script>var s = '<a href=\"in-script.html\">';</script>\r\n"
+      "<STYLE>a[href=\"<a href=in-style.html>\"] {}</STYLE>\r\n"
+      "</HEAD><BODY>\r\n"
+      "<!-- <a href=\"commented.html\">Old</a> -->\r\n"
+      "<A HREF=\"good.html\">capitals</A>\r\n"
+      "<a\r\nhref=missing.html>tag name before a line end</a>\r\n"
+      "<a title=\"x > y\" href = 'good.html#a'>quoted '>' and blanks around '='</a>\r\n"
+      "<a data-href=\"data.html\" href=\"good.html#b\" href=\"second.html\">first href only</a>\r\n"
+      "<abbr href=\"abbr.html\">not a</abbr><image src=\"image.png\">\r\n"
+      "<img srcset=\"set.png\" src=\"img\\logo.png\">\r\n"
+      "<a href=\"\">the page itself</a><a href=\"#top\">too</a><a href=\"#fn:1\">too</a>\r\n"
+      "<a href=\"/top.html\">root</a><a href=\"../../../../top.html\">not above the root</a>\r\n"
+      "<a href=\"//127.0.0.1:PORT/site/good.html\">network path</a>\r\n"
+      "<a href=\"?q=1\">query</a><a href=\"q.html?a=1&amp;b=2&copy=3\">references</a>\r\n"
+      "<a href=\" \tspaced.html\n\">blanks</a><a href=\"a b|c.html\">escaped</a>\r\n"
+      "<a href=\"MailTo:webmaster@example.com\">m</a><a href=\"javascript:void(0)\">j</a>\r\n"
+      "<a href=\"tel:+1\">t</a><a href=\"sms:1\">s</a><a href=\"data:,x\">d</a>\r\n"
+      "<a href=\"ftp://127.0.0.1:PORT/\">other scheme</a>\r\n"
+      "<a href=\"bro\r\nken.html\">broken over a line</a>\r\n"
+      "<a href=\"unclosed.html\r\n</BODY></HTML>\r\n";
 
 // Reached through a redirect, with a base: links resolve against the base,
 // itself resolved against where the page came from.
-constexpr const char* kSubPage =
-    "<html><head><base href=\"../docs/\"><base href=\"/ignored/\"></head>"
-    "<body><img src=pic.png><a href=\"./gone.html\">gone</a></body></html>\n";
+constexpr const char* kSubPage = "<html><head><base href=\"../docs/\"><base href=\"/ignored/\"></head>"
+                                 "<body><img src=pic.png><a href=\"./gone.html\">gone</a></body></html>\n";
 
 std::string WithPort(std::string text, int port)
 {
@@ -81,15 +80,18 @@ TEST(CheckCommandLinks, FindsAndResolvesLinksAsBrowsersDo)
 
     // Error lines show each link as written; mail, script, phone, text and
     // data links are neither requested nor counted.
-    EXPECT_EQ(result.out, index + "\r\n"
-                              "  missing.html  <Error>\r\n"
-                              "  a b|c.html  <Error>\r\n"
-                              + WithPort("  ftp://127.0.0.1:PORT/  <Error>\r\n", server.port())
-                              + "  bro\r\nken.html  <Error>\r\n"
-                                "  <Err>\r\n\r\n"
-                              + sub + "\r\n"
-                              "  ./gone.html  <Error>\r\n"
-                              "  <Err>\r\n\r\n");
+    EXPECT_EQ(result.out,
+              index
+                  + "\r\n"
+                    "  missing.html  <Error>\r\n"
+                    "  a b|c.html  <Error>\r\n"
+                  + WithPort("  ftp://127.0.0.1:PORT/  <Error>\r\n", server.port())
+                  + "  bro\r\nken.html  <Error>\r\n"
+                    "  <Err>\r\n\r\n"
+                  + sub
+                  + "\r\n"
+                    "  ./gone.html  <Error>\r\n"
+                    "  <Err>\r\n\r\n");
     EXPECT_EQ(result.err, "チェック数/19  エラー/5\n");
     EXPECT_EQ(result.exitCode, 1);
     // Each URL once, without its fragment; the page's own links cost nothing.
@@ -97,19 +99,20 @@ TEST(CheckCommandLinks, FindsAndResolvesLinksAsBrowsersDo)
     hits.erase("/site/index.html");
     hits.erase("/old/sub");
     hits.erase("/site/sub/page.html");
-    EXPECT_EQ(hits, (std::map<std::string, int>{
-                        {"/site/good.html", 1},
-                        {"/site/missing.html", 1},
-                        {"/site/img/logo.png", 1},
-                        {"/top.html", 1},
-                        {"/site/index.html?q=1", 1},
-                        {"/site/q.html?a=1&b=2&copy=3", 1},
-                        {"/site/spaced.html", 1},
-                        {"/site/a%20b%7Cc.html", 1},
-                        {"/site/broken.html", 1},
-                        {"/site/docs/pic.png", 1},
-                        {"/site/docs/gone.html", 1},
-                    }));
+    EXPECT_EQ(hits,
+              (std::map<std::string, int> {
+                  {"/site/good.html", 1},
+                  {"/site/missing.html", 1},
+                  {"/site/img/logo.png", 1},
+                  {"/top.html", 1},
+                  {"/site/index.html?q=1", 1},
+                  {"/site/q.html?a=1&b=2&copy=3", 1},
+                  {"/site/spaced.html", 1},
+                  {"/site/a%20b%7Cc.html", 1},
+                  {"/site/broken.html", 1},
+                  {"/site/docs/pic.png", 1},
+                  {"/site/docs/gone.html", 1},
+              }));
 }
 
 }  // namespace

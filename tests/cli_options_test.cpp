@@ -32,8 +32,8 @@ std::string Describe(const CliOptions& options)
         add("exclude-file=" + file);
     if (http.connectTimeoutMs != defaults.connectTimeoutMs || http.probeTimeoutMs != defaults.probeTimeoutMs
         || http.downloadTimeoutMs != defaults.downloadTimeoutMs)
-        add("ms=" + std::to_string(http.connectTimeoutMs) + "/" + std::to_string(http.probeTimeoutMs)
-            + "/" + std::to_string(http.downloadTimeoutMs));
+        add("ms=" + std::to_string(http.connectTimeoutMs) + "/" + std::to_string(http.probeTimeoutMs) + "/"
+            + std::to_string(http.downloadTimeoutMs));
     if (!http.userAgent.empty())
         add("agent=" + http.userAgent);
     for (const std::string& header : http.headers)

@@ -24,7 +24,8 @@ test::CommandResult Check(const std::string& arguments)
 
 std::string BadPageBlock(const std::string& url)
 {
-    return "リンクをチェックするホームページ \"" + url + "\" にアクセスできません\r\n\u3000URLをご確認ください\r\n";
+    return "リンクをチェックするホームページ \"" + url
+        + "\" にアクセスできません\r\n\u3000URLをご確認ください\r\n";
 }
 
 TEST(CheckCommand, PrintsTheReportAndSummaryAndFailsOnABadPage)
@@ -43,7 +44,8 @@ TEST(CheckCommand, PrintsTheReportAndSummaryAndFailsOnABadPage)
         const auto result = Check(jobs + ShellQuote(list.string()));
 
         EXPECT_EQ(result.out, good + "\r\n  <OK>\r\n\r\n" + BadPageBlock(bad));
-        EXPECT_EQ(result.err, "リンクをチェックするホームページ \"" + bad
+        EXPECT_EQ(result.err,
+                  "リンクをチェックするホームページ \"" + bad
                       + "\" にアクセスできません\nURLをご確認ください\nチェック数/0  エラー/0\n");
         EXPECT_EQ(result.exitCode, 1);
         // One GET is each listed page's probe and download.
@@ -99,14 +101,16 @@ TEST(CheckCommand, AFailureOfItsOwnIsOneLineAndStatusTwo)
     TempDir dir;
     const std::string noTmp = "pardovane-check: cannot make a temporary copy of the list in /nonexistent:"
                               " No such file or directory\n";
-    std::vector<std::pair<std::string, std::string>> cases = {{"env TMPDIR=/nonexistent " + ShellQuote(kBinary) + " -", noTmp}};
+    std::vector<std::pair<std::string, std::string>> cases
+        = {{"env TMPDIR=/nonexistent " + ShellQuote(kBinary) + " -", noTmp}};
 #ifndef PARDOVANE_ADDRESS_SANITIZER
     // A list the size of the cap, in a sparse file, read under a memory limit.
     const auto list = dir.Write("big.txt", "");
-    std::filesystem::resize_file(list, std::uintmax_t{200} * 1024 * 1024);
-    cases.emplace_back("sh -c " + ShellQuote("ulimit -v 150000 && exec " + ShellQuote(kBinary) + " "
-                                             + ShellQuote(list.string())),
-                       "pardovane-check: out of memory\n");
+    std::filesystem::resize_file(list, std::uintmax_t {200} * 1024 * 1024);
+    cases.emplace_back(
+        "sh -c "
+            + ShellQuote("ulimit -v 150000 && exec " + ShellQuote(kBinary) + " " + ShellQuote(list.string())),
+        "pardovane-check: out of memory\n");
 #endif
     for (const auto& [command, message] : cases) {
         const auto result = RunCommand(command);
@@ -130,8 +134,9 @@ TEST(CheckCommand, VersionHelpAndAUsageError)
     const auto wrong = Check("--jobs=0 list.txt");
     EXPECT_EQ(wrong.exitCode, 2);
     EXPECT_EQ(wrong.out, "");
-    EXPECT_EQ(wrong.err, "pardovane-check: --jobs takes a whole number from 1 to 256\n"
-                         "Try 'pardovane-check --help' for more information.\n");
+    EXPECT_EQ(wrong.err,
+              "pardovane-check: --jobs takes a whole number from 1 to 256\n"
+              "Try 'pardovane-check --help' for more information.\n");
 }
 
 }  // namespace

@@ -20,20 +20,21 @@ void GeneratedSite::Generate(const std::string& origin)
 
 void GeneratedSite::Serve(LocalServer& server, std::size_t perSecond)
 {
-    server.routes().Get(R"(/.*)", [this, &server, perSecond](const httplib::Request& request, httplib::Response& response) {
-        const std::string& path = request.path;
-        server.Wait(std::chrono::milliseconds(std::hash<std::string>{}(path) % 7));
-        if (perSecond > 0 && !Admit(perSecond))
-            response.status = 429;
-        else if (auto page = pages.find(path); page != pages.end())
-            response.set_content(page->second, "text/html");
-        else if (path.starts_with("/bad"))
-            response.status = 404;
-        else if (path.starts_with("/r/"))
-            response.set_redirect(path.substr(2));
-        else
-            response.set_content("ok", "text/plain");
-    });
+    server.routes().Get(
+        R"(/.*)", [this, &server, perSecond](const httplib::Request& request, httplib::Response& response) {
+            const std::string& path = request.path;
+            server.Wait(std::chrono::milliseconds(std::hash<std::string> {}(path) % 7));
+            if (perSecond > 0 && !Admit(perSecond))
+                response.status = 429;
+            else if (auto page = pages.find(path); page != pages.end())
+                response.set_content(page->second, "text/html");
+            else if (path.starts_with("/bad"))
+                response.status = 404;
+            else if (path.starts_with("/r/"))
+                response.set_redirect(path.substr(2));
+            else
+                response.set_content("ok", "text/plain");
+        });
 }
 
 bool GeneratedSite::Admit(std::size_t perSecond)
@@ -50,9 +51,9 @@ bool GeneratedSite::Admit(std::size_t perSecond)
 
 std::string GeneratedSite::PageHtml(const std::string& origin)
 {
-    static const std::vector<std::string> kRelative = {
-        "a.html", "../up.html", "./here.html", "/rooted.html", "sub/deep.html", "#top", "",
-        "q.html?x=1&amp;y=2", "p0.html", "../d1/p3.html"};
+    static const std::vector<std::string> kRelative
+        = {"a.html", "../up.html", "./here.html",        "/rooted.html", "sub/deep.html",
+           "#top",   "",           "q.html?x=1&amp;y=2", "p0.html",      "../d1/p3.html"};
     std::string html = "<html><body>\n";
     std::uniform_int_distribution<int> kind(0, 9);
     std::uniform_int_distribution<int> pick(0, static_cast<int>(kRelative.size()) - 1);
@@ -60,19 +61,41 @@ std::string GeneratedSite::PageHtml(const std::string& origin)
     for (int i = 0; i < 30; ++i) {
         std::string link;
         switch (kind(random_)) {
-        case 0: link = "/bad/" + std::to_string(number(random_)) + ".html"; break;
-        case 1: link = origin + "/bad/x" + std::to_string(number(random_)); break;
-        case 2: link = origin + "/r/ok/" + std::to_string(number(random_)); break;
-        case 3: link = origin + "/r/bad/" + std::to_string(number(random_)); break;
-        case 4: link = origin + "/ok/" + std::to_string(number(random_)); break;
-        case 5: link = "mailto:someone@example.com"; break;
-        default: link = kRelative[pick(random_)]; break;
+        case 0:
+            link = "/bad/" + std::to_string(number(random_)) + ".html";
+            break;
+        case 1:
+            link = origin + "/bad/x" + std::to_string(number(random_));
+            break;
+        case 2:
+            link = origin + "/r/ok/" + std::to_string(number(random_));
+            break;
+        case 3:
+            link = origin + "/r/bad/" + std::to_string(number(random_));
+            break;
+        case 4:
+            link = origin + "/ok/" + std::to_string(number(random_));
+            break;
+        case 5:
+            link = "mailto:someone@example.com";
+            break;
+        default:
+            link = kRelative[pick(random_)];
+            break;
         }
         switch (i % 4) {
-        case 0: html += "<a href=\"" + link + "\">x</a>\n"; break;
-        case 1: html += "<A HREF=" + link + ">y</A>\n"; break;
-        case 2: html += "<img src=\"" + link + "\">\n"; break;
-        default: html += "<!-- <a href=\"/bad/commented\"> --><a class=x href=\"" + link + "\">z</a>\n"; break;
+        case 0:
+            html += "<a href=\"" + link + "\">x</a>\n";
+            break;
+        case 1:
+            html += "<A HREF=" + link + ">y</A>\n";
+            break;
+        case 2:
+            html += "<img src=\"" + link + "\">\n";
+            break;
+        default:
+            html += "<!-- <a href=\"/bad/commented\"> --><a class=x href=\"" + link + "\">z</a>\n";
+            break;
         }
     }
     return html + "</body></html>\n";

@@ -17,7 +17,7 @@ namespace pardovane::test {
 // back out of order.
 class GeneratedSite {
 public:
-    explicit GeneratedSite(unsigned seed) : random_(seed) {}
+    explicit GeneratedSite(unsigned seed) : random_(seed) { }
 
     std::map<std::string, std::string> pages;  // path -> html
     std::vector<std::string> listed;           // paths, in list order

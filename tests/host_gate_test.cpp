@@ -36,8 +36,7 @@ TEST(HostGate, OverloadedHostWaitsAndKeepsALowerLimit)
         const char* events;
         int limitAfter;
     } cases[] = {
-        {"TFTFTFTFFFFF", 4},
-        {"FFFFTTFFFF", 2},  // the second refusal lowers it again, never back up
+        {"TFTFTFTFFFFF", 4}, {"FFFFTTFFFF", 2},  // the second refusal lowers it again, never back up
     };
     for (const auto& c : cases) {
         HostGate gate(8, 4);
@@ -60,9 +59,9 @@ TEST(HostGate, NextIsTheLowestTicketWhoseHostMayStart)
 {
     HostGate gate(2, 1);
     const auto now = HostGate::Clock::now();
-    const std::map<HostGate::Ticket, std::string> hosts = {
-        {1, "http://127.0.0.1:1"}, {3, "http://127.0.0.1:1"}, {5, "http://127.0.0.1:1"},
-        {4, "http://127.0.0.1:2"}, {2, "http://a.example"}, {6, "http://b.example"}};
+    const std::map<HostGate::Ticket, std::string> hosts
+        = {{1, "http://127.0.0.1:1"}, {3, "http://127.0.0.1:1"}, {5, "http://127.0.0.1:1"},
+           {4, "http://127.0.0.1:2"}, {2, "http://a.example"},   {6, "http://b.example"}};
     for (const auto& [ticket, host] : hosts)
         gate.Queue(host, ticket);
     auto next = [&](HostGate::Clock::time_point when) -> int {

@@ -1,10 +1,10 @@
 #include "engine/check_engine.h"
+#include "engine/http/lookahead_fetcher.h"
+#include "engine/page/utf_convert.h"
 #include "tests/fault_server.h"
 #include "tests/local_server.h"
-#include "engine/http/lookahead_fetcher.h"
 #include "tests/recording_window.h"
 #include "tests/temp_dir.h"
-#include "engine/page/utf_convert.h"
 
 #include "tests/test_fixtures.h"
 
@@ -28,7 +28,7 @@ std::u16string RecordedMessage(const std::u16string& url)
 HttpSettings ShortTimeouts()
 {
     HttpSettings settings = test::ShortTimeouts();
-    settings.downloadCapBytes = std::size_t{1024} * 1024;
+    settings.downloadCapBytes = std::size_t {1024} * 1024;
     return settings;
 }
 
@@ -36,8 +36,7 @@ HttpSettings ShortTimeouts()
 // the list itself. Each request is answered by what its path names.
 class HostileSite {
 public:
-    HostileSite()
-        : faults_([](FaultConnection& connection) { Serve(connection); })
+    HostileSite() : faults_([](FaultConnection& connection) { Serve(connection); })
     {
         site.Page("/site/index.html", PageHtml());
         site.Page("/site/after.html", "<p>after</p>");
@@ -51,7 +50,7 @@ public:
         site.Redirect("/site/to-ftp", "ftp://127.0.0.1/");
         site.routes().Get("/site/endless", [this](const httplib::Request&, httplib::Response& response) {
             response.set_chunked_content_provider("text/html", [this](std::size_t, httplib::DataSink& sink) {
-                const std::string chunk(std::size_t{16} * 1024, 'x');
+                const std::string chunk(std::size_t {16} * 1024, 'x');
                 return !site.stopping() && sink.write(chunk.data(), chunk.size());
             });
         });
@@ -94,17 +93,18 @@ private:
     std::string PageHtml() const
     {
         std::string html;
-        auto link = [&](const std::u16string& href) { html += "<a href=\"" + Utf16ToUtf8(href) + "\">x</a>\n"; };
+        auto link
+            = [&](const std::u16string& href) { html += "<a href=\"" + Utf16ToUtf8(href) + "\">x</a>\n"; };
         link(Fault("silent"));
-        link(Fault("stalls-body"));        // the status is in before the stall: good
-        link(Fault("closes-in-body"));     // likewise
+        link(Fault("stalls-body"));     // the status is in before the stall: good
+        link(Fault("closes-in-body"));  // likewise
         link(Fault("closes-in-headers"));
-        link(u"hop0");                     // eleven redirects
-        link(u"hop1");                     // ten
+        link(u"hop0");  // eleven redirects
+        link(u"hop1");  // ten
         link(u"loop-a");
         link(u"to-file");
         link(u"to-ftp");
-        link(u"endless");                  // the probe stops at the status
+        link(u"endless");  // the probe stops at the status
         link(u"fine.html");
         return html;
     }
@@ -120,9 +120,9 @@ protected:
 
     std::u16string List() const
     {
-        return site.Fault("silent") + u"\r\n" + site.Fault("stalls-body") + u"\r\n" + site.Fault("closes-in-body")
-            + u"\r\n" + site.Site("/site/endless") + u"\r\n" + site.Site("/site/index.html") + u"\r\n"
-            + site.Site("/site/after.html") + u"\r\n";
+        return site.Fault("silent") + u"\r\n" + site.Fault("stalls-body") + u"\r\n"
+            + site.Fault("closes-in-body") + u"\r\n" + site.Site("/site/endless") + u"\r\n"
+            + site.Site("/site/index.html") + u"\r\n" + site.Site("/site/after.html") + u"\r\n";
     }
 
     std::u16string ExpectedReport() const
@@ -171,7 +171,8 @@ TEST_F(HostileRun, FetchingAheadGivesTheSameReport)
     LookaheadFetcher fetcher(listPath, 4, ShortTimeouts());
     class AheadWindow : public RecordingWindow {
     public:
-        AheadWindow(HttpClient& http, LookaheadFetcher& fetcher) : RecordingWindow(http), fetcher_(fetcher) {}
+        AheadWindow(HttpClient& http, LookaheadFetcher& fetcher)
+            : RecordingWindow(http), fetcher_(fetcher) { }
         std::optional<DownloadedPage> DownloadPage(const std::u16string& url) override
         {
             return fetcher_.DownloadText(url);

@@ -14,7 +14,7 @@ using test::LocalServer;
 class HttpClientTest : public ::testing::Test {
 protected:
     LocalServer server;
-    HttpClient client{test::ShortTimeouts(400, 400)};
+    HttpClient client {test::ShortTimeouts(400, 400)};
 
     ProbeResult Probe(const std::string& path) { return client.Probe(server.Url16(path)); }
 };
@@ -84,8 +84,9 @@ TEST_F(HttpClientTest, RefusedUrlsMakeNoRequest)
 {
     server.Start();
     const std::string authority = "//127.0.0.1:" + std::to_string(server.port()) + "/";
-    for (const std::string& url : std::vector<std::string>{"ftp:" + authority, "file:///etc/hostname", "javascript:location='http:" + authority + "'",
-          "127.0.0.1:" + std::to_string(server.port()) + "/", "http:" + authority + "a\nb"}) {
+    for (const std::string& url : std::vector<std::string> {
+             "ftp:" + authority, "file:///etc/hostname", "javascript:location='http:" + authority + "'",
+             "127.0.0.1:" + std::to_string(server.port()) + "/", "http:" + authority + "a\nb"}) {
         const ProbeResult result = client.Probe(std::u16string(url.begin(), url.end()));
         EXPECT_FALSE(result.good()) << url;
     }
@@ -158,7 +159,7 @@ TEST_F(HttpClientTest, ProbeTakesTheStatusWithoutReadingAnEndlessBody)
     server.routes().Get("/endless", [this](const httplib::Request&, httplib::Response& response) {
         response.status = 404;
         response.set_chunked_content_provider("text/plain", [this](std::size_t, httplib::DataSink& sink) {
-            const std::string chunk(std::size_t{16} * 1024, 'x');
+            const std::string chunk(std::size_t {16} * 1024, 'x');
             return !server.stopping() && sink.write(chunk.data(), chunk.size());
         });
     });
@@ -229,7 +230,8 @@ TEST(FailureDetail, LeavesOutTheTimeItTook)
     EXPECT_EQ(FailureDetail(CURLE_COULDNT_CONNECT,
                             "Failed to connect to 127.0.0.1 port 9 after 1 ms: Couldn't connect to server"),
               "Failed to connect to 127.0.0.1 port 9: Couldn't connect to server");
-    EXPECT_EQ(FailureDetail(CURLE_OPERATION_TIMEDOUT, "Operation timed out after 30001 milliseconds with 0 bytes received"),
+    EXPECT_EQ(FailureDetail(CURLE_OPERATION_TIMEDOUT,
+                            "Operation timed out after 30001 milliseconds with 0 bytes received"),
               "Operation timed out with 0 bytes received");
     EXPECT_EQ(FailureDetail(CURLE_COULDNT_RESOLVE_HOST, ""), "Couldn't resolve host name");
 }

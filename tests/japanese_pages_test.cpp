@@ -1,10 +1,10 @@
 #include "engine/check_engine.h"
-#include "tests/local_server.h"
 #include "engine/page/page_text_decoder.h"
+#include "engine/page/utf_convert.h"
+#include "tests/local_server.h"
 #include "tests/recording_window.h"
 #include "tests/run_command.h"
 #include "tests/temp_dir.h"
-#include "engine/page/utf_convert.h"
 
 #include <gtest/gtest.h>
 
@@ -28,13 +28,21 @@ struct Encoded {
     std::string query;       // 日本 as a browser sends it in a query
 };
 
-const Encoded kShiftJis{"ShiftJis", "\x89\xf3\x82\xea\x82\xbd.html", "\x83\x8a\x83\x93\x83N",
-                        "\x89\xe6\x91\x9c/\x93\xfa\x96{.png?q=\x93\xfa\x96{", "Shift_JIS", "%93%FA%96%7B"};
-const Encoded kEucJp{"EucJp", "\xb2\xf5\xa4\xec\xa4\xbf.html", "\xa5\xea\xa5\xf3\xa5\xaf",
-                     "\xb2\xe8\xc1\xfc/\xc6\xfc\xcb\xdc.png?q=\xc6\xfc\xcb\xdc", "EUC-JP", "%C6%FC%CB%DC"};
-const Encoded kIso2022Jp{"Iso2022Jp", "\x1b$B2u$l$?\x1b(B.html", "\x1b$B%j%s%/\x1b(B",
-                         "\x1b$B2hA|\x1b(B/\x1b$BF|K\\\x1b(B.png?q=\x1b$BF|K\\\x1b(B", "ISO-2022-JP",
-                         "%1B%24%42%46%7C%4B%5C%1B%28%42"};
+const Encoded kShiftJis {"ShiftJis",
+                         "\x89\xf3\x82\xea\x82\xbd.html",
+                         "\x83\x8a\x83\x93\x83N",
+                         "\x89\xe6\x91\x9c/\x93\xfa\x96{.png?q=\x93\xfa\x96{",
+                         "Shift_JIS",
+                         "%93%FA%96%7B"};
+const Encoded kEucJp {"EucJp",
+                      "\xb2\xf5\xa4\xec\xa4\xbf.html",
+                      "\xa5\xea\xa5\xf3\xa5\xaf",
+                      "\xb2\xe8\xc1\xfc/\xc6\xfc\xcb\xdc.png?q=\xc6\xfc\xcb\xdc",
+                      "EUC-JP",
+                      "%C6%FC%CB%DC"};
+const Encoded kIso2022Jp {"Iso2022Jp",          "\x1b$B2u$l$?\x1b(B.html",
+                          "\x1b$B%j%s%/\x1b(B", "\x1b$B2hA|\x1b(B/\x1b$BF|K\\\x1b(B.png?q=\x1b$BF|K\\\x1b(B",
+                          "ISO-2022-JP",        "%1B%24%42%46%7C%4B%5C%1B%28%42"};
 
 const std::u16string kBrokenLink = u"\u58ca\u308c\u305f.html";
 // Routes match the decoded path, hits the target as sent.
@@ -67,7 +75,7 @@ std::string PageBytes(const PageCase& c)
         + "</a> <img src=\"" + c.encoding.image + "\"></body></html>";
 }
 
-class JapanesePage : public testing::TestWithParam<PageCase> {};
+class JapanesePage : public testing::TestWithParam<PageCase> { };
 
 // The page is decoded right, its links' paths are requested percent-encoded
 // as UTF-8 and their queries in the page's encoding, as browsers do, and the
@@ -76,8 +84,8 @@ TEST_P(JapanesePage, BrokenLinkIsReportedAsWritten)
 {
     const PageCase& c = GetParam();
     LocalServer server;
-    const std::string contentType =
-        c.declared == Declared::InHeader ? "text/html; charset=" + c.encoding.label : "text/html";
+    const std::string contentType
+        = c.declared == Declared::InHeader ? "text/html; charset=" + c.encoding.label : "text/html";
     server.Page("/site/page.html", PageBytes(c), contentType);
     server.Status(kImageRoute, 200);
     server.Start();
@@ -97,17 +105,14 @@ TEST_P(JapanesePage, BrokenLinkIsReportedAsWritten)
     EXPECT_EQ(engine.state().errorCount, 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(, JapanesePage,
-                         testing::Values(PageCase{kShiftJis, Declared::InHeader},
-                                         PageCase{kShiftJis, Declared::InMeta},
-                                         PageCase{kShiftJis, Declared::Nowhere},
-                                         PageCase{kEucJp, Declared::InHeader},
-                                         PageCase{kEucJp, Declared::InMeta},
-                                         PageCase{kEucJp, Declared::Nowhere},
-                                         PageCase{kIso2022Jp, Declared::InHeader},
-                                         PageCase{kIso2022Jp, Declared::InMeta},
-                                         PageCase{kIso2022Jp, Declared::Nowhere}),
-                         CaseName);
+INSTANTIATE_TEST_SUITE_P(
+    , JapanesePage,
+    testing::Values(PageCase {kShiftJis, Declared::InHeader}, PageCase {kShiftJis, Declared::InMeta},
+                    PageCase {kShiftJis, Declared::Nowhere}, PageCase {kEucJp, Declared::InHeader},
+                    PageCase {kEucJp, Declared::InMeta}, PageCase {kEucJp, Declared::Nowhere},
+                    PageCase {kIso2022Jp, Declared::InHeader}, PageCase {kIso2022Jp, Declared::InMeta},
+                    PageCase {kIso2022Jp, Declared::Nowhere}),
+    CaseName);
 
 // What an undeclared page is taken for.
 TEST(UndeclaredCharset, SevenBitTextWithJisEscapesIsIso2022Jp)
@@ -135,9 +140,11 @@ TEST(JapanesePageReport, CommandLineWritesTheLinkInUtf8)
     server.Start();
     TempDir dir;
     const auto list = dir.Write("list.txt", server.Url("/p.html") + "\n");
-    const auto result =
-        test::RunCommand(test::ShellQuote(PARDOVANE_CHECK_BINARY) + " " + test::ShellQuote(list.string()));
-    EXPECT_EQ(result.out, server.Url("/p.html") + "\r\n  \xE5\xA3\x8A\xE3\x82\x8C\xE3\x81\x9F.html  <Error>\r\n  <Err>\r\n\r\n");
+    const auto result
+        = test::RunCommand(test::ShellQuote(PARDOVANE_CHECK_BINARY) + " " + test::ShellQuote(list.string()));
+    EXPECT_EQ(result.out,
+              server.Url("/p.html")
+                  + "\r\n  \xE5\xA3\x8A\xE3\x82\x8C\xE3\x81\x9F.html  <Error>\r\n  <Err>\r\n\r\n");
     EXPECT_EQ(result.exitCode, 1);
 }
 

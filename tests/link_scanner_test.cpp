@@ -32,16 +32,18 @@ struct Shape {
 };
 
 const Shape kShapes[] = {
-    {"QuotedUnquotedAndApostrophes", u"<A HREF=\"d\"><a href=u><a href='s'><IMG SRC=i>",
+    {"QuotedUnquotedAndApostrophes",
+     u"<A HREF=\"d\"><a href=u><a href='s'><IMG SRC=i>",
      {u"a:d", u"a:u", u"a:s", u"img:i"}},
-    {"BlanksAndLineEndsAroundNames", u"<a\r\nhref = \"x\" ><img\tsrc\n=\ny/><a/href=z/>",
+    {"BlanksAndLineEndsAroundNames",
+     u"<a\r\nhref = \"x\" ><img\tsrc\n=\ny/><a/href=z/>",
      {u"a:x", u"img:y/", u"a:z/"}},
     {"EmptyAndBareValues", u"<a href=\"\"><a href><a href=>", {u"a:", u"a:", u"a:"}},
-    {"FirstHrefOnlyAndNoLookalikes", u"<a data-href=1 hreff=2 href=3 href=4><img srcset=5 src=6>",
+    {"FirstHrefOnlyAndNoLookalikes",
+     u"<a data-href=1 hreff=2 href=3 href=4><img srcset=5 src=6>",
      {u"a:3", u"img:6"}},
     {"OtherTagsAreNotLinks", u"<abbr href=1><image src=2><area href=3><link href=4><a>", {}},
-    {"MarkupInsideQuotesIsText", u"<p title=\"<a href=1>\"><a title='>' href=\"2>\">",
-     {u"a:2>"}},
+    {"MarkupInsideQuotesIsText", u"<p title=\"<a href=1>\"><a title='>' href=\"2>\">", {u"a:2>"}},
     {"ValuesKeepLineEndsAndReferences", u"<a href=\"a\r\nb&amp;c\">", {u"a:a\r\nb&amp;c"}},
     {"CommentsScriptsAndStylesHoldNoLinks",
      u"<!-- <a href=1> --><script type=x>'<a href=2>'</SCRIPT ><a href=3>"
@@ -54,7 +56,7 @@ const Shape kShapes[] = {
     {"UnclosedScriptHidesTheRest", u"<script><a href=1>", {}},
 };
 
-class LinkScannerShapes : public ::testing::TestWithParam<Shape> {};
+class LinkScannerShapes : public ::testing::TestWithParam<Shape> { };
 
 TEST_P(LinkScannerShapes, FindsTheLinksABrowserFinds)
 {

@@ -1,7 +1,7 @@
 #include "tests/local_server.h"
 
-#include "tests/listen_backlog.h"
 #include "engine/page/utf_convert.h"
+#include "tests/listen_backlog.h"
 
 #include <gtest/gtest.h>
 
@@ -85,7 +85,7 @@ httplib::Headers LocalServer::LastHeaders(const std::string& path) const
 {
     std::lock_guard lock(mutex_);
     auto found = headers_.find(path);
-    return found == headers_.end() ? httplib::Headers{} : found->second;
+    return found == headers_.end() ? httplib::Headers {} : found->second;
 }
 
 void LocalServer::Wait(std::chrono::milliseconds limit) const
@@ -104,8 +104,7 @@ void LocalServer::Status(const std::string& path, int status)
     });
 }
 
-void LocalServer::Page(const std::string& path, const std::string& html,
-                       const std::string& contentType)
+void LocalServer::Page(const std::string& path, const std::string& html, const std::string& contentType)
 {
     server_.Get(path, [html, contentType](const httplib::Request&, httplib::Response& response) {
         response.set_content(html, contentType.c_str());

@@ -31,7 +31,8 @@ test::FaultServer::Script FourConnectionsAtATime(int port)
     };
 }
 
-std::map<std::string, int> Difference(std::map<std::string, int> after, const std::map<std::string, int>& before)
+std::map<std::string, int> Difference(std::map<std::string, int> after,
+                                      const std::map<std::string, int>& before)
 {
     for (const auto& [target, count] : before)
         if ((after[target] -= count) == 0)
@@ -47,7 +48,7 @@ void PrintTo(Limit limit, std::ostream* out)
     *out << (limit == Limit::None ? "no limit" : kLimitNames[static_cast<int>(limit)]);
 }
 
-class LookaheadDifferential : public ::testing::TestWithParam<std::pair<unsigned, Limit>> {};
+class LookaheadDifferential : public ::testing::TestWithParam<std::pair<unsigned, Limit>> { };
 
 TEST_P(LookaheadDifferential, SameReportMessagesAndRequestsAtEveryNumberOfJobs)
 {
@@ -105,9 +106,10 @@ std::string CaseName(const ::testing::TestParamInfo<std::pair<unsigned, Limit>>&
 }
 
 INSTANTIATE_TEST_SUITE_P(Seeds, LookaheadDifferential,
-                         ::testing::Values(std::pair{1u, Limit::None}, std::pair{2u, Limit::None},
-                                           std::pair{3u, Limit::None}, std::pair{4u, Limit::FourConnections},
-                                           std::pair{5u, Limit::ThirtyPerSecond}),
+                         ::testing::Values(std::pair {1u, Limit::None}, std::pair {2u, Limit::None},
+                                           std::pair {3u, Limit::None},
+                                           std::pair {4u, Limit::FourConnections},
+                                           std::pair {5u, Limit::ThirtyPerSecond}),
                          CaseName);
 
 }  // namespace

@@ -61,7 +61,9 @@ TEST(DecodePageText, BomIsNotPartOfTheText)
 TEST(DecodePageText, UndecodableBytesBecomeReplacementWithoutCuttingTheText)
 {
     // 0x85 0x40 is not a Windows-31J character; the text after it survives.
-    const std::u16string text = DecodePageText("a\x85\x40" "b" + kSjis, "text/html; charset=shift_jis");
+    const std::u16string text = DecodePageText("a\x85\x40"
+                                               "b" + kSjis,
+                                               "text/html; charset=shift_jis");
     EXPECT_EQ(text.front(), u'a');
     EXPECT_NE(text.find(u'\uFFFD'), std::u16string::npos);
     EXPECT_EQ(text.substr(text.size() - 3), u"b" + kNihon);

@@ -21,15 +21,16 @@ inline CommandResult RunPython(const std::string& script, const std::string& doc
     const auto scriptPath = dir.Write("check.py", script);
     const auto documentPath = dir.Write("document", document);
     std::error_code error;
-    const std::string python = std::filesystem::exists("/usr/bin/python3", error) ? "/usr/bin/python3" : "python3";
-    return RunCommand(python + " " + ShellQuote(scriptPath.string()) + " " + ShellQuote(documentPath.string()));
+    const std::string python
+        = std::filesystem::exists("/usr/bin/python3", error) ? "/usr/bin/python3" : "python3";
+    return RunCommand(python + " " + ShellQuote(scriptPath.string()) + " "
+                      + ShellQuote(documentPath.string()));
 }
 
 // Python that prints a string's code points as upper-case hex, space-separated,
 // so a test can compare them with the UTF-16 it started from.
-inline constexpr const char* kPythonCodePoints =
-    "def code_points(text):\n"
-    "    return ' '.join('%04X' % ord(c) for c in text)\n";
+inline constexpr const char* kPythonCodePoints = "def code_points(text):\n"
+                                                 "    return ' '.join('%04X' % ord(c) for c in text)\n";
 
 // The same rendering in C++. A surrogate pair is one code point; a lone
 // surrogate is U+FFFD, as the writers make it.

@@ -12,7 +12,7 @@ namespace pardovane::test {
 // Pages are downloaded for real through the given client.
 class RecordingWindow : public WindowOperations {
 public:
-    explicit RecordingWindow(HttpClient& http) : http_(http) {}
+    explicit RecordingWindow(HttpClient& http) : http_(http) { }
 
     void SetStatusLabel(const std::u16string& text) override { Record(u"Label1", text); }
     void RepaintStatusLabel() override { Record(u"Repaint", u""); }

@@ -15,8 +15,7 @@ std::string Wire(std::u16string_view url)
 HttpFailure Refusal(std::u16string_view url)
 {
     auto result = RequestUrlFor(url);
-    return std::holds_alternative<HttpFailure>(result) ? std::get<HttpFailure>(result)
-                                                       : HttpFailure::None;
+    return std::holds_alternative<HttpFailure>(result) ? std::get<HttpFailure>(result) : HttpFailure::None;
 }
 
 TEST(RequestUrlFor, OnlyHttpAndHttpsInAnyCase)
@@ -26,7 +25,8 @@ TEST(RequestUrlFor, OnlyHttpAndHttpsInAnyCase)
     for (std::u16string_view refused :
          {u"javascript:void(0)", u"ftp://example.com/", u"file:///etc/passwd", u"tel:123", u"a:b",
           u"example.com/page", u"", u"http:/one-slash", u"mailto:x@example.com"}) {
-        EXPECT_EQ(Refusal(refused), HttpFailure::RefusedScheme) << std::string(refused.begin(), refused.end());
+        EXPECT_EQ(Refusal(refused), HttpFailure::RefusedScheme)
+            << std::string(refused.begin(), refused.end());
     }
 }
 
@@ -41,8 +41,7 @@ TEST(RequestUrlFor, ControlCharactersAndMissingHostAreRefused)
 
 TEST(RequestUrlFor, WhatRfc3986NeverAllowsRawIsPercentEncodedOnce)
 {
-    EXPECT_EQ(Wire(u"http://h/\u65E5 x?q=\u3042#\u672C"),
-              "http://h/%E6%97%A5%20x?q=%E3%81%82#%E6%9C%AC");
+    EXPECT_EQ(Wire(u"http://h/\u65E5 x?q=\u3042#\u672C"), "http://h/%E6%97%A5%20x?q=%E3%81%82#%E6%9C%AC");
     EXPECT_EQ(Wire(u"http://h/\"<>\\^`{|}?a=[]&b=~!$'()*+,;:@"),
               "http://h/%22%3C%3E%5C%5E%60%7B%7C%7D?a=[]&b=~!$'()*+,;:@");
     EXPECT_EQ(Wire(u"http://h/%E6%97%A5%20"), "http://h/%E6%97%A5%20");
@@ -52,9 +51,11 @@ TEST(RequestUrlFor, WhatRfc3986NeverAllowsRawIsPercentEncodedOnce)
 TEST(RequestUrlFor, HostGoesOutInItsAsciiForm)
 {
     EXPECT_EQ(Wire(u"http://\u65E5\u672C.example/\u65E5"), "http://xn--wgv71a.example/%E6%97%A5");
-    EXPECT_EQ(Wire(u"https://user@\u30C6\u30B9\u30C8.example:8080/"), "https://user@xn--zckzah.example:8080/");
+    EXPECT_EQ(Wire(u"https://user@\u30C6\u30B9\u30C8.example:8080/"),
+              "https://user@xn--zckzah.example:8080/");
     // The user information ends at the last "@".
-    EXPECT_EQ(Wire(u"https://u:p@ss@\u30C6\u30B9\u30C8.example:8080/"), "https://u:p@ss@xn--zckzah.example:8080/");
+    EXPECT_EQ(Wire(u"https://u:p@ss@\u30C6\u30B9\u30C8.example:8080/"),
+              "https://u:p@ss@xn--zckzah.example:8080/");
     EXPECT_EQ(Wire(u"http://xn--wgv71a.example/"), "http://xn--wgv71a.example/");
     EXPECT_EQ(Wire(u"http://[::1]:80/\u65E5"), "http://[::1]:80/%E6%97%A5");
     EXPECT_EQ(Wire(u"http://\u30C6\u30B9\u30C8\u3002example/"), "http://xn--zckzah.example/");

@@ -34,8 +34,8 @@ CommandResult RunCommand(const std::string& command, int timeoutSeconds)
     TempDir dir;
     const auto out = dir.path() / "out";
     const auto err = dir.path() / "err";
-    const std::string line = "timeout -k 5 " + std::to_string(timeoutSeconds) + " " + command + " </dev/null >"
-        + ShellQuote(out.string()) + " 2>" + ShellQuote(err.string());
+    const std::string line = "timeout -k 5 " + std::to_string(timeoutSeconds) + " " + command
+        + " </dev/null >" + ShellQuote(out.string()) + " 2>" + ShellQuote(err.string());
     const int status = std::system(line.c_str());
     CommandResult result;
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;

@@ -1,7 +1,7 @@
 #include "engine/page/char_refs.h"
 #include "engine/page/link_scanner.h"
-#include "tests/python_runner.h"
 #include "engine/page/utf_convert.h"
+#include "tests/python_runner.h"
 
 #include <gtest/gtest.h>
 
@@ -30,15 +30,29 @@ public:
         std::string page;
         for (int i = Pick(12); i >= 0; --i) {
             switch (Pick(10)) {
-            case 0: page += Any({"<!-- ", "<!-->", "<!--->", "<!---->", "<!-- -- "}) + Tag()
-                            + Any({" -->", " --!>", "-->"}); break;
-            case 1: page += "<script>var s = '" + Tag() + "';</script>"; break;
-            case 2: page += TextOnly(); break;
-            case 3: page += Any({" text ", "\n", "a < b", "</a>", "<br/>", "</ x>", "</>", "<?x ", "<!x ",
-                                 "<!DOCTYPE html>"}); break;
-            case 4: page += Foreign(); break;
-            case 5: page += Any({"<![CDATA[", "<svg/><![CDATA["}) + Tag() + "]]>"; break;
-            default: page += Tag(); break;
+            case 0:
+                page += Any({"<!-- ", "<!-->", "<!--->", "<!---->", "<!-- -- "}) + Tag()
+                    + Any({" -->", " --!>", "-->"});
+                break;
+            case 1:
+                page += "<script>var s = '" + Tag() + "';</script>";
+                break;
+            case 2:
+                page += TextOnly();
+                break;
+            case 3:
+                page += Any({" text ", "\n", "a < b", "</a>", "<br/>", "</ x>", "</>", "<?x ", "<!x ",
+                             "<!DOCTYPE html>"});
+                break;
+            case 4:
+                page += Foreign();
+                break;
+            case 5:
+                page += Any({"<![CDATA[", "<svg/><![CDATA["}) + Tag() + "]]>";
+                break;
+            default:
+                page += Tag();
+                break;
             }
         }
         return Pick(20) == 0 ? page + "<plaintext>" + Tag() : page;
@@ -55,9 +69,12 @@ private:
     {
         const std::string text = Any({"x.html", "a&amp;b", "&#38;q=1", "&lt;", "../up/", "", "p q"});
         switch (Pick(3)) {
-        case 0: return "\"" + text + "'>\"";
-        case 1: return "'" + text + "\"'";
-        default: return text.empty() || text.find(' ') != std::string::npos ? "bare" : text;
+        case 0:
+            return "\"" + text + "'>\"";
+        case 1:
+            return "'" + text + "\"'";
+        default:
+            return text.empty() || text.find(' ') != std::string::npos ? "bare" : text;
         }
     }
     std::string Attribute()
@@ -81,8 +98,8 @@ private:
         const std::string name = Any({"textarea", "title", "xmp", "iframe", "noembed", "noframes", "style"});
         std::string upper = name;
         std::transform(upper.begin(), upper.end(), upper.begin(), [](char c) { return c - 'a' + 'A'; });
-        return "<" + Any({name.c_str(), upper.c_str()}) + ">" + Tag() + Any({"", "</", "</x>"})
-            + "</" + name + Any({"x>", ""}) + Tag() + "</" + upper + Any({">", " >", "/>"});
+        return "<" + Any({name.c_str(), upper.c_str()}) + ">" + Tag() + Any({"", "</", "</x>"}) + "</" + name
+            + Any({"x>", ""}) + Tag() + "</" + upper + Any({">", " >", "/>"});
     }
     // SVG or MathML, where a CDATA section is text and text-only elements are
     // not, left by its end tag or by an HTML element that breaks out of it.
@@ -91,12 +108,12 @@ private:
         const std::string name = Any({"svg", "math", "SVG"});
         std::string inside;
         for (int i = Pick(3); i >= 0; --i)
-            inside += Any({"<![CDATA[", "<textarea>", "<style>", "<g>", "<svg>", "</g>", "<math>", "</svg>"}) + Tag()
-                + Any({"]]>", ""});
+            inside += Any({"<![CDATA[", "<textarea>", "<style>", "<g>", "<svg>", "</g>", "<math>", "</svg>"})
+                + Tag() + Any({"]]>", ""});
         return "<" + name + ">" + inside + Any({"</svg>", "</math>", "<p>", "<img src=b>"}) + TextOnly();
     }
 
-    std::mt19937 random_{20261209};
+    std::mt19937 random_ {20261209};
 };
 
 // The start tags an HTML5 tokenizer emits, driven by a tree builder as in a
@@ -176,7 +193,7 @@ TEST(LinkScannerAgainstHtml5lib, InstalledDocumentation)
          it.increment(error)) {
         const std::string extension = it->path().extension().string();
         if ((extension == ".html" || extension == ".htm") && it->is_regular_file(error)
-            && it->file_size(error) < std::uintmax_t{256} * 1024)
+            && it->file_size(error) < std::uintmax_t {256} * 1024)
             files.push_back(it->path());
     }
     std::sort(files.begin(), files.end());

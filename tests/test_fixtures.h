@@ -21,7 +21,8 @@ inline HttpSettings ShortTimeouts(long probeMs = 500, long downloadMs = 500)
 // The two report lines of a listed page that cannot be reached.
 inline std::u16string BadPageBlock(const std::u16string& url)
 {
-    return u"リンクをチェックするホームページ \"" + url + u"\" にアクセスできません\r\n\u3000URLをご確認ください\r\n";
+    return u"リンクをチェックするホームページ \"" + url
+        + u"\" にアクセスできません\r\n\u3000URLをご確認ください\r\n";
 }
 
 // The message shown for it, its two lines split by "\n".

@@ -19,7 +19,7 @@ TEST(CaptionLayoutTest, ShortCaptionInWideAreaIsOneCentredLineInTheSameFont)
 {
     const QRectF area(0, 0, 400, 40);
     const CaptionLayout caption = LayOutCaption(ToQString(texts::kCheckButton), WindowFont(), area);
-    EXPECT_EQ(caption.lines, QStringList{ToQString(texts::kCheckButton)});
+    EXPECT_EQ(caption.lines, QStringList {ToQString(texts::kCheckButton)});
     EXPECT_EQ(caption.font, WindowFont());
     EXPECT_NEAR(caption.ink.center().x(), area.center().x(), 2.0);
     EXPECT_NEAR(caption.ink.center().y(), area.center().y(), 2.0);
@@ -44,8 +44,8 @@ TEST(CaptionLayoutTest, ShrinksTheFontRatherThanOverflowTheArea)
 
 TEST(CaptionLayoutTest, LinesKeepTheirOrderTopToBottom)
 {
-    const CaptionLayout caption =
-        LayOutCaption(ToQString(texts::kEditButton), WindowFont(), QRectF(0, 0, 60, 80));
+    const CaptionLayout caption
+        = LayOutCaption(ToQString(texts::kEditButton), WindowFont(), QRectF(0, 0, 60, 80));
     ASSERT_GE(caption.baselines.size(), 2u);
     for (std::size_t i = 1; i < caption.baselines.size(); ++i)
         EXPECT_GT(caption.baselines[i].y(), caption.baselines[i - 1].y());

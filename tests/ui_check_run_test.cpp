@@ -1,9 +1,9 @@
-#include "ui/form1.h"
+#include "engine/ui_texts.h"
 #include "tests/local_server.h"
-#include "ui/qt_text.h"
 #include "tests/temp_dir.h"
 #include "tests/ui_controls.h"
-#include "engine/ui_texts.h"
+#include "ui/form1.h"
+#include "ui/qt_text.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -12,9 +12,9 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QProcess>
 #include <QTest>
 #include <QTimer>
 
@@ -66,21 +66,21 @@ protected:
 
     static QString Summary(int checked, int errors)
     {
-        return ToQString(texts::kSummaryChecked) + QString::number(checked)
-            + ToQString(texts::kSummaryErrors) + QString::number(errors);
+        return ToQString(texts::kSummaryChecked) + QString::number(checked) + ToQString(texts::kSummaryErrors)
+            + QString::number(errors);
     }
 
     test::LocalServer server;
     test::TempDir dir;
-    Form1 form{dir.path() / "HtmlURL.txt"};
+    Form1 form {dir.path() / "HtmlURL.txt"};
     std::vector<SeenMessage> messages;
 
 private:
     void Answer(QMessageBox& box)
     {
-        SeenMessage seen{box.windowTitle(), box.text().split(u'\n'), box.icon(),
-                         box.standardButtons(), box.textFormat(), box.parentWidget(),
-                         Label("Label1"), OverridePointer(), std::nullopt};
+        SeenMessage seen {box.windowTitle(),     box.text().split(u'\n'), box.icon(),
+                          box.standardButtons(), box.textFormat(),        box.parentWidget(),
+                          Label("Label1"),       OverridePointer(),       std::nullopt};
         // Peek beneath the arrow the box is answered with, then put it back.
         QApplication::restoreOverrideCursor();
         seen.pointerBeneath = OverridePointer();
@@ -133,7 +133,7 @@ TEST_F(CheckRunFromWindowTest, BadPageGivesExactlyOneTwoLineMessageOwnedByTheWin
     ASSERT_EQ(messages.size(), 1u);
     const SeenMessage& seen = messages.front();
     const QString refusal = ToQString(texts::kBadPageBefore) + gone + ToQString(texts::kBadPageAfter);
-    EXPECT_EQ(seen.lines, (QStringList{refusal, ToQString(texts::kCheckUrlMessage)}));
+    EXPECT_EQ(seen.lines, (QStringList {refusal, ToQString(texts::kCheckUrlMessage)}));
     EXPECT_EQ(seen.title, QStringLiteral("Pardovane"));
     EXPECT_EQ(seen.icon, QMessageBox::NoIcon);
     EXPECT_EQ(seen.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
@@ -178,15 +178,16 @@ TEST_F(CheckRunFromWindowTest, ButtonsAreDisabledDuringARunAndClicksMadeThenAreD
             enabledDuringRun.push_back(button.isEnabled());
             const QPointF centre = QRectF(button.rect()).center();
             for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
-                QCoreApplication::postEvent(&button, new QMouseEvent(type, centre, button.mapToGlobal(centre),
-                                                                     Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+                QCoreApplication::postEvent(&button,
+                                            new QMouseEvent(type, centre, button.mapToGlobal(centre),
+                                                            Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
         }
     });
 
     ClickCheck();
     QCoreApplication::processEvents();
 
-    EXPECT_EQ(enabledDuringRun, (std::vector<bool>{false, false}));
+    EXPECT_EQ(enabledDuringRun, (std::vector<bool> {false, false}));
     EXPECT_EQ(server.Hits("/gone.html"), 1);
     EXPECT_TRUE(QTest::qWaitFor([&] { return form.findChildren<QProcess*>().isEmpty(); }, 1000));
     EXPECT_FALSE(std::filesystem::exists(opened));
@@ -210,11 +211,13 @@ TEST(CloseDuringRunTest, EndsTheRunAndRequestsNothingMore)
         server.Status("/gone.html", 404);
         server.Start();
         test::TempDir dir;
-        const std::string list = (messageOpen ? server.Url("/gone.html") + "\r\n" : "") + server.Url("/slow.html");
-        Form1 form{dir.Write("HtmlURL.txt", list)};
+        const std::string list
+            = (messageOpen ? server.Url("/gone.html") + "\r\n" : "") + server.Url("/slow.html");
+        Form1 form {dir.Write("HtmlURL.txt", list)};
         form.show();
         // As the window manager's close button does.
-        QTimer::singleShot(300, &form, [&form] { QCoreApplication::postEvent(form.windowHandle(), new QCloseEvent); });
+        QTimer::singleShot(300, &form,
+                           [&form] { QCoreApplication::postEvent(form.windowHandle(), new QCloseEvent); });
 
         QTest::mouseClick(&FindControl<QPushButton>(form, "Command1"), Qt::LeftButton);
 

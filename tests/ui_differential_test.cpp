@@ -31,7 +31,7 @@ std::string Contents(const std::filesystem::path& path)
 // The window and pardovane-check run one engine the same way: on a generated
 // site the report the window saves, its messages and its summary are the
 // command's stdout and stderr, byte for byte.
-class WindowDifferential : public ::testing::TestWithParam<unsigned> {};
+class WindowDifferential : public ::testing::TestWithParam<unsigned> { };
 
 TEST_P(WindowDifferential, SavedReportMessagesAndSummaryAreTheCommands)
 {
@@ -44,7 +44,7 @@ TEST_P(WindowDifferential, SavedReportMessagesAndSummaryAreTheCommands)
     const auto listFile = dir.Write("HtmlURL.txt", site.List(server.Url()));
     const auto saved = dir.path() / "saved.txt";
 
-    Form1 form{listFile};
+    Form1 form {listFile};
     std::string messages;
     form.SetMessageBoxRunner([&messages](QMessageBox& box) {
         messages += box.text().toStdString() + "\n";

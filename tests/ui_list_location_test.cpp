@@ -31,7 +31,8 @@ fs::path ChooseAsOrdinaryUser(const ListLocation& location)
     if (::pipe(channel) != 0)
         throw std::runtime_error("pipe failed");
     if (::fork() == 0) {
-        const std::string chosen = ::setgid(65534) == 0 && ::setuid(65534) == 0 ? ChooseListFile(location).string() : "";
+        const std::string chosen
+            = ::setgid(65534) == 0 && ::setuid(65534) == 0 ? ChooseListFile(location).string() : "";
         ::_exit(::write(channel[1], chosen.data(), chosen.size()) > 0 ? 0 : 1);
     }
     ::close(channel[1]);
@@ -81,7 +82,8 @@ TEST(ListLocationTest, BesideTheProgramOnlyWhenWritableOtherwiseTheUsersOwn)
             fs::create_directories(own.parent_path());
             root.Write("config/pardovane/HtmlURL.txt", *c.own);
         }
-        const ListLocation location{program, config, {root.path() / "missing.txt", root.path() / "starter.txt"}};
+        const ListLocation location {
+            program, config, {root.path() / "missing.txt", root.path() / "starter.txt"}};
 
         EXPECT_EQ(ChooseAsOrdinaryUser(location), c.expectBeside ? program / "HtmlURL.txt" : own);
         EXPECT_EQ(Contents(own), c.ownAfter);

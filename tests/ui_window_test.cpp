@@ -1,11 +1,11 @@
-#include "ui/form1.h"
-#include "ui/qt_text.h"
-#include "tests/temp_dir.h"
-#include "tests/ui_controls.h"
 #include "engine/ui_texts.h"
 #include "engine/version.h"
-#include "ui/window_texts.h"
+#include "tests/temp_dir.h"
+#include "tests/ui_controls.h"
+#include "ui/form1.h"
+#include "ui/qt_text.h"
 #include "ui/report_box.h"
+#include "ui/window_texts.h"
 #include "ui/wrapping_button.h"
 
 #include <QApplication>
@@ -17,9 +17,9 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QProcess>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -42,16 +42,16 @@ struct Placement {
 
 // The design's twips divided by fifteen.
 const Placement kDesign[] = {
-    {"Command2", QRect(8, 8, 113, 33)},    {"Command1", QRect(128, 8, 465, 33)},
-    {"Text1", QRect(8, 48, 585, 353)},     {"ProgressBar1", QRect(8, 408, 585, 17)},
-    {"Label2", QRect(8, 432, 577, 17)},    {"Label1", QRect(8, 448, 577, 17)},
+    {"Command2", QRect(8, 8, 113, 33)}, {"Command1", QRect(128, 8, 465, 33)},
+    {"Text1", QRect(8, 48, 585, 353)},  {"ProgressBar1", QRect(8, 408, 585, 17)},
+    {"Label2", QRect(8, 432, 577, 17)}, {"Label1", QRect(8, 448, 577, 17)},
 };
 
 class WindowTest : public ::testing::Test {
 protected:
     test::TempDir dir;
     std::filesystem::path listPath = dir.path() / "HtmlURL.txt";
-    Form1 form{listPath};
+    Form1 form {listPath};
 
     QWidget& Control(const char* name) { return FindControl<QWidget>(form, name); }
     QString Text(const char* name) { return FindControl<QLabel>(form, name).text(); }
@@ -102,7 +102,8 @@ TEST_F(WindowTest, EnterAndSpacePressTheFocusedButton)
         FindControl<QLabel>(form, "Label1").clear();
         Control("Command1").setFocus();
         QTest::keyClick(&Control("Command1"), key);
-        EXPECT_EQ(Text("Label1"), ToQString(texts::kSummaryChecked) + u'0' + ToQString(texts::kSummaryErrors) + u'0')
+        EXPECT_EQ(Text("Label1"),
+                  ToQString(texts::kSummaryChecked) + u'0' + ToQString(texts::kSummaryErrors) + u'0')
             << "key " << key;
     }
 }
@@ -164,12 +165,13 @@ TEST_F(WindowTest, EditCaptionWrapsOntoTwoUnclippedLinesInAJapaneseFont)
     EXPECT_EQ(caption.lines.join(QString()), button.text());
     EXPECT_TRUE(QRectF(button.rect()).contains(caption.ink)) << "caption clipped";
     const QString family = QFontInfo(caption.font).family();
-    EXPECT_TRUE(QFontDatabase::writingSystems(family).contains(QFontDatabase::Japanese)) << family.toStdString();
+    EXPECT_TRUE(QFontDatabase::writingSystems(family).contains(QFontDatabase::Japanese))
+        << family.toStdString();
 }
 
 TEST_F(WindowTest, IconIsOneSixteenPixelImageOfAtMost256Colours)
 {
-    ASSERT_EQ(form.windowIcon().availableSizes(), QList<QSize>{QSize(16, 16)});
+    ASSERT_EQ(form.windowIcon().availableSizes(), QList<QSize> {QSize(16, 16)});
     const QImage image(QStringLiteral(":/pardovane/pardovane.png"));
     EXPECT_EQ(image.format(), QImage::Format_Indexed8);
     EXPECT_LE(image.colorCount(), 256);
@@ -182,14 +184,16 @@ TEST_F(WindowTest, ReportMenuIsJapaneseAndOffersFindAndSave)
     for (const QAction* action : menu->actions())
         items << action->text();
     EXPECT_TRUE(items.join(u'|').contains(QStringLiteral("すべてを選択"))) << items.join(u'|').toStdString();
-    EXPECT_EQ(items.mid(items.size() - 2), (QStringList{ToQString(texts::kFind), ToQString(texts::kSaveReport)}));
+    EXPECT_EQ(items.mid(items.size() - 2),
+              (QStringList {ToQString(texts::kFind), ToQString(texts::kSaveReport)}));
 }
 
 // Ctrl+F selects the next match after the selection, round to the top, and
 // says so when there is none.
 TEST_F(WindowTest, FindSelectsEachMatchInTurn)
 {
-    form.SetReportText(u"http://a/\r\n  x.html  <Error>\r\n  <Err>\r\n\r\nhttp://b/\r\n  X.HTML  <Error>\r\n");
+    form.SetReportText(
+        u"http://a/\r\n  x.html  <Error>\r\n  <Err>\r\n\r\nhttp://b/\r\n  X.HTML  <Error>\r\n");
     auto& report = FindControl<ReportBox>(form, "Text1");
     QString term;
     report.SetDialogRunner([&term](QDialog& dialog) {
@@ -212,7 +216,8 @@ TEST_F(WindowTest, FindSelectsEachMatchInTurn)
     EXPECT_EQ(findFrom("x.html"), std::pair(5, QStringLiteral("X.HTML")));
     EXPECT_EQ(findFrom("x.html"), std::pair(1, QStringLiteral("x.html")));
     EXPECT_EQ(findFrom("nowhere"), std::pair(1, QStringLiteral("x.html")));
-    EXPECT_EQ(messages, QStringList{ToQString(texts::kNotFoundBefore) + "nowhere" + ToQString(texts::kNotFoundAfter)});
+    EXPECT_EQ(messages,
+              QStringList {ToQString(texts::kNotFoundBefore) + "nowhere" + ToQString(texts::kNotFoundAfter)});
 }
 
 // The edit button makes sure there is a list to edit, hands it to the
@@ -223,7 +228,7 @@ TEST(EditButtonTest, CreatesTheListOpensItAndReportsFailures)
     struct Case {
         const char* name;
         const char* listInDir;
-        QStringList command;  // the list's path is added; $0 below is where it is recorded
+        QStringList command;          // the list's path is added; $0 below is where it is recorded
         std::u16string_view message;  // empty: none
         bool opened;
     };
@@ -233,7 +238,11 @@ TEST(EditButtonTest, CreatesTheListOpensItAndReportsFailures)
         {"created in a new directory", "new/HtmlURL.txt", {"sh", "-c", record + "0"}, {}, true},
         {"nothing registered for text", "HtmlURL.txt", {"sh", "-c", record + "4"}, texts::kNoEditor, true},
         {"no opener installed", "HtmlURL.txt", {"/nonexistent/xdg-open"}, texts::kNoEditor, false},
-        {"cannot be created", "plain/HtmlURL.txt", {"sh", "-c", record + "0"}, texts::kListCreateFailed, false},
+        {"cannot be created",
+         "plain/HtmlURL.txt",
+         {"sh", "-c", record + "0"},
+         texts::kListCreateFailed,
+         false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -241,7 +250,7 @@ TEST(EditButtonTest, CreatesTheListOpensItAndReportsFailures)
         dir.Write("plain", "a file, not a directory");
         const std::filesystem::path list = dir.path() / c.listInDir;
         const std::filesystem::path recorded = dir.path() / "opened";
-        Form1 form{list};
+        Form1 form {list};
         QStringList command = c.command;
         if (command.size() > 1)
             command << QString::fromStdString(recorded.string());
@@ -255,8 +264,8 @@ TEST(EditButtonTest, CreatesTheListOpensItAndReportsFailures)
         EXPECT_TRUE(QTest::qWaitFor([&] { return form.findChildren<QProcess*>().isEmpty(); }, 10000));
 
         const QString path = QString::fromStdString(list.string());
-        const QStringList expected = c.message.empty() ? QStringList{}
-                                                       : QStringList{ToQString(c.message) + u'\n' + path};
+        const QStringList expected
+            = c.message.empty() ? QStringList {} : QStringList {ToQString(c.message) + u'\n' + path};
         EXPECT_EQ(messages, expected);
         EXPECT_EQ(std::filesystem::exists(list), c.message != texts::kListCreateFailed);
         std::ifstream opened(recorded);

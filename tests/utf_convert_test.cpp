@@ -14,9 +14,13 @@ TEST(Utf8ToUtf16, InvalidBytesBecomeReplacementAndTextGoesOn)
 {
     // A stray continuation byte, a truncated sequence, an overlong form and a
     // surrogate encoded in UTF-8 are each replaced, and what follows is kept.
-    EXPECT_EQ(Utf8ToUtf16("a\x80" "b"), std::u16string(u"a\uFFFDb"));
+    EXPECT_EQ(Utf8ToUtf16("a\x80"
+                          "b"),
+              std::u16string(u"a\uFFFDb"));
     EXPECT_EQ(Utf8ToUtf16("a\xE3\x81"), std::u16string(u"a\uFFFD\uFFFD"));
-    EXPECT_EQ(Utf8ToUtf16("\xC0\xAF" "x"), std::u16string(u"\uFFFD\uFFFDx"));
+    EXPECT_EQ(Utf8ToUtf16("\xC0\xAF"
+                          "x"),
+              std::u16string(u"\uFFFD\uFFFDx"));
     EXPECT_EQ(Utf8ToUtf16("\xED\xA0\x80"), std::u16string(u"\uFFFD\uFFFD\uFFFD"));
 }
 
@@ -35,7 +39,7 @@ TEST(Utf16ToUtf8, RoundTripsAndReplacesLoneSurrogates)
 TEST(IsValidUtf8, TellsValidFromInvalid)
 {
     EXPECT_TRUE(IsValidUtf8("plain \xE6\x97\xA5\xE6\x9C\xAC"));
-    EXPECT_FALSE(IsValidUtf8("\x82\xA0"));  // Shift_JIS for U+3042
+    EXPECT_FALSE(IsValidUtf8("\x82\xA0"));          // Shift_JIS for U+3042
     EXPECT_FALSE(IsValidUtf8("\xF4\x90\x80\x80"));  // above U+10FFFF
 }
 

@@ -34,8 +34,8 @@ void AnchorLayout::addWidget(QWidget* widget, QRect designRect, Edges edges)
 
 void AnchorLayout::addItem(QLayoutItem* item)
 {
-    entries_.push_back({std::unique_ptr<QLayoutItem>(item), QRect(QPoint(0, 0), item->sizeHint()),
-                        Edges(Left | Top)});
+    entries_.push_back(
+        {std::unique_ptr<QLayoutItem>(item), QRect(QPoint(0, 0), item->sizeHint()), Edges(Left | Top)});
     invalidate();
 }
 

@@ -39,10 +39,10 @@ void FileOpener::Open(const QString& path, const std::function<void()>& onFailur
     });
     connect(process, &QProcess::finished, this,
             [process, onFailure](int exitCode, QProcess::ExitStatus status) {
-                if (status != QProcess::NormalExit || exitCode != 0)
-                    onFailure();
-                process->deleteLater();
-            });
+        if (status != QProcess::NormalExit || exitCode != 0)
+            onFailure();
+        process->deleteLater();
+    });
     process->start();
 }
 

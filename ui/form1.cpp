@@ -1,8 +1,8 @@
 #include "ui/form1.h"
 
 #include "engine/list_location.h"
-#include "engine/ui_texts.h"
 #include "engine/page/utf_convert.h"
+#include "engine/ui_texts.h"
 #include "engine/version.h"
 #include "ui/anchor_layout.h"
 #include "ui/file_opener.h"

@@ -10,19 +10,19 @@
 
 namespace {
 
-constexpr const char* kUsage =
-    "Usage: pardovane [-h | --help] [-V | --version] [Qt options]\n"
-    "Opens the Pardovane window, which checks the links of the web pages\n"
-    "listed in HtmlURL.txt, one URL per line.\n"
-    "\n"
-    "The list is HtmlURL.txt beside the program when that file exists and you\n"
-    "may write it; otherwise ${XDG_CONFIG_HOME:-~/.config}/pardovane/HtmlURL.txt,\n"
-    "made from /usr/share/pardovane/HtmlURL.txt the first time.\n"
-    "\n"
-    "  -h, --help     show this help and exit\n"
-    "  -V, --version  show the version and exit\n"
-    "\n"
-    "pardovane-check runs the same check from a terminal.\n";
+constexpr const char* kUsage
+    = "Usage: pardovane [-h | --help] [-V | --version] [Qt options]\n"
+      "Opens the Pardovane window, which checks the links of the web pages\n"
+      "listed in HtmlURL.txt, one URL per line.\n"
+      "\n"
+      "The list is HtmlURL.txt beside the program when that file exists and you\n"
+      "may write it; otherwise ${XDG_CONFIG_HOME:-~/.config}/pardovane/HtmlURL.txt,\n"
+      "made from /usr/share/pardovane/HtmlURL.txt the first time.\n"
+      "\n"
+      "  -h, --help     show this help and exit\n"
+      "  -V, --version  show the version and exit\n"
+      "\n"
+      "pardovane-check runs the same check from a terminal.\n";
 
 // Answered before Qt starts, which needs a display.
 bool AnsweredWithoutWindow(int argc, char** argv)

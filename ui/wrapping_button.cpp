@@ -31,8 +31,8 @@ void WrappingButton::paintEvent(QPaintEvent*)
 
     const CaptionLayout caption = captionLayout();
     painter.setFont(caption.font);
-    painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
-                                   QPalette::ButtonText));
+    painter.setPen(
+        palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
     for (qsizetype i = 0; i < caption.lines.size(); ++i)
         painter.drawText(caption.baselines[static_cast<std::size_t>(i)], caption.lines[i]);
 }

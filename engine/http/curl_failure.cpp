@@ -46,7 +46,7 @@ HttpFailure FailureFor(CURLcode code, CURL* easy, std::string_view errorText)
     }
     case CURLE_OPERATION_TIMEDOUT:
         return errorText.starts_with("Resolving timed out") ? HttpFailure::NameLookupTimeout
-                                                           : HttpFailure::Timeout;
+                                                            : HttpFailure::Timeout;
     case CURLE_TOO_MANY_REDIRECTS:
         return HttpFailure::TooManyRedirects;
     case CURLE_FILESIZE_EXCEEDED:
@@ -58,7 +58,7 @@ HttpFailure FailureFor(CURLcode code, CURL* easy, std::string_view errorText)
     case CURLE_RECV_ERROR:
         // curl refusing oversized headers is our limit, not a lost connection.
         return errorText.starts_with("Too large response headers") ? HttpFailure::Transfer
-                                                                  : HttpFailure::ReceiveFailed;
+                                                                   : HttpFailure::ReceiveFailed;
     // Every URL's scheme is checked before curl sees it, so curl refusing the
     // protocol means the answer was not HTTP (it takes that for HTTP/0.9).
     case CURLE_UNSUPPORTED_PROTOCOL:

@@ -15,8 +15,8 @@ namespace pardovane {
 struct FetchJob {
     HttpRequest::Kind kind = HttpRequest::Kind::Probe;
     std::u16string url;
-    std::string wire;        // the URL as sent, once known
-    std::string host;        // HostKey of the wire URL
+    std::string wire;  // the URL as sent, once known
+    std::string host;  // HostKey of the wire URL
     std::unique_ptr<HttpRequest> request;
     bool started = false;
     bool done = false;

@@ -8,7 +8,7 @@ namespace {
 // A ticket is its priority in the top bits, then its order: counted up from
 // the middle for work queued last, down for work put first.
 constexpr int kPriorityShift = 56;
-constexpr HostGate::Ticket kMiddleTicket = HostGate::Ticket{1} << (kPriorityShift - 1);
+constexpr HostGate::Ticket kMiddleTicket = HostGate::Ticket {1} << (kPriorityShift - 1);
 
 }  // namespace
 
@@ -21,7 +21,7 @@ FetchQueue::FetchQueue(int maxPerHost, int maxResolving)
 void FetchQueue::Push(const FetchJobPtr& job, Priority priority, bool first)
 {
     const HostGate::Ticket order = first ? --firstTicket_ : ++lastTicket_;
-    arrivals_.emplace_back((HostGate::Ticket{priority} << kPriorityShift) | order, job);
+    arrivals_.emplace_back((HostGate::Ticket {priority} << kPriorityShift) | order, job);
 }
 
 FetchJobPtr FetchQueue::Next(HostGate::Clock::time_point now, const std::function<void(FetchJob&)>& refused)

@@ -2,8 +2,8 @@
 
 #include "engine/http/ca_environment.h"
 #include "engine/http/http_request.h"
-#include "engine/page/page_text_decoder.h"
 #include "engine/http/request_url.h"
+#include "engine/page/page_text_decoder.h"
 
 namespace pardovane {
 

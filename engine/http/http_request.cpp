@@ -1,8 +1,8 @@
 #include "engine/http/http_request.h"
 
-#include "engine/page/ascii.h"
 #include "engine/http/curl_failure.h"
 #include "engine/http/retry_policy.h"
+#include "engine/page/ascii.h"
 #include "engine/version.h"
 
 #include <cstring>
@@ -116,8 +116,7 @@ std::unique_ptr<HttpRequest> HttpRequest::Create(CURLSH* share, HttpSettings set
 }
 
 HttpRequest::HttpRequest(CurlEasy easy, CURLSH* share, HttpSettings settings)
-    : easy_(std::move(easy)), share_(share), settings_(std::move(settings)),
-      hop_(std::make_unique<Hop>())
+    : easy_(std::move(easy)), share_(share), settings_(std::move(settings)), hop_(std::make_unique<Hop>())
 {
     // The first append makes the list; later ones extend it in place.
     for (const std::string& header : settings_.headers) {
@@ -192,19 +191,20 @@ void HttpRequest::Start(const std::string& url, Kind kind)
 
 bool HttpRequest::BeginHop(const std::string& url)
 {
-    const auto remaining = std::chrono::duration_cast<std::chrono::milliseconds>(
-                               deadline_ - std::chrono::steady_clock::now())
-                               .count();
+    const auto remaining
+        = std::chrono::duration_cast<std::chrono::milliseconds>(deadline_ - std::chrono::steady_clock::now())
+              .count();
     if (remaining <= 0) {
         End(HttpFailure::Timeout, "time-out before the next redirect");
         return false;
     }
     if (url.size() > kMaxUrlBytes) {
-        End(HttpFailure::MalformedUrl, "URL too long: " + std::to_string(url.size()) + " bytes, at most "
-                                           + std::to_string(kMaxUrlBytes));
+        End(HttpFailure::MalformedUrl,
+            "URL too long: " + std::to_string(url.size()) + " bytes, at most "
+                + std::to_string(kMaxUrlBytes));
         return false;
     }
-    *hop_ = Hop{};
+    *hop_ = Hop {};
     hop_->request = this;
     hop_->isDownload = kind_ == Kind::Download;
     body_.clear();
@@ -233,7 +233,8 @@ bool HttpRequest::ScheduleRetry()
 {
     if (retries_ >= settings_.maxRetries || bodyFailed_ || !IsRetried(status_, failure_))
         return false;
-    const auto wait = RetryDelay(hop_->retryAfter, retries_, std::chrono::milliseconds(settings_.retryDelayMs));
+    const auto wait
+        = RetryDelay(hop_->retryAfter, retries_, std::chrono::milliseconds(settings_.retryDelayMs));
     ++retries_;
     // 503 and 408 may be about this one resource; a 429 or a dropped
     // connection is about how hard the host is being asked.

@@ -14,7 +14,7 @@ constexpr long kPollMs = 100;
 
 std::size_t UrlHash(const std::u16string& url)
 {
-    return std::hash<std::u16string>{}(url);
+    return std::hash<std::u16string> {}(url);
 }
 
 DownloadedPage Decoded(const DownloadResult& download)
@@ -313,7 +313,8 @@ void LookaheadFetcher::Finish(FetchJob& job)
             job.download = std::move(result);
     }
     job.request.reset();
-    if (auto held = pages_.find(job.url); held != pages_.end() && held->second.get() == &job && job.download) {
+    if (auto held = pages_.find(job.url);
+        held != pages_.end() && held->second.get() == &job && job.download) {
         job.heldBytes = job.download->body.size();
         aheadBytes_ += job.heldBytes;
     }

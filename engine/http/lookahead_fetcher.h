@@ -44,7 +44,7 @@ public:
 
     // Listed lines are read ahead, and listed pages met as links fetched
     // whole, while the pages held for the run stay under this many bytes.
-    static constexpr std::size_t kAheadBytes = std::size_t{64} * 1024 * 1024;
+    static constexpr std::size_t kAheadBytes = std::size_t {64} * 1024 * 1024;
     // Work queued per job that counts as enough.
     static constexpr std::size_t kQueuedPerJob = 4;
     // Distinct hosts whose names are looked up at once.
@@ -124,7 +124,7 @@ private:
     std::unordered_map<std::size_t, std::uint32_t> listed_;
 
     std::optional<ListFile> list_;
-    std::deque<AheadLine> aheadLines_;  // references stay valid: only ends change
+    std::deque<AheadLine> aheadLines_;   // references stay valid: only ends change
     std::vector<AheadLine*> undecided_;  // download not yet queued or refused
     std::uint64_t currentLine_ = 0;
     std::u16string currentUrl_;

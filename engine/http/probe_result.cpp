@@ -5,28 +5,50 @@ namespace pardovane {
 const char* HttpFailureName(HttpFailure failure)
 {
     switch (failure) {
-    case HttpFailure::None: return "none";
-    case HttpFailure::RefusedScheme: return "refused scheme";
-    case HttpFailure::MalformedUrl: return "malformed URL";
-    case HttpFailure::NoRequestObject: return "no request object";
-    case HttpFailure::NameNotFound: return "name not found";
-    case HttpFailure::ConnectionRefused: return "connection refused";
-    case HttpFailure::Timeout: return "time-out";
-    case HttpFailure::TooManyRedirects: return "too many redirects";
-    case HttpFailure::NameLookupTimeout: return "name lookup time-out";
-    case HttpFailure::Tls: return "TLS error";
-    case HttpFailure::TlsHandshake: return "TLS handshake failed";
-    case HttpFailure::CertExpired: return "certificate expired";
-    case HttpFailure::CertNotYetValid: return "certificate not yet valid";
-    case HttpFailure::CertWrongHost: return "certificate for another host";
-    case HttpFailure::CertSelfSigned: return "self-signed certificate";
-    case HttpFailure::CertUnknownIssuer: return "unknown certificate issuer";
-    case HttpFailure::TooLarge: return "too large";
-    case HttpFailure::GotNothing: return "got nothing";
-    case HttpFailure::SendFailed: return "send failed";
-    case HttpFailure::ReceiveFailed: return "receive failed";
-    case HttpFailure::NotHttp: return "not HTTP";
-    case HttpFailure::Transfer: return "transfer failed";
+    case HttpFailure::None:
+        return "none";
+    case HttpFailure::RefusedScheme:
+        return "refused scheme";
+    case HttpFailure::MalformedUrl:
+        return "malformed URL";
+    case HttpFailure::NoRequestObject:
+        return "no request object";
+    case HttpFailure::NameNotFound:
+        return "name not found";
+    case HttpFailure::ConnectionRefused:
+        return "connection refused";
+    case HttpFailure::Timeout:
+        return "time-out";
+    case HttpFailure::TooManyRedirects:
+        return "too many redirects";
+    case HttpFailure::NameLookupTimeout:
+        return "name lookup time-out";
+    case HttpFailure::Tls:
+        return "TLS error";
+    case HttpFailure::TlsHandshake:
+        return "TLS handshake failed";
+    case HttpFailure::CertExpired:
+        return "certificate expired";
+    case HttpFailure::CertNotYetValid:
+        return "certificate not yet valid";
+    case HttpFailure::CertWrongHost:
+        return "certificate for another host";
+    case HttpFailure::CertSelfSigned:
+        return "self-signed certificate";
+    case HttpFailure::CertUnknownIssuer:
+        return "unknown certificate issuer";
+    case HttpFailure::TooLarge:
+        return "too large";
+    case HttpFailure::GotNothing:
+        return "got nothing";
+    case HttpFailure::SendFailed:
+        return "send failed";
+    case HttpFailure::ReceiveFailed:
+        return "receive failed";
+    case HttpFailure::NotHttp:
+        return "not HTTP";
+    case HttpFailure::Transfer:
+        return "transfer failed";
     }
     return "unknown";
 }

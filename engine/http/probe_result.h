@@ -8,27 +8,27 @@ namespace pardovane {
 // exception.
 enum class HttpFailure {
     None,
-    RefusedScheme,      // not http or https, or redirected elsewhere
-    MalformedUrl,       // control characters or no host
-    NoRequestObject,    // the transfer could not be set up
+    RefusedScheme,    // not http or https, or redirected elsewhere
+    MalformedUrl,     // control characters or no host
+    NoRequestObject,  // the transfer could not be set up
     NameNotFound,
     NameLookupTimeout,  // the resolver did not answer in time
     ConnectionRefused,
     Timeout,
     TooManyRedirects,
-    Tls,                // any other TLS failure
-    TlsHandshake,       // no protocol or cipher in common, or the handshake broke off
+    Tls,           // any other TLS failure
+    TlsHandshake,  // no protocol or cipher in common, or the handshake broke off
     CertExpired,
     CertNotYetValid,
-    CertWrongHost,      // valid, but for another name
+    CertWrongHost,  // valid, but for another name
     CertSelfSigned,
     CertUnknownIssuer,  // no trusted authority signed it
     TooLarge,           // a page above the download cap
     GotNothing,         // connection closed before any byte of an answer
     SendFailed,
-    ReceiveFailed,      // e.g. the connection was reset
-    NotHttp,            // the server answered, but not in HTTP
-    Transfer,           // any other network failure
+    ReceiveFailed,  // e.g. the connection was reset
+    NotHttp,        // the server answered, but not in HTTP
+    Transfer,       // any other network failure
 };
 
 const char* HttpFailureName(HttpFailure failure);

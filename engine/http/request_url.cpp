@@ -49,7 +49,8 @@ std::optional<std::string> WireAuthority(std::u16string_view authority)
     std::size_t hostEnd = authority.size();
     if (authority.substr(hostStart).starts_with(u'[')) {
         hostEnd = authority.size();  // an IPv6 literal is ASCII already
-    } else if (const std::size_t colon = authority.find(u':', hostStart); colon != std::u16string_view::npos) {
+    } else if (const std::size_t colon = authority.find(u':', hostStart);
+               colon != std::u16string_view::npos) {
         hostEnd = colon;
     }
     const std::u16string_view host = authority.substr(hostStart, hostEnd - hostStart);

@@ -11,9 +11,11 @@ TransferPool::TransferPool(std::size_t maxConnections, int maxPerHost)
     // The caller keeps the per-host count; the pool only needs to fit it. A
     // multi handle that takes no limits is of no use.
     if (multi_
-        && (curl_multi_setopt(multi_.get(), CURLMOPT_MAX_HOST_CONNECTIONS, static_cast<long>(std::max(1, maxPerHost)))
+        && (curl_multi_setopt(multi_.get(), CURLMOPT_MAX_HOST_CONNECTIONS,
+                              static_cast<long>(std::max(1, maxPerHost)))
                 != CURLM_OK
-            || curl_multi_setopt(multi_.get(), CURLMOPT_MAX_TOTAL_CONNECTIONS, static_cast<long>(maxConnections))
+            || curl_multi_setopt(multi_.get(), CURLMOPT_MAX_TOTAL_CONNECTIONS,
+                                 static_cast<long>(maxConnections))
                 != CURLM_OK))
         multi_.reset();
 }

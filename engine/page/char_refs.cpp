@@ -56,10 +56,9 @@ const NamedRef* LongestNamedRef(std::u16string_view text)
 {
     for (std::size_t length = std::min(kLongestName, text.size()); length > 0; --length) {
         const std::u16string_view candidate = text.substr(0, length);
-        const auto found = std::lower_bound(std::begin(kNamedRefs), std::end(kNamedRefs), candidate,
-                                            [](const NamedRef& ref, std::u16string_view key) {
-                                                return ref.name < key;
-                                            });
+        const auto found
+            = std::lower_bound(std::begin(kNamedRefs), std::end(kNamedRefs), candidate,
+                               [](const NamedRef& ref, std::u16string_view key) { return ref.name < key; });
         if (found != std::end(kNamedRefs) && found->name == candidate)
             return found;
     }

@@ -10,7 +10,7 @@ namespace pardovane {
 namespace {
 // iconv_open's own way of saying it failed.
 const iconv_t kNoHandle = reinterpret_cast<iconv_t>(-1);  // NOLINT(performance-no-int-to-ptr)
-}
+}  // namespace
 
 std::optional<IconvDecoder> IconvDecoder::Open(const std::string& encoding)
 {

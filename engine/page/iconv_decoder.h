@@ -24,7 +24,7 @@ public:
     std::u16string Decode(std::string_view bytes);
 
 private:
-    explicit IconvDecoder(iconv_t handle) : handle_(handle) {}
+    explicit IconvDecoder(iconv_t handle) : handle_(handle) { }
     iconv_t handle_;  // (iconv_t)-1 once moved from
 };
 

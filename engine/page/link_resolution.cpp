@@ -72,8 +72,7 @@ std::u16string Merge(const UriParts& base, std::u16string_view path)
 
 std::u16string Compose(std::optional<std::u16string_view> scheme,
                        std::optional<std::u16string_view> authority, std::u16string_view path,
-                       std::optional<std::u16string_view> query,
-                       std::optional<std::u16string_view> fragment)
+                       std::optional<std::u16string_view> query, std::optional<std::u16string_view> fragment)
 {
     std::u16string out;
     if (scheme) {
@@ -175,8 +174,8 @@ std::u16string ResolveReference(std::u16string_view base, std::u16string_view re
         return Compose(b.scheme, r.authority, RemoveDotSegments(r.path), r.query, r.fragment);
     if (r.path.empty())
         return Compose(b.scheme, b.authority, b.path, r.query ? r.query : b.query, r.fragment);
-    const std::u16string path = r.path.starts_with(u'/') ? RemoveDotSegments(r.path)
-                                                        : RemoveDotSegments(Merge(b, r.path));
+    const std::u16string path
+        = r.path.starts_with(u'/') ? RemoveDotSegments(r.path) : RemoveDotSegments(Merge(b, r.path));
     return Compose(b.scheme, b.authority, path, r.query, r.fragment);
 }
 
@@ -205,7 +204,8 @@ LinkTarget TargetOfLink(std::u16string_view written, std::u16string_view base, c
     return target;
 }
 
-std::u16string PageBaseUrl(std::u16string_view pageText, std::u16string_view pageUrl, const std::string& charset)
+std::u16string PageBaseUrl(std::u16string_view pageText, std::u16string_view pageUrl,
+                           const std::string& charset)
 {
     std::u16string base(pageUrl);
     LinkScanner scanner;

@@ -24,17 +24,17 @@ std::u16string_view Lookup(std::u16string_view name, const std::u16string_view (
 }
 
 // Elements whose text holds no tags up to their own end tag.
-constexpr std::u16string_view kTextOnly[] = {u"script"sv, u"style"sv, u"textarea"sv, u"title"sv,
-                                             u"xmp"sv,    u"iframe"sv, u"noembed"sv, u"noframes"sv};
+constexpr std::u16string_view kTextOnly[] = {u"script"sv, u"style"sv,  u"textarea"sv, u"title"sv,
+                                             u"xmp"sv,    u"iframe"sv, u"noembed"sv,  u"noframes"sv};
 
 // HTML elements whose start tag inside SVG or MathML ends it.
 constexpr std::u16string_view kBreakOut[] = {
-    u"b"sv,    u"big"sv,  u"blockquote"sv, u"body"sv, u"br"sv,     u"center"sv, u"code"sv,    u"dd"sv,
-    u"div"sv,  u"dl"sv,   u"dt"sv,         u"em"sv,   u"embed"sv,  u"h1"sv,     u"h2"sv,      u"h3"sv,
-    u"h4"sv,   u"h5"sv,   u"h6"sv,         u"head"sv, u"hr"sv,     u"i"sv,      u"img"sv,     u"li"sv,
-    u"listing"sv, u"menu"sv, u"meta"sv,    u"nobr"sv, u"ol"sv,     u"p"sv,      u"pre"sv,     u"ruby"sv,
-    u"s"sv,    u"small"sv, u"span"sv,      u"strong"sv, u"strike"sv, u"sub"sv,  u"sup"sv,     u"table"sv,
-    u"tt"sv,   u"u"sv,    u"ul"sv,         u"var"sv};
+    u"b"sv,       u"big"sv,   u"blockquote"sv, u"body"sv,   u"br"sv,     u"center"sv, u"code"sv, u"dd"sv,
+    u"div"sv,     u"dl"sv,    u"dt"sv,         u"em"sv,     u"embed"sv,  u"h1"sv,     u"h2"sv,   u"h3"sv,
+    u"h4"sv,      u"h5"sv,    u"h6"sv,         u"head"sv,   u"hr"sv,     u"i"sv,      u"img"sv,  u"li"sv,
+    u"listing"sv, u"menu"sv,  u"meta"sv,       u"nobr"sv,   u"ol"sv,     u"p"sv,      u"pre"sv,  u"ruby"sv,
+    u"s"sv,       u"small"sv, u"span"sv,       u"strong"sv, u"strike"sv, u"sub"sv,    u"sup"sv,  u"table"sv,
+    u"tt"sv,      u"u"sv,     u"ul"sv,         u"var"sv};
 
 }  // namespace
 
@@ -163,7 +163,7 @@ bool LinkScanner::Tag(const OnValue& onValue)
         std::size_t look = pos_;
         while (look < n && IsHtmlSpace(text_[look]))
             ++look;
-        Attribute value{pos_, 0, true};  // no "=": the empty value
+        Attribute value {pos_, 0, true};  // no "=": the empty value
         if (look < n && text_[look] == u'=') {
             pos_ = look + 1;
             while (pos_ < n && IsHtmlSpace(text_[pos_]))
@@ -190,7 +190,8 @@ bool LinkScanner::Tag(const OnValue& onValue)
     const char root = EqualsNoCase(name, u"svg"sv) ? 's' : EqualsNoCase(name, u"math"sv) ? 'm' : '\0';
     if (endTag) {
         // It closes the innermost open root of its name, and what is inside.
-        if (const std::size_t open = root ? foreign_.rfind(root) : std::string::npos; open != std::string::npos)
+        if (const std::size_t open = root ? foreign_.rfind(root) : std::string::npos;
+            open != std::string::npos)
             foreign_.resize(open);
         return true;
     }

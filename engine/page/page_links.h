@@ -23,7 +23,6 @@ struct PageLink {
 // included; pageUrl is where the page finally came from, charset what its
 // text was decoded from (see TargetOfLink). It changes nothing.
 void ForEachPageLink(std::u16string_view pageText, std::u16string_view pageUrl, const std::string& charset,
-                     const LinkExclusion& exclusion,
-                     const std::function<void(const PageLink&)>& onLink);
+                     const LinkExclusion& exclusion, const std::function<void(const PageLink&)>& onLink);
 
 }  // namespace pardovane

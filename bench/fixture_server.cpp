@@ -46,21 +46,21 @@ using Routes = std::map<std::string, Route>;
 struct Origin {
     std::string name;
     std::string address = "127.0.0.1";
-    std::chrono::microseconds latency {0};
+    std::chrono::microseconds latency{0};
     int maxConnections = 0;
     std::size_t perSecond = 0;
     int retryAfter = -1;
     Routes routes;
     int port = 0;
-    std::atomic<int> connections {0};
+    std::atomic<int> connections{0};
     std::mutex mutex;  // guards the two below
     std::deque<std::chrono::steady_clock::time_point> recent;
     std::set<std::string> seen;
     int seenSince = 0;  // the reset `seen` is of
 };
 
-std::atomic<long> requestCount {0};
-std::atomic<int> resets {0};  // a new run: every path is new again
+std::atomic<long> requestCount{0};
+std::atomic<int> resets{0};  // a new run: every path is new again
 
 std::string ReadFile(const std::string& path)
 {
@@ -73,7 +73,7 @@ std::string ReadFile(const std::string& path)
 int Listen(const std::string& host, int& port)
 {
     const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address {};
+    sockaddr_in address{};
     address.sin_family = AF_INET;
     inet_pton(AF_INET, host.c_str(), &address.sin_addr);
     socklen_t length = sizeof address;
@@ -150,7 +150,7 @@ std::string Respond(Origin& origin, const std::string& target, bool head)
 void Serve(int client, Origin& origin)
 {
     if (origin.maxConnections > 0 && origin.connections >= origin.maxConnections) {
-        const linger reset {1, 0};
+        const linger reset{1, 0};
         setsockopt(client, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
         close(client);
         return;
@@ -159,7 +159,7 @@ void Serve(int client, Origin& origin)
     struct Leave {
         Origin& o;
         ~Leave() { --o.connections; }
-    } leave {origin};
+    } leave{origin};
     const int on = 1;
     setsockopt(client, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
     std::string buffer;

@@ -223,7 +223,7 @@ std::optional<std::string> SortOperands(const std::vector<std::string>& operands
 std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& arguments, std::string& error)
 {
     // getopt_long wants writable C strings and permutes them; give it copies.
-    std::vector<std::string> storage {"pardovane-check"};
+    std::vector<std::string> storage{"pardovane-check"};
     storage.insert(storage.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
     argv.reserve(storage.size() + 1);

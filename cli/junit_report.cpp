@@ -102,7 +102,7 @@ bool WriteJunitReport(const RunRecord& record, const RunCounts& counts, std::u16
     xml.Open("testsuite");
     xml.Attribute("name", WithoutPasswords(suiteName));
     WriteTotals(xml, totals);
-    xml.Attribute("skipped", std::int64_t {0});
+    xml.Attribute("skipped", std::int64_t{0});
     xml.Open("properties");
     WriteProperty(xml, "checked", counts.checked);
     WriteProperty(xml, "errors", counts.errors);

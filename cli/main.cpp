@@ -86,8 +86,8 @@ bool WriteReport(pardovane::OutputFormat format, const pardovane::CheckEngine& e
                  const pardovane::RunRecord& record, const std::string& listName,
                  pardovane::ReportOutput& output)
 {
-    const pardovane::RunCounts counts {engine.state().checkedCount, engine.state().errorCount,
-                                       engine.lastRun().badPages};
+    const pardovane::RunCounts counts{engine.state().checkedCount, engine.state().errorCount,
+                                      engine.lastRun().badPages};
     const pardovane::ReportSink write = [&output](std::string_view bytes) { return output.Write(bytes); };
     switch (format) {
     case pardovane::OutputFormat::Json:

@@ -10,7 +10,7 @@ namespace pardovane {
 // held whole; false once a piece could not be written, and the report stops.
 using ReportSink = std::function<bool(std::string_view bytes)>;
 
-inline constexpr std::size_t kReportPiece = std::size_t {64} * 1024;
+inline constexpr std::size_t kReportPiece = std::size_t{64} * 1024;
 
 // Hands a writer's text to write once there is a piece of it, or whatever
 // is left when done.

@@ -31,8 +31,8 @@ class FixedProber : public UrlProber {
 public:
     ProbeResult Probe(const std::u16string& url) override
     {
-        return GoodUrl(url) ? ProbeResult {200, HttpFailure::None, {}}
-                            : ProbeResult {404, HttpFailure::None, {}};
+        return GoodUrl(url) ? ProbeResult{200, HttpFailure::None, {}}
+                            : ProbeResult{404, HttpFailure::None, {}};
     }
 };
 
@@ -51,7 +51,7 @@ public:
     void ShowMessage(const std::u16string&) override { }
     std::optional<DownloadedPage> DownloadPage(const std::u16string& url) override
     {
-        return DownloadedPage {page, url, {}};
+        return DownloadedPage{page, url, {}};
     }
 };
 

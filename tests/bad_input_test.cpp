@@ -24,9 +24,9 @@ protected:
     LocalServer server;
     TempDir dir;
     std::filesystem::path listPath = dir.path() / "HtmlURL.txt";
-    HttpClient http {test::ShortTimeouts(2000, 20'000)};
-    RecordingWindow window {http};
-    CheckEngine engine {window, http, listPath};
+    HttpClient http{test::ShortTimeouts(2000, 20'000)};
+    RecordingWindow window{http};
+    CheckEngine engine{window, http, listPath};
 
     void WriteList(const std::string& bytes) { dir.Write("HtmlURL.txt", bytes); }
     std::u16string Url(const std::string& path) const { return server.Url16(path); }
@@ -41,7 +41,7 @@ protected:
         engine.RunCheck();
         EXPECT_TRUE(engine.lastRun().listFileFailed);
         EXPECT_EQ(window.Only({u"Message"}),
-                  (Calls {u"Message:URLリストのファイルを開けません\n" + Utf8ToUtf16(listPath.string())}));
+                  (Calls{u"Message:URLリストのファイルを開けません\n" + Utf8ToUtf16(listPath.string())}));
         EXPECT_TRUE(window.Only({u"Text1"}).empty());
         EXPECT_EQ(window.calls.back(), u"Label1:「チェック」ボタンでチェックを始めてください");
     }
@@ -120,7 +120,7 @@ TEST_F(BadInputRun, InvalidUtf8IsReadAsWindows31j)
 TEST_F(BadInputRun, OneMegabyteLineIsProbedAndReportedWhole)
 {
     server.Start();
-    const std::string line = Url8("/") + std::string(std::size_t {1024} * 1024, 'a');
+    const std::string line = Url8("/") + std::string(std::size_t{1024} * 1024, 'a');
     WriteList(line + "\n");
     engine.RunCheck();
     // Too long to request, it is refused unsent; the report has it in full.
@@ -194,11 +194,11 @@ TEST_F(BadPage, InvalidBytesForItsCharsetBecomeReplacementCharacters)
 
 TEST_F(BadPage, FiftyMegabytesWithoutATagAreScannedForNothing)
 {
-    constexpr std::size_t kSize = std::size_t {50} * 1024 * 1024;
+    constexpr std::size_t kSize = std::size_t{50} * 1024 * 1024;
     server.routes().Get("/big", [](const httplib::Request&, httplib::Response& response) {
         response.set_content_provider(kSize, "text/html",
                                       [](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
-            const std::string block(std::min<std::size_t>(length, std::size_t {64} * 1024), 'x');
+            const std::string block(std::min<std::size_t>(length, std::size_t{64} * 1024), 'x');
             (void)offset;
             return sink.write(block.data(), block.size());
         });
@@ -212,7 +212,7 @@ TEST_F(BadPage, AMillionLinksToOneUrlAreEachCountedAndReported)
 {
     constexpr int kLinks = 1'000'000;
     std::string html;
-    html.reserve(std::size_t {kLinks} * 10);
+    html.reserve(std::size_t{kLinks} * 10);
     for (int i = 0; i < kLinks; ++i)
         html += "<a href=x>";
     server.Page("/m/page", html, "text/html");

@@ -24,10 +24,10 @@ class CheckRunTest : public ::testing::Test {
 protected:
     LocalServer server;
     TempDir dir;
-    HttpClient http {test::ShortTimeouts(500, 500)};
-    RecordingWindow window {http};
+    HttpClient http{test::ShortTimeouts(500, 500)};
+    RecordingWindow window{http};
     std::filesystem::path listPath = dir.path() / "HtmlURL.txt";
-    CheckEngine engine {window, http, listPath};
+    CheckEngine engine{window, http, listPath};
 
     void WriteList(const std::u16string& text) { dir.Write("HtmlURL.txt", Utf16ToUtf8(text)); }
     std::u16string Url(const std::string& path) { return server.Url16(path); }
@@ -39,8 +39,8 @@ TEST_F(CheckRunTest, EmptyListFileGivesEmptyReportAndZeroSummary)
     WriteList(u"");
     engine.RunCheck();
     EXPECT_EQ(window.calls,
-              (Calls {u"Label1:チェック中", u"Repaint:", u"Busy:", u"Max:1", u"Value:0", u"Text1:",
-                      u"Default:", u"Label1:チェック数/0  エラー/0"}));
+              (Calls{u"Label1:チェック中", u"Repaint:", u"Busy:", u"Max:1", u"Value:0", u"Text1:",
+                     u"Default:", u"Label1:チェック数/0  エラー/0"}));
     EXPECT_FALSE(engine.lastRun().listFileFailed);
     EXPECT_EQ(engine.lastRun().badPages, 0);
 }
@@ -50,7 +50,7 @@ TEST_F(CheckRunTest, OnlyEmptyLinesSetThePageLabelButProbeNothing)
     server.Start();
     WriteList(std::u16string(300, u'\n'));
     engine.RunCheck();
-    EXPECT_EQ(window.Only({u"Max", u"Value", u"Text1"}), (Calls {u"Max:3", u"Value:0", u"Text1:"}));
+    EXPECT_EQ(window.Only({u"Max", u"Value", u"Text1"}), (Calls{u"Max:3", u"Value:0", u"Text1:"}));
     EXPECT_EQ(window.Only({u"Label2"}).size(), 300u);
     EXPECT_EQ(window.Only({u"Label2"}).back(), u"Label2:" + kExamining);
     EXPECT_EQ(server.TotalHits(), 0);
@@ -70,9 +70,9 @@ TEST_F(CheckRunTest, GoodAndBadPagesInListOrder)
     const std::u16string report
         = good + u"\r\n  <OK>\r\n\r\n" + test::BadPageBlock(bad) + good + u"\r\n  <OK>\r\n\r\n";
     EXPECT_EQ(engine.state().report, report);
-    EXPECT_EQ(window.Only({u"Message"}), (Calls {u"Message:" + test::BadPageMessage(bad)}));
+    EXPECT_EQ(window.Only({u"Message"}), (Calls{u"Message:" + test::BadPageMessage(bad)}));
     EXPECT_EQ(window.calls.back(), u"Label1:チェック数/0  エラー/0");
-    EXPECT_EQ(window.Only({u"Text1"}), (Calls {u"Text1:" + report}));
+    EXPECT_EQ(window.Only({u"Text1"}), (Calls{u"Text1:" + report}));
     // The listed-twice page is probed once and downloaded twice; the bad one
     // is probed only.
     EXPECT_EQ(server.Hits("/site/good.html"), 3);
@@ -126,17 +126,17 @@ TEST_F(CheckRunTest, WhatTheUserSeesDuringAndAfterARun)
     const std::u16string good = Url("/p");
     const std::u16string bad = Url("/bad");
     WriteList(good + u"\n" + bad + u"\n");
-    ScreenWindow screen {http};
-    CheckEngine run {screen, http, listPath};
+    ScreenWindow screen{http};
+    CheckEngine run{screen, http, listPath};
 
     run.RunCheck();
 
-    EXPECT_EQ(screen.messages, Calls {test::BadPageMessage(bad)});
-    const ScreenWindow::Screen duringMessage {u"チェック中", u"チェック中", bad + kExamining, u"", true};
-    EXPECT_EQ(screen.whileMessageShown, std::vector<ScreenWindow::Screen> {duringMessage});
+    EXPECT_EQ(screen.messages, Calls{test::BadPageMessage(bad)});
+    const ScreenWindow::Screen duringMessage{u"チェック中", u"チェック中", bad + kExamining, u"", true};
+    EXPECT_EQ(screen.whileMessageShown, std::vector<ScreenWindow::Screen>{duringMessage});
     EXPECT_EQ(screen.screen,
-              (ScreenWindow::Screen {u"チェック数/0  エラー/0", u"チェック中", bad + kExamining,
-                                     good + u"\r\n  <OK>\r\n\r\n" + test::BadPageBlock(bad), false}));
+              (ScreenWindow::Screen{u"チェック数/0  エラー/0", u"チェック中", bad + kExamining,
+                                    good + u"\r\n  <OK>\r\n\r\n" + test::BadPageBlock(bad), false}));
 }
 
 TEST_F(CheckRunTest, ProgressCountsBlocksOfTheFileAndStopsAtBadPages)
@@ -153,7 +153,7 @@ TEST_F(CheckRunTest, ProgressCountsBlocksOfTheFileAndStopsAtBadPages)
     WriteList(line("/p1") + line("/p2") + line("/bad") + line("/p3"));
     engine.RunCheck();
     EXPECT_EQ(window.Only({u"Max", u"Value"}),
-              (Calls {u"Max:4", u"Value:0", u"Value:0", u"Value:1", u"Value:3"}));
+              (Calls{u"Max:4", u"Value:0", u"Value:0", u"Value:1", u"Value:3"}));
 }
 
 TEST_F(CheckRunTest, MissingListFileIsReportedAndTheReportBoxKeepsItsText)
@@ -168,9 +168,9 @@ TEST_F(CheckRunTest, MissingListFileIsReportedAndTheReportBoxKeepsItsText)
     engine.RunCheck();
 
     EXPECT_EQ(window.calls,
-              (Calls {u"Label1:チェック中", u"Repaint:", u"Busy:",
-                      u"Message:URLリストのファイルを開けません\n" + Utf8ToUtf16(listPath.string()),
-                      u"Default:", u"Label1:「チェック」ボタンでチェックを始めてください"}));
+              (Calls{u"Label1:チェック中", u"Repaint:", u"Busy:",
+                     u"Message:URLリストのファイルを開けません\n" + Utf8ToUtf16(listPath.string()),
+                     u"Default:", u"Label1:「チェック」ボタンでチェックを始めてください"}));
     EXPECT_TRUE(engine.lastRun().listFileFailed);
 }
 
@@ -191,7 +191,7 @@ TEST_F(CheckRunTest, FailedDownloadOfAGoodPageIsReportedAndTheRunGoesOn)
     engine.RunCheck();
 
     EXPECT_EQ(engine.state().report, flaky + u"\r\n  <Err>\r\n\r\n" + after + u"\r\n  <OK>\r\n\r\n");
-    EXPECT_EQ(window.Only({u"Message"}), (Calls {u"Message:" + test::BadPageMessage(flaky)}));
+    EXPECT_EQ(window.Only({u"Message"}), (Calls{u"Message:" + test::BadPageMessage(flaky)}));
     EXPECT_EQ(engine.state().checkedCount, 0);
     EXPECT_EQ(engine.state().errorCount, 0);
     EXPECT_EQ(engine.lastRun().badPages, 1);

@@ -102,7 +102,7 @@ protected:
     {
         std::string out;
         for (const auto& [url, links] :
-             {std::pair {hostileUrl, &kHostileLinks}, std::pair {shiftJisUrl, &kShiftJisLinks}}) {
+             {std::pair{hostileUrl, &kHostileLinks}, std::pair{shiftJisUrl, &kShiftJisLinks}}) {
             out += "page " + CodePoints(Utf8ToUtf16(url)) + "\n";
             for (const Link& link : *links) {
                 const bool good = std::u16string_view(link.reason).empty();

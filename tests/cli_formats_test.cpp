@@ -330,7 +330,7 @@ TEST(CheckCommandFormats, AUrlTooLongForARequestIsMalformedAndNeverSent)
     LocalServer server;
     server.Start();
     TempDir dir;
-    const std::string url = server.Url("/") + std::string(std::size_t {1024} * 1024, 'a');
+    const std::string url = server.Url("/") + std::string(std::size_t{1024} * 1024, 'a');
     const auto list = ShellQuote(dir.Write("list.txt", url + "\n").string());
     for (const char* jobs : {"-j1 ", ""}) {
         const auto page = RunPython("import json, sys\n"

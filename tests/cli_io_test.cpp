@@ -152,7 +152,7 @@ TEST(CheckCommandOutput, SignalledRunLeavesTheOutputFileAsItWas)
         for (const auto& entry : std::filesystem::recursive_directory_iterator(dir.path()))
             left.push_back(entry.path().filename().string());
         std::sort(left.begin(), left.end());
-        EXPECT_EQ(left, (std::vector<std::string> {"report.xml", "tmp"}));
+        EXPECT_EQ(left, (std::vector<std::string>{"report.xml", "tmp"}));
     }
 }
 

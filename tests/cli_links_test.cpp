@@ -100,7 +100,7 @@ TEST(CheckCommandLinks, FindsAndResolvesLinksAsBrowsersDo)
     hits.erase("/old/sub");
     hits.erase("/site/sub/page.html");
     EXPECT_EQ(hits,
-              (std::map<std::string, int> {
+              (std::map<std::string, int>{
                   {"/site/good.html", 1},
                   {"/site/missing.html", 1},
                   {"/site/img/logo.png", 1},

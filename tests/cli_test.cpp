@@ -106,7 +106,7 @@ TEST(CheckCommand, AFailureOfItsOwnIsOneLineAndStatusTwo)
 #ifndef PARDOVANE_ADDRESS_SANITIZER
     // A list the size of the cap, in a sparse file, read under a memory limit.
     const auto list = dir.Write("big.txt", "");
-    std::filesystem::resize_file(list, std::uintmax_t {200} * 1024 * 1024);
+    std::filesystem::resize_file(list, std::uintmax_t{200} * 1024 * 1024);
     cases.emplace_back(
         "sh -c "
             + ShellQuote("ulimit -v 150000 && exec " + ShellQuote(kBinary) + " " + ShellQuote(list.string())),

@@ -34,7 +34,7 @@ FaultConnection::~FaultConnection()
 bool FaultConnection::WaitFor(short events)
 {
     while (!stopping_) {
-        pollfd entry {fd_, events, 0};
+        pollfd entry{fd_, events, 0};
         const int ready = poll(&entry, 1, kSliceMs);
         if (ready > 0)
             return true;
@@ -92,7 +92,7 @@ void FaultConnection::HoldOpen()
 
 bool FaultConnection::RelayTo(int port, std::string_view greeting)
 {
-    sockaddr_in address {};
+    sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     address.sin_port = htons(static_cast<std::uint16_t>(port));
@@ -121,7 +121,7 @@ bool FaultConnection::RelayTo(int port, std::string_view greeting)
 
 void FaultConnection::Reset()
 {
-    const linger abort {1, 0};
+    const linger abort{1, 0};
     setsockopt(fd_, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
 }
 
@@ -130,7 +130,7 @@ FaultServer::FaultServer(Script script) : script_(std::move(script))
     listenFd_ = socket(AF_INET, SOCK_STREAM, 0);
     if (listenFd_ < 0)
         throw std::runtime_error("socket failed");
-    sockaddr_in address {};
+    sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     address.sin_port = 0;
@@ -158,7 +158,7 @@ FaultServer::~FaultServer()
 void FaultServer::AcceptLoop()
 {
     while (!stopping_) {
-        pollfd entry {listenFd_, POLLIN, 0};
+        pollfd entry{listenFd_, POLLIN, 0};
         if (poll(&entry, 1, kSliceMs) <= 0)
             continue;
         const int fd = accept(listenFd_, nullptr, nullptr);

@@ -68,8 +68,8 @@ private:
     Script script_;
     int listenFd_ = -1;
     int port_ = 0;
-    std::atomic<bool> stopping_ {false};
-    std::atomic<int> connections_ {0};
+    std::atomic<bool> stopping_{false};
+    std::atomic<int> connections_{0};
     std::thread acceptor_;
     std::vector<std::thread> workers_;  // touched by the acceptor only, until it ends
 };

@@ -23,7 +23,7 @@ void GeneratedSite::Serve(LocalServer& server, std::size_t perSecond)
     server.routes().Get(
         R"(/.*)", [this, &server, perSecond](const httplib::Request& request, httplib::Response& response) {
             const std::string& path = request.path;
-            server.Wait(std::chrono::milliseconds(std::hash<std::string> {}(path) % 7));
+            server.Wait(std::chrono::milliseconds(std::hash<std::string>{}(path) % 7));
             if (perSecond > 0 && !Admit(perSecond))
                 response.status = 429;
             else if (auto page = pages.find(path); page != pages.end())

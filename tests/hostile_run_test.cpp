@@ -28,7 +28,7 @@ std::u16string RecordedMessage(const std::u16string& url)
 HttpSettings ShortTimeouts()
 {
     HttpSettings settings = test::ShortTimeouts();
-    settings.downloadCapBytes = std::size_t {1024} * 1024;
+    settings.downloadCapBytes = std::size_t{1024} * 1024;
     return settings;
 }
 
@@ -50,7 +50,7 @@ public:
         site.Redirect("/site/to-ftp", "ftp://127.0.0.1/");
         site.routes().Get("/site/endless", [this](const httplib::Request&, httplib::Response& response) {
             response.set_chunked_content_provider("text/html", [this](std::size_t, httplib::DataSink& sink) {
-                const std::string chunk(std::size_t {16} * 1024, 'x');
+                const std::string chunk(std::size_t{16} * 1024, 'x');
                 return !site.stopping() && sink.write(chunk.data(), chunk.size());
             });
         });

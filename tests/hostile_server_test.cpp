@@ -61,8 +61,8 @@ protected:
         settings.maxRetries = 0;
         return settings;
     }
-    HttpClient client {Settings()};
-    HttpClient downloader {Settings()};
+    HttpClient client{Settings()};
+    HttpClient downloader{Settings()};
 };
 
 // The probe takes the status once the headers are in, whatever the body does;
@@ -91,54 +91,54 @@ INSTANTIATE_TEST_SUITE_P(
     , ServerFault,
     testing::Values(
         // Accepts the connection and never answers.
-        FaultCase {"NeverAnswers", "", Then::Stall, 0, HttpFailure::Timeout, HttpFailure::Timeout, ""},
+        FaultCase{"NeverAnswers", "", Then::Stall, 0, HttpFailure::Timeout, HttpFailure::Timeout, ""},
         // Headers, then the body stalls forever.
-        FaultCase {"BodyStallsWithSmallLength", k200 + "Content-Length: 20\r\n\r\nhalf", Then::Stall, 200,
-                   HttpFailure::None, HttpFailure::Timeout, ""},
-        FaultCase {"BodyStallsWithLargeLength", k200 + "Content-Length: 10000000\r\n\r\nhalf", Then::Stall,
-                   200, HttpFailure::None, HttpFailure::Timeout, ""},
-        FaultCase {"BodyStallsChunked", k200 + "Transfer-Encoding: chunked\r\n\r\n4\r\nhalf\r\n", Then::Stall,
-                   200, HttpFailure::None, HttpFailure::Timeout, ""},
-        FaultCase {"BodyStallsWithoutLength", k200 + "\r\nhalf", Then::Stall, 200, HttpFailure::None,
-                   HttpFailure::Timeout, ""},
-        FaultCase {"StatusLineStalls", "HTTP/1.1 200", Then::Stall, 0, HttpFailure::Timeout,
-                   HttpFailure::Timeout, ""},
-        FaultCase {"HeadersStall", k200 + "Content-Type: text/html\r\n", Then::Stall, 0, HttpFailure::Timeout,
-                   HttpFailure::Timeout, ""},
+        FaultCase{"BodyStallsWithSmallLength", k200 + "Content-Length: 20\r\n\r\nhalf", Then::Stall, 200,
+                  HttpFailure::None, HttpFailure::Timeout, ""},
+        FaultCase{"BodyStallsWithLargeLength", k200 + "Content-Length: 10000000\r\n\r\nhalf", Then::Stall,
+                  200, HttpFailure::None, HttpFailure::Timeout, ""},
+        FaultCase{"BodyStallsChunked", k200 + "Transfer-Encoding: chunked\r\n\r\n4\r\nhalf\r\n", Then::Stall,
+                  200, HttpFailure::None, HttpFailure::Timeout, ""},
+        FaultCase{"BodyStallsWithoutLength", k200 + "\r\nhalf", Then::Stall, 200, HttpFailure::None,
+                  HttpFailure::Timeout, ""},
+        FaultCase{"StatusLineStalls", "HTTP/1.1 200", Then::Stall, 0, HttpFailure::Timeout,
+                  HttpFailure::Timeout, ""},
+        FaultCase{"HeadersStall", k200 + "Content-Type: text/html\r\n", Then::Stall, 0, HttpFailure::Timeout,
+                  HttpFailure::Timeout, ""},
         // The connection closes half-way through the response.
-        FaultCase {"ClosesBeforeAnswering", "", Then::Close, 0, HttpFailure::GotNothing,
-                   HttpFailure::GotNothing, ""},
-        FaultCase {"ClosesInTheStatusLine", "HTTP/1.1 20", Then::Close, 0, HttpFailure::GotNothing,
-                   HttpFailure::GotNothing, ""},
-        FaultCase {"ClosesInTheHeaders", k200 + "Content-Type: te", Then::Close, 0, HttpFailure::Transfer,
-                   HttpFailure::Transfer, ""},
-        FaultCase {"ClosesInTheBody", k200 + "Content-Length: 100\r\n\r\nhalf", Then::Close, 200,
-                   HttpFailure::None, HttpFailure::Transfer, ""},
-        FaultCase {"ClosesInAChunk", k200 + "Transfer-Encoding: chunked\r\n\r\n10\r\nhalf", Then::Close, 200,
-                   HttpFailure::None, HttpFailure::Transfer, ""},
-        FaultCase {"ClosesInABadPage", "HTTP/1.1 404 Not Found\r\nContent-Length: 100\r\n\r\nhalf",
-                   Then::Close, 404, HttpFailure::None, HttpFailure::Transfer, ""},
+        FaultCase{"ClosesBeforeAnswering", "", Then::Close, 0, HttpFailure::GotNothing,
+                  HttpFailure::GotNothing, ""},
+        FaultCase{"ClosesInTheStatusLine", "HTTP/1.1 20", Then::Close, 0, HttpFailure::GotNothing,
+                  HttpFailure::GotNothing, ""},
+        FaultCase{"ClosesInTheHeaders", k200 + "Content-Type: te", Then::Close, 0, HttpFailure::Transfer,
+                  HttpFailure::Transfer, ""},
+        FaultCase{"ClosesInTheBody", k200 + "Content-Length: 100\r\n\r\nhalf", Then::Close, 200,
+                  HttpFailure::None, HttpFailure::Transfer, ""},
+        FaultCase{"ClosesInAChunk", k200 + "Transfer-Encoding: chunked\r\n\r\n10\r\nhalf", Then::Close, 200,
+                  HttpFailure::None, HttpFailure::Transfer, ""},
+        FaultCase{"ClosesInABadPage", "HTTP/1.1 404 Not Found\r\nContent-Length: 100\r\n\r\nhalf",
+                  Then::Close, 404, HttpFailure::None, HttpFailure::Transfer, ""},
         // A body without a length ends where the connection does.
-        FaultCase {"BodyEndsAtClose", k200 + "\r\n<p>all</p>", Then::Close, 200, HttpFailure::None,
-                   HttpFailure::None, "<p>all</p>"},
+        FaultCase{"BodyEndsAtClose", k200 + "\r\n<p>all</p>", Then::Close, 200, HttpFailure::None,
+                  HttpFailure::None, "<p>all</p>"},
         // Content-Length that lies: a shorter one cuts the body, a longer one
         // leaves the download waiting for bytes that never come.
-        FaultCase {"LengthShorterThanBody", k200 + "Content-Length: 5\r\n\r\n<p>longer body</p>", Then::Stall,
-                   200, HttpFailure::None, HttpFailure::None, "<p>lo"},
-        FaultCase {"LengthLongerThanBody", k200 + "Content-Length: 500\r\n\r\n<p>short</p>", Then::Stall, 200,
-                   HttpFailure::None, HttpFailure::Timeout, ""},
-        FaultCase {"LengthNotANumber", k200 + "Content-Length: lots\r\n\r\n<p>x</p>", Then::Close, 0,
-                   HttpFailure::NotHttp, HttpFailure::NotHttp, ""},
+        FaultCase{"LengthShorterThanBody", k200 + "Content-Length: 5\r\n\r\n<p>longer body</p>", Then::Stall,
+                  200, HttpFailure::None, HttpFailure::None, "<p>lo"},
+        FaultCase{"LengthLongerThanBody", k200 + "Content-Length: 500\r\n\r\n<p>short</p>", Then::Stall, 200,
+                  HttpFailure::None, HttpFailure::Timeout, ""},
+        FaultCase{"LengthNotANumber", k200 + "Content-Length: lots\r\n\r\n<p>x</p>", Then::Close, 0,
+                  HttpFailure::NotHttp, HttpFailure::NotHttp, ""},
         // No status line: curl takes it for HTTP/0.9, which it refuses.
-        FaultCase {"NotHttpAtAll", "SSH-2.0-OpenSSH_9.2\r\n", Then::Close, 0, HttpFailure::NotHttp,
-                   HttpFailure::NotHttp, ""}),
+        FaultCase{"NotHttpAtAll", "SSH-2.0-OpenSSH_9.2\r\n", Then::Close, 0, HttpFailure::NotHttp,
+                  HttpFailure::NotHttp, ""}),
     CaseName);
 
 // Headers of several hundred kilobytes: a status behind them still counts
 // while curl accepts them; beyond its limit the answer is a clean failure.
 class HugeHeaders : public testing::Test {
 protected:
-    HttpClient client {test::ShortTimeouts(500, 500)};
+    HttpClient client{test::ShortTimeouts(500, 500)};
 
     static std::string Filler(std::size_t lines, std::size_t lineLength)
     {
@@ -170,7 +170,7 @@ TEST_F(HugeHeaders, SeveralHundredKilobytesAreAFailureNotAHang)
 TEST_F(HugeHeaders, OneHeaderLineOfHundredsOfKilobytesIsAFailure)
 {
     FaultServer server(
-        Answer(k200 + "X-Huge: " + std::string(std::size_t {300} * 1024, 'h') + "\r\n\r\n", Then::Stall));
+        Answer(k200 + "X-Huge: " + std::string(std::size_t{300} * 1024, 'h') + "\r\n\r\n", Then::Stall));
     const ProbeResult probe = client.Probe(server.Url16());
     EXPECT_FALSE(probe.good());
     EXPECT_EQ(probe.failure, HttpFailure::Transfer);
@@ -181,9 +181,9 @@ TEST_F(HugeHeaders, OneHeaderLineOfHundredsOfKilobytesIsAFailure)
 class CompressedBody : public testing::Test {
 protected:
     LocalServer server;
-    HttpClient client {test::ShortTimeouts(500, 500)};
+    HttpClient client{test::ShortTimeouts(500, 500)};
     // gzip of <a href="gone.html">x</a>
-    const std::string gzipped {
+    const std::string gzipped{
         "\x1f\x8b\x08\x00\x00\x00\x00\x00\x02\x03\xb3IT\xc8(JM\xb3UJ\xcf\xcfK\xd5\xcb(\xc9\xcdQ\xb2\xab"
         "\xb0\xd1O\xb4\x03\x00\x97*\xcc\xe1\x19\x00\x00\x00",
         45};
@@ -224,7 +224,7 @@ TEST(EndlessBody, DownloadStopsAtTheCap)
 {
     HttpSettings settings = test::ShortTimeouts(500, 500);
     settings.downloadTimeoutMs = 10'000;  // the cap, not the clock, must end it
-    settings.downloadCapBytes = std::size_t {1024} * 1024;
+    settings.downloadCapBytes = std::size_t{1024} * 1024;
     HttpClient client(settings);
     FaultServer server([](FaultConnection& connection) {
         if (connection.ReadRequestHead().empty())
@@ -241,7 +241,7 @@ TEST(EndlessBody, DownloadStopsAtTheCap)
 TEST(EndlessBody, AnnouncedLengthAboveTheCapIsRefusedAtOnce)
 {
     HttpSettings settings = test::ShortTimeouts(500, 500);
-    settings.downloadCapBytes = std::size_t {1024} * 1024;
+    settings.downloadCapBytes = std::size_t{1024} * 1024;
     HttpClient client(settings);
     FaultServer server(Answer(k200 + "Content-Length: 100000000000\r\n\r\nxxxx", Then::Stall));
     EXPECT_EQ(client.Download(server.Url16()).failure, HttpFailure::TooLarge);

@@ -14,7 +14,7 @@ using test::LocalServer;
 class HttpClientTest : public ::testing::Test {
 protected:
     LocalServer server;
-    HttpClient client {test::ShortTimeouts(400, 400)};
+    HttpClient client{test::ShortTimeouts(400, 400)};
 
     ProbeResult Probe(const std::string& path) { return client.Probe(server.Url16(path)); }
 };
@@ -84,7 +84,7 @@ TEST_F(HttpClientTest, RefusedUrlsMakeNoRequest)
 {
     server.Start();
     const std::string authority = "//127.0.0.1:" + std::to_string(server.port()) + "/";
-    for (const std::string& url : std::vector<std::string> {
+    for (const std::string& url : std::vector<std::string>{
              "ftp:" + authority, "file:///etc/hostname", "javascript:location='http:" + authority + "'",
              "127.0.0.1:" + std::to_string(server.port()) + "/", "http:" + authority + "a\nb"}) {
         const ProbeResult result = client.Probe(std::u16string(url.begin(), url.end()));
@@ -159,7 +159,7 @@ TEST_F(HttpClientTest, ProbeTakesTheStatusWithoutReadingAnEndlessBody)
     server.routes().Get("/endless", [this](const httplib::Request&, httplib::Response& response) {
         response.status = 404;
         response.set_chunked_content_provider("text/plain", [this](std::size_t, httplib::DataSink& sink) {
-            const std::string chunk(std::size_t {16} * 1024, 'x');
+            const std::string chunk(std::size_t{16} * 1024, 'x');
             return !server.stopping() && sink.write(chunk.data(), chunk.size());
         });
     });

@@ -28,21 +28,21 @@ struct Encoded {
     std::string query;       // 日本 as a browser sends it in a query
 };
 
-const Encoded kShiftJis {"ShiftJis",
-                         "\x89\xf3\x82\xea\x82\xbd.html",
-                         "\x83\x8a\x83\x93\x83N",
-                         "\x89\xe6\x91\x9c/\x93\xfa\x96{.png?q=\x93\xfa\x96{",
-                         "Shift_JIS",
-                         "%93%FA%96%7B"};
-const Encoded kEucJp {"EucJp",
-                      "\xb2\xf5\xa4\xec\xa4\xbf.html",
-                      "\xa5\xea\xa5\xf3\xa5\xaf",
-                      "\xb2\xe8\xc1\xfc/\xc6\xfc\xcb\xdc.png?q=\xc6\xfc\xcb\xdc",
-                      "EUC-JP",
-                      "%C6%FC%CB%DC"};
-const Encoded kIso2022Jp {"Iso2022Jp",          "\x1b$B2u$l$?\x1b(B.html",
-                          "\x1b$B%j%s%/\x1b(B", "\x1b$B2hA|\x1b(B/\x1b$BF|K\\\x1b(B.png?q=\x1b$BF|K\\\x1b(B",
-                          "ISO-2022-JP",        "%1B%24%42%46%7C%4B%5C%1B%28%42"};
+const Encoded kShiftJis{"ShiftJis",
+                        "\x89\xf3\x82\xea\x82\xbd.html",
+                        "\x83\x8a\x83\x93\x83N",
+                        "\x89\xe6\x91\x9c/\x93\xfa\x96{.png?q=\x93\xfa\x96{",
+                        "Shift_JIS",
+                        "%93%FA%96%7B"};
+const Encoded kEucJp{"EucJp",
+                     "\xb2\xf5\xa4\xec\xa4\xbf.html",
+                     "\xa5\xea\xa5\xf3\xa5\xaf",
+                     "\xb2\xe8\xc1\xfc/\xc6\xfc\xcb\xdc.png?q=\xc6\xfc\xcb\xdc",
+                     "EUC-JP",
+                     "%C6%FC%CB%DC"};
+const Encoded kIso2022Jp{"Iso2022Jp",          "\x1b$B2u$l$?\x1b(B.html",
+                         "\x1b$B%j%s%/\x1b(B", "\x1b$B2hA|\x1b(B/\x1b$BF|K\\\x1b(B.png?q=\x1b$BF|K\\\x1b(B",
+                         "ISO-2022-JP",        "%1B%24%42%46%7C%4B%5C%1B%28%42"};
 
 const std::u16string kBrokenLink = u"\u58ca\u308c\u305f.html";
 // Routes match the decoded path, hits the target as sent.
@@ -107,11 +107,11 @@ TEST_P(JapanesePage, BrokenLinkIsReportedAsWritten)
 
 INSTANTIATE_TEST_SUITE_P(
     , JapanesePage,
-    testing::Values(PageCase {kShiftJis, Declared::InHeader}, PageCase {kShiftJis, Declared::InMeta},
-                    PageCase {kShiftJis, Declared::Nowhere}, PageCase {kEucJp, Declared::InHeader},
-                    PageCase {kEucJp, Declared::InMeta}, PageCase {kEucJp, Declared::Nowhere},
-                    PageCase {kIso2022Jp, Declared::InHeader}, PageCase {kIso2022Jp, Declared::InMeta},
-                    PageCase {kIso2022Jp, Declared::Nowhere}),
+    testing::Values(PageCase{kShiftJis, Declared::InHeader}, PageCase{kShiftJis, Declared::InMeta},
+                    PageCase{kShiftJis, Declared::Nowhere}, PageCase{kEucJp, Declared::InHeader},
+                    PageCase{kEucJp, Declared::InMeta}, PageCase{kEucJp, Declared::Nowhere},
+                    PageCase{kIso2022Jp, Declared::InHeader}, PageCase{kIso2022Jp, Declared::InMeta},
+                    PageCase{kIso2022Jp, Declared::Nowhere}),
     CaseName);
 
 // What an undeclared page is taken for.

@@ -20,7 +20,7 @@ inline void pardovane::test::RaiseListenBacklog(int port)
         socklen_t length = sizeof listening;
         if (getsockopt(fd, SOL_SOCKET, SO_ACCEPTCONN, &listening, &length) != 0 || !listening)
             continue;
-        sockaddr_in address {};
+        sockaddr_in address{};
         socklen_t addressLength = sizeof address;
         if (getsockname(fd, reinterpret_cast<sockaddr*>(&address), &addressLength) == 0
             && address.sin_family == AF_INET && ntohs(address.sin_port) == port)

@@ -85,7 +85,7 @@ httplib::Headers LocalServer::LastHeaders(const std::string& path) const
 {
     std::lock_guard lock(mutex_);
     auto found = headers_.find(path);
-    return found == headers_.end() ? httplib::Headers {} : found->second;
+    return found == headers_.end() ? httplib::Headers{} : found->second;
 }
 
 void LocalServer::Wait(std::chrono::milliseconds limit) const

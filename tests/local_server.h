@@ -50,7 +50,7 @@ private:
     httplib::Server server_;
     std::thread thread_;
     int port_ = 0;
-    std::atomic<bool> stopping_ {false};
+    std::atomic<bool> stopping_{false};
     mutable std::mutex mutex_;
     std::map<std::string, int> hits_;
     std::map<std::string, httplib::Headers> headers_;

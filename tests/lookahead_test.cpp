@@ -106,10 +106,9 @@ std::string CaseName(const ::testing::TestParamInfo<std::pair<unsigned, Limit>>&
 }
 
 INSTANTIATE_TEST_SUITE_P(Seeds, LookaheadDifferential,
-                         ::testing::Values(std::pair {1u, Limit::None}, std::pair {2u, Limit::None},
-                                           std::pair {3u, Limit::None},
-                                           std::pair {4u, Limit::FourConnections},
-                                           std::pair {5u, Limit::ThirtyPerSecond}),
+                         ::testing::Values(std::pair{1u, Limit::None}, std::pair{2u, Limit::None},
+                                           std::pair{3u, Limit::None}, std::pair{4u, Limit::FourConnections},
+                                           std::pair{5u, Limit::ThirtyPerSecond}),
                          CaseName);
 
 }  // namespace

@@ -38,7 +38,7 @@ TEST(MarkdownReport, ListsOnlyPagesWithAProblemAndTheirBrokenLinks)
     Page(record, u"http://h/gone", Answer(0, HttpFailure::ConnectionRefused, "refused"));
     record.OnPageEnd(false, false);
     std::string out;
-    EXPECT_TRUE(WriteMarkdownReport(record, RunCounts {2, 1, 1}, [&out](std::string_view bytes) {
+    EXPECT_TRUE(WriteMarkdownReport(record, RunCounts{2, 1, 1}, [&out](std::string_view bytes) {
         out += bytes;
         return true;
     }));

@@ -36,7 +36,7 @@ TEST(Retry, VerdictIsTheLastAnswer)
     HttpSettings settings = test::ShortTimeouts(2000, 2000);
     settings.retryDelayMs = 10;
     for (const auto& c : cases) {
-        std::atomic<int> answered {0};
+        std::atomic<int> answered{0};
         FaultServer server([&](FaultConnection& connection) {
             if (connection.ReadRequestHead().empty())
                 return;
@@ -69,7 +69,7 @@ std::string HttpDateIn(int seconds)
 TEST(RetryDelay, ServerWaitWinsOverBackoffAndIsCapped)
 {
     using std::chrono::milliseconds;
-    const milliseconds base {100};
+    const milliseconds base{100};
     EXPECT_EQ(RetryDelay("", 0, base), milliseconds(100));
     EXPECT_EQ(RetryDelay("", 2, base), milliseconds(400));
     EXPECT_EQ(RetryDelay(" 3\r\n", 0, base), milliseconds(3000));

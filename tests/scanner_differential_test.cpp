@@ -113,7 +113,7 @@ private:
         return "<" + name + ">" + inside + Any({"</svg>", "</math>", "<p>", "<img src=b>"}) + TextOnly();
     }
 
-    std::mt19937 random_ {20261209};
+    std::mt19937 random_{20261209};
 };
 
 // The start tags an HTML5 tokenizer emits, driven by a tree builder as in a
@@ -193,7 +193,7 @@ TEST(LinkScannerAgainstHtml5lib, InstalledDocumentation)
          it.increment(error)) {
         const std::string extension = it->path().extension().string();
         if ((extension == ".html" || extension == ".htm") && it->is_regular_file(error)
-            && it->file_size(error) < std::uintmax_t {256} * 1024)
+            && it->file_size(error) < std::uintmax_t{256} * 1024)
             files.push_back(it->path());
     }
     std::sort(files.begin(), files.end());

@@ -27,7 +27,7 @@ TlsServer::TlsServer(const std::string& pemFile)
         // Blocking, with time-outs that bound every step.
         const int fd = connection.fd();
         fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-        const timeval limit {2, 0};
+        const timeval limit{2, 0};
         setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
         setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
         std::unique_ptr<SSL, void (*)(SSL*)> ssl(SSL_new(ctx), SSL_free);

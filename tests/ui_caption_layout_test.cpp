@@ -19,7 +19,7 @@ TEST(CaptionLayoutTest, ShortCaptionInWideAreaIsOneCentredLineInTheSameFont)
 {
     const QRectF area(0, 0, 400, 40);
     const CaptionLayout caption = LayOutCaption(ToQString(texts::kCheckButton), WindowFont(), area);
-    EXPECT_EQ(caption.lines, QStringList {ToQString(texts::kCheckButton)});
+    EXPECT_EQ(caption.lines, QStringList{ToQString(texts::kCheckButton)});
     EXPECT_EQ(caption.font, WindowFont());
     EXPECT_NEAR(caption.ink.center().x(), area.center().x(), 2.0);
     EXPECT_NEAR(caption.ink.center().y(), area.center().y(), 2.0);

@@ -72,15 +72,15 @@ protected:
 
     test::LocalServer server;
     test::TempDir dir;
-    Form1 form {dir.path() / "HtmlURL.txt"};
+    Form1 form{dir.path() / "HtmlURL.txt"};
     std::vector<SeenMessage> messages;
 
 private:
     void Answer(QMessageBox& box)
     {
-        SeenMessage seen {box.windowTitle(),     box.text().split(u'\n'), box.icon(),
-                          box.standardButtons(), box.textFormat(),        box.parentWidget(),
-                          Label("Label1"),       OverridePointer(),       std::nullopt};
+        SeenMessage seen{box.windowTitle(),     box.text().split(u'\n'), box.icon(),
+                         box.standardButtons(), box.textFormat(),        box.parentWidget(),
+                         Label("Label1"),       OverridePointer(),       std::nullopt};
         // Peek beneath the arrow the box is answered with, then put it back.
         QApplication::restoreOverrideCursor();
         seen.pointerBeneath = OverridePointer();
@@ -133,7 +133,7 @@ TEST_F(CheckRunFromWindowTest, BadPageGivesExactlyOneTwoLineMessageOwnedByTheWin
     ASSERT_EQ(messages.size(), 1u);
     const SeenMessage& seen = messages.front();
     const QString refusal = ToQString(texts::kBadPageBefore) + gone + ToQString(texts::kBadPageAfter);
-    EXPECT_EQ(seen.lines, (QStringList {refusal, ToQString(texts::kCheckUrlMessage)}));
+    EXPECT_EQ(seen.lines, (QStringList{refusal, ToQString(texts::kCheckUrlMessage)}));
     EXPECT_EQ(seen.title, QStringLiteral("Pardovane"));
     EXPECT_EQ(seen.icon, QMessageBox::NoIcon);
     EXPECT_EQ(seen.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
@@ -187,7 +187,7 @@ TEST_F(CheckRunFromWindowTest, ButtonsAreDisabledDuringARunAndClicksMadeThenAreD
     ClickCheck();
     QCoreApplication::processEvents();
 
-    EXPECT_EQ(enabledDuringRun, (std::vector<bool> {false, false}));
+    EXPECT_EQ(enabledDuringRun, (std::vector<bool>{false, false}));
     EXPECT_EQ(server.Hits("/gone.html"), 1);
     EXPECT_TRUE(QTest::qWaitFor([&] { return form.findChildren<QProcess*>().isEmpty(); }, 1000));
     EXPECT_FALSE(std::filesystem::exists(opened));
@@ -213,7 +213,7 @@ TEST(CloseDuringRunTest, EndsTheRunAndRequestsNothingMore)
         test::TempDir dir;
         const std::string list
             = (messageOpen ? server.Url("/gone.html") + "\r\n" : "") + server.Url("/slow.html");
-        Form1 form {dir.Write("HtmlURL.txt", list)};
+        Form1 form{dir.Write("HtmlURL.txt", list)};
         form.show();
         // As the window manager's close button does.
         QTimer::singleShot(300, &form,

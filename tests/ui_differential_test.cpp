@@ -44,7 +44,7 @@ TEST_P(WindowDifferential, SavedReportMessagesAndSummaryAreTheCommands)
     const auto listFile = dir.Write("HtmlURL.txt", site.List(server.Url()));
     const auto saved = dir.path() / "saved.txt";
 
-    Form1 form {listFile};
+    Form1 form{listFile};
     std::string messages;
     form.SetMessageBoxRunner([&messages](QMessageBox& box) {
         messages += box.text().toStdString() + "\n";

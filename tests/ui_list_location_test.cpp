@@ -82,7 +82,7 @@ TEST(ListLocationTest, BesideTheProgramOnlyWhenWritableOtherwiseTheUsersOwn)
             fs::create_directories(own.parent_path());
             root.Write("config/pardovane/HtmlURL.txt", *c.own);
         }
-        const ListLocation location {
+        const ListLocation location{
             program, config, {root.path() / "missing.txt", root.path() / "starter.txt"}};
 
         EXPECT_EQ(ChooseAsOrdinaryUser(location), c.expectBeside ? program / "HtmlURL.txt" : own);

@@ -51,7 +51,7 @@ class WindowTest : public ::testing::Test {
 protected:
     test::TempDir dir;
     std::filesystem::path listPath = dir.path() / "HtmlURL.txt";
-    Form1 form {listPath};
+    Form1 form{listPath};
 
     QWidget& Control(const char* name) { return FindControl<QWidget>(form, name); }
     QString Text(const char* name) { return FindControl<QLabel>(form, name).text(); }
@@ -171,7 +171,7 @@ TEST_F(WindowTest, EditCaptionWrapsOntoTwoUnclippedLinesInAJapaneseFont)
 
 TEST_F(WindowTest, IconIsOneSixteenPixelImageOfAtMost256Colours)
 {
-    ASSERT_EQ(form.windowIcon().availableSizes(), QList<QSize> {QSize(16, 16)});
+    ASSERT_EQ(form.windowIcon().availableSizes(), QList<QSize>{QSize(16, 16)});
     const QImage image(QStringLiteral(":/pardovane/pardovane.png"));
     EXPECT_EQ(image.format(), QImage::Format_Indexed8);
     EXPECT_LE(image.colorCount(), 256);
@@ -185,7 +185,7 @@ TEST_F(WindowTest, ReportMenuIsJapaneseAndOffersFindAndSave)
         items << action->text();
     EXPECT_TRUE(items.join(u'|').contains(QStringLiteral("すべてを選択"))) << items.join(u'|').toStdString();
     EXPECT_EQ(items.mid(items.size() - 2),
-              (QStringList {ToQString(texts::kFind), ToQString(texts::kSaveReport)}));
+              (QStringList{ToQString(texts::kFind), ToQString(texts::kSaveReport)}));
 }
 
 // Ctrl+F selects the next match after the selection, round to the top, and
@@ -217,7 +217,7 @@ TEST_F(WindowTest, FindSelectsEachMatchInTurn)
     EXPECT_EQ(findFrom("x.html"), std::pair(1, QStringLiteral("x.html")));
     EXPECT_EQ(findFrom("nowhere"), std::pair(1, QStringLiteral("x.html")));
     EXPECT_EQ(messages,
-              QStringList {ToQString(texts::kNotFoundBefore) + "nowhere" + ToQString(texts::kNotFoundAfter)});
+              QStringList{ToQString(texts::kNotFoundBefore) + "nowhere" + ToQString(texts::kNotFoundAfter)});
 }
 
 // The edit button makes sure there is a list to edit, hands it to the
@@ -250,7 +250,7 @@ TEST(EditButtonTest, CreatesTheListOpensItAndReportsFailures)
         dir.Write("plain", "a file, not a directory");
         const std::filesystem::path list = dir.path() / c.listInDir;
         const std::filesystem::path recorded = dir.path() / "opened";
-        Form1 form {list};
+        Form1 form{list};
         QStringList command = c.command;
         if (command.size() > 1)
             command << QString::fromStdString(recorded.string());
@@ -265,7 +265,7 @@ TEST(EditButtonTest, CreatesTheListOpensItAndReportsFailures)
 
         const QString path = QString::fromStdString(list.string());
         const QStringList expected
-            = c.message.empty() ? QStringList {} : QStringList {ToQString(c.message) + u'\n' + path};
+            = c.message.empty() ? QStringList{} : QStringList{ToQString(c.message) + u'\n' + path};
         EXPECT_EQ(messages, expected);
         EXPECT_EQ(std::filesystem::exists(list), c.message != texts::kListCreateFailed);
         std::ifstream opened(recorded);

@@ -39,26 +39,25 @@ const std::string R(kReplacement);
 INSTANTIATE_TEST_SUITE_P(
     Cases, XmlEscaping,
     testing::Values(
-        EscapeCase {"Markup", u"<a href=\"x\">&amp;</a>", "&lt;a href=\"x\"&gt;&amp;amp;&lt;/a&gt;",
-                    "&lt;a href=&quot;x&quot;&gt;&amp;amp;&lt;/a&gt;"},
-        EscapeCase {"CdataEnd", u"]]>", "]]&gt;", "]]&gt;"},
-        EscapeCase {"Apostrophe", u"it's", "it's", "it's"},
-        EscapeCase {"LineEndsAndTab", u"a\r\nb\tc", "a&#13;\nb\tc", "a&#13;&#10;b&#9;c"},
-        EscapeCase {"Nul", std::u16string(u"a\0b", 3), "a" + R + "b", "a" + R + "b"},
-        EscapeCase {"OtherC0", u"\x01\x0b\x0c\x1f", R + R + R + R, R + R + R + R},
-        EscapeCase {"DelAndC1", u"\x7f\x85", "&#127;&#133;", "&#127;&#133;"},
-        EscapeCase {"NonCharacters", u"\ufffe\uffff", R + R, R + R},
-        EscapeCase {"LoneSurrogates", std::u16string {0xD800, u'x', 0xDC00}, R + "x" + R, R + "x" + R},
-        EscapeCase {"SurrogatePair", u"\U0001F600", "\xf0\x9f\x98\x80", "\xf0\x9f\x98\x80"},
-        EscapeCase {"Japanese", u"\u65e5\u672c\u3000", "\xe6\x97\xa5\xe6\x9c\xac\xe3\x80\x80",
-                    "\xe6\x97\xa5\xe6\x9c\xac\xe3\x80\x80"}),
+        EscapeCase{"Markup", u"<a href=\"x\">&amp;</a>", "&lt;a href=\"x\"&gt;&amp;amp;&lt;/a&gt;",
+                   "&lt;a href=&quot;x&quot;&gt;&amp;amp;&lt;/a&gt;"},
+        EscapeCase{"CdataEnd", u"]]>", "]]&gt;", "]]&gt;"}, EscapeCase{"Apostrophe", u"it's", "it's", "it's"},
+        EscapeCase{"LineEndsAndTab", u"a\r\nb\tc", "a&#13;\nb\tc", "a&#13;&#10;b&#9;c"},
+        EscapeCase{"Nul", std::u16string(u"a\0b", 3), "a" + R + "b", "a" + R + "b"},
+        EscapeCase{"OtherC0", u"\x01\x0b\x0c\x1f", R + R + R + R, R + R + R + R},
+        EscapeCase{"DelAndC1", u"\x7f\x85", "&#127;&#133;", "&#127;&#133;"},
+        EscapeCase{"NonCharacters", u"\ufffe\uffff", R + R, R + R},
+        EscapeCase{"LoneSurrogates", std::u16string{0xD800, u'x', 0xDC00}, R + "x" + R, R + "x" + R},
+        EscapeCase{"SurrogatePair", u"\U0001F600", "\xf0\x9f\x98\x80", "\xf0\x9f\x98\x80"},
+        EscapeCase{"Japanese", u"\u65e5\u672c\u3000", "\xe6\x97\xa5\xe6\x9c\xac\xe3\x80\x80",
+                   "\xe6\x97\xa5\xe6\x9c\xac\xe3\x80\x80"}),
     [](const testing::TestParamInfo<EscapeCase>& info) { return std::string(info.param.name); });
 
 TEST(XmlWriter, IndentsElementsButNotText)
 {
     XmlWriter xml;
     xml.Open("root");
-    xml.Attribute("n", std::int64_t {3});
+    xml.Attribute("n", std::int64_t{3});
     xml.Open("empty");
     xml.Attribute("a", "1 < 2");
     xml.Close();
@@ -102,7 +101,7 @@ TEST(XmlWriter, ConformingParserReadsBackEveryCharacter)
     for (char16_t unit = 0; unit < 0xA0; ++unit)
         all += unit;
     all += u"\u65e5\u672c\u8a9e\U0001F600\ufffe\uffff]]>";
-    all += std::u16string {0xD800, u'x', 0xDFFF};
+    all += std::u16string{0xD800, u'x', 0xDFFF};
 
     XmlWriter xml;
     xml.Open("doc");

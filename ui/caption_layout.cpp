@@ -31,7 +31,7 @@ QStringList WrapLines(const QString& text, const QFont& font, qreal width)
 
 CaptionLayout LayOutAt(const QString& text, const QFont& font, const QRectF& area)
 {
-    CaptionLayout result {font, WrapLines(text, font, area.width()), {}, {}};
+    CaptionLayout result{font, WrapLines(text, font, area.width()), {}, {}};
     const QFontMetricsF metrics(font);
 
     // The same ink band for every line keeps the baselines evenly spaced.

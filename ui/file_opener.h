@@ -24,7 +24,7 @@ public:
     void Open(const QString& path, const std::function<void()>& onFailure);
 
 private:
-    QStringList command_ {QStringLiteral("xdg-open")};
+    QStringList command_{QStringLiteral("xdg-open")};
 };
 
 }  // namespace pardovane

@@ -10,7 +10,7 @@ namespace {
 // Gothic (sans-serif) faces first, as Japanese desktops use for their controls.
 const QStringList& PreferredFamilies()
 {
-    static const QStringList families {
+    static const QStringList families{
         QStringLiteral("Noto Sans CJK JP"),   QStringLiteral("Noto Sans JP"),
         QStringLiteral("Source Han Sans JP"), QStringLiteral("IPAexGothic"),
         QStringLiteral("IPAPGothic"),         QStringLiteral("VL PGothic"),

@@ -2,13 +2,16 @@
 
 #include "engine/http/request_url.h"
 
+#include <algorithm>
+#include <chrono>
+
 namespace pardovane {
 namespace {
 
 // A ticket is its priority in the top bits, then its order: counted up from
 // the middle for work queued last, down for work put first.
 constexpr int kPriorityShift = 56;
-constexpr HostGate::Ticket kMiddleTicket = HostGate::Ticket {1} << (kPriorityShift - 1);
+constexpr HostGate::Ticket kMiddleTicket = HostGate::Ticket{1} << (kPriorityShift - 1);
 
 }  // namespace
 
@@ -21,7 +24,7 @@ FetchQueue::FetchQueue(int maxPerHost, int maxResolving)
 void FetchQueue::Push(const FetchJobPtr& job, Priority priority, bool first)
 {
     const HostGate::Ticket order = first ? --firstTicket_ : ++lastTicket_;
-    arrivals_.emplace_back((HostGate::Ticket {priority} << kPriorityShift) | order, job);
+    arrivals_.emplace_back((HostGate::Ticket{priority} << kPriorityShift) | order, job);
 }
 
 FetchJobPtr FetchQueue::Next(HostGate::Clock::time_point now, const std::function<void(FetchJob&)>& refused)
@@ -72,13 +75,15 @@ void FetchQueue::TakeArrivals(const std::function<void(FetchJob&)>& refused)
     }
 }
 
-std::optional<HostGate::Clock::time_point> FetchQueue::NextWake(HostGate::Clock::time_point now) const
+long FetchQueue::WaitMs(HostGate::Clock::time_point now, long sliceMs) const
 {
-    std::optional<HostGate::Clock::time_point> wake = gate_.NextOpening(now);
+    auto wake = now + std::chrono::milliseconds(sliceMs);
+    if (const auto opening = gate_.NextOpening(now))
+        wake = std::min(wake, *opening);
     for (const FetchJobPtr& job : retries_)
-        if (!wake || job->request->notBefore() < *wake)
-            wake = job->request->notBefore();
-    return wake;
+        wake = std::min(wake, job->request->notBefore());
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(wake - now).count();
+    return std::max<long>(1, static_cast<long>(ms));
 }
 
 void FetchQueue::Clear()

@@ -38,8 +38,9 @@ public:
     // with the gate; null when none may. A job whose URL may not be
     // requested is handed to refused instead, marked started.
     FetchJobPtr Next(HostGate::Clock::time_point now, const std::function<void(FetchJob&)>& refused);
-    // When a waiting retry or a paused host is due, if any is.
-    std::optional<HostGate::Clock::time_point> NextWake(HostGate::Clock::time_point now) const;
+    // How long a wait may last: until the first retry or paused host is
+    // due, within sliceMs, and at least a millisecond.
+    long WaitMs(HostGate::Clock::time_point now, long sliceMs) const;
     void Clear();
 
 private:

@@ -204,7 +204,7 @@ bool HttpRequest::BeginHop(const std::string& url)
                 + std::to_string(kMaxUrlBytes));
         return false;
     }
-    *hop_ = Hop {};
+    *hop_ = Hop{};
     hop_->request = this;
     hop_->isDownload = kind_ == Kind::Download;
     body_.clear();

@@ -13,10 +13,10 @@ struct HttpSettings {
     long probeTimeoutMs = 30'000;     // whole probe, redirects included
     long downloadTimeoutMs = 60'000;  // whole page download
     long maxRedirects = 10;
-    std::size_t downloadCapBytes = std::size_t {64} * 1024 * 1024;
+    std::size_t downloadCapBytes = std::size_t{64} * 1024 * 1024;
     // A probe reads a body only when it is announced this small, so the
     // connection can be reused; anything else is cut off at the status.
-    std::size_t probeBodyKeepBytes = std::size_t {64} * 1024;
+    std::size_t probeBodyKeepBytes = std::size_t{64} * 1024;
 
     // Retries of a URL after 429, 503, 408 or a connection lost before any status.
     int maxRetries = 2;

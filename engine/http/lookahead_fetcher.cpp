@@ -14,7 +14,7 @@ constexpr long kPollMs = 100;
 
 std::size_t UrlHash(const std::u16string& url)
 {
-    return std::hash<std::u16string> {}(url);
+    return std::hash<std::u16string>{}(url);
 }
 
 DownloadedPage Decoded(const DownloadResult& download)
@@ -249,7 +249,7 @@ void LookaheadFetcher::Pump()
         return;
     // Also with nothing on the network: queued work waits for a host to open
     // up, and a front end may be waiting on its own user meanwhile.
-    if (const CURLMcode code = pool_.Wait(PollMs()); code != CURLM_OK)
+    if (const CURLMcode code = pool_.Wait(queue_.WaitMs(HostGate::Clock::now(), kPollMs)); code != CURLM_OK)
         FailInFlight(curl_multi_strerror(code));
 }
 
@@ -281,17 +281,6 @@ void LookaheadFetcher::FailInFlight(const char* why)
         job->probe = {0, HttpFailure::Transfer, why};
         Finish(*job);
     }
-}
-
-// Until the first retry or paused host is due, within the usual slice.
-long LookaheadFetcher::PollMs() const
-{
-    const auto now = HostGate::Clock::now();
-    auto wake = now + std::chrono::milliseconds(kPollMs);
-    if (auto due = queue_.NextWake(now))
-        wake = std::min(wake, *due);
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(wake - now).count();
-    return std::max<long>(1, static_cast<long>(ms));
 }
 
 void LookaheadFetcher::Finish(FetchJob& job)

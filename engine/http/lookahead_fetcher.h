@@ -44,7 +44,7 @@ public:
 
     // Listed lines are read ahead, and listed pages met as links fetched
     // whole, while the pages held for the run stay under this many bytes.
-    static constexpr std::size_t kAheadBytes = std::size_t {64} * 1024 * 1024;
+    static constexpr std::size_t kAheadBytes = std::size_t{64} * 1024 * 1024;
     // Work queued per job that counts as enough.
     static constexpr std::size_t kQueuedPerJob = 4;
     // Distinct hosts whose names are looked up at once.
@@ -92,7 +92,6 @@ private:
     void AddToMulti(const JobPtr& job);
     void HandleDone(const JobPtr& job, CURLcode code);
     void FailInFlight(const char* why);
-    long PollMs() const;
     void Finish(FetchJob& job);
     void Release(FetchJob& job);
     void ForgetPage(const std::u16string& url);

@@ -10,7 +10,7 @@
 namespace pardovane {
 namespace {
 
-constexpr std::chrono::milliseconds kLongestWait {60'000};
+constexpr std::chrono::milliseconds kLongestWait{60'000};
 
 std::string_view Trimmed(std::string_view text)
 {
@@ -28,7 +28,7 @@ std::optional<std::chrono::milliseconds> ServerWait(std::string_view retryAfter)
         return std::nullopt;
     long long seconds = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seconds);
-    if (error == std::errc {} && end == text.data() + text.size())
+    if (error == std::errc{} && end == text.data() + text.size())
         return std::chrono::seconds(std::max(0LL, std::min(seconds, 3600LL)));
     const time_t when = curl_getdate(std::string(text).c_str(), nullptr);
     if (when < 0)

@@ -163,7 +163,7 @@ bool LinkScanner::Tag(const OnValue& onValue)
         std::size_t look = pos_;
         while (look < n && IsHtmlSpace(text_[look]))
             ++look;
-        Attribute value {pos_, 0, true};  // no "=": the empty value
+        Attribute value{pos_, 0, true};  // no "=": the empty value
         if (look < n && text_[look] == u'=') {
             pos_ = look + 1;
             while (pos_ < n && IsHtmlSpace(text_[pos_]))

@@ -102,7 +102,7 @@ bool IsEucJp(std::string_view body)
 // The iconv name for a charset label as pages write it; empty when unknown.
 std::string CharsetForLabel(std::string_view label)
 {
-    static const std::array<std::pair<std::string_view, std::string_view>, 15> kAliases {{
+    static const std::array<std::pair<std::string_view, std::string_view>, 15> kAliases{{
         {"utf-8", "UTF-8"},
         {"utf8", "UTF-8"},
         {"shift_jis", "CP932"},

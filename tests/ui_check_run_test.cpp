@@ -8,6 +8,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -193,6 +194,23 @@ TEST_F(CheckRunFromWindowTest, ButtonsAreDisabledDuringARunAndClicksMadeThenAreD
     EXPECT_FALSE(std::filesystem::exists(opened));
     EXPECT_TRUE(FindControl<QPushButton>(form, "Command1").isEnabled());
     EXPECT_TRUE(FindControl<QPushButton>(form, "Command2").isEnabled());
+}
+
+// Keys reach a window that stays alive during a run; none may act on it.
+TEST_F(CheckRunFromWindowTest, KeysTypedDuringARunAreDropped)
+{
+    form.SetReportText(u"first line\r\nsecond line\r\n");
+    auto& report = FindControl<QPlainTextEdit>(form, "Text1");
+    // No list: the run stops at its message, and the report stays.
+    form.SetMessageBoxRunner([&report](QMessageBox&) {
+        for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease})
+            QCoreApplication::postEvent(&report, new QKeyEvent(type, Qt::Key_End, Qt::ControlModifier));
+    });
+
+    ClickCheck();
+    QCoreApplication::processEvents();
+
+    EXPECT_EQ(report.textCursor().position(), 0);
 }
 
 // A close request while the run waits, on the network or on a message, ends

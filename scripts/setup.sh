@@ -21,6 +21,7 @@ if [ "${1:-}" = --run ]; then
 else
   packages+=(
     git python3
+    python3-html5lib   # the scanner's tests compare it with html5lib's tokenizer
     libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
     libssl-dev   # the TLS tests make their certificates and server
     xvfb xauth

@@ -7,7 +7,7 @@ set -euo pipefail
 
 packages=(
   nginx python3
-  python3.11-doc nodejs-doc
+  python3.11-doc nodejs-doc postgresql-doc-15
   jekyll jekyll-theme-minima ruby-jekyll-feed ruby-jekyll-seo-tag
   libxslt1-dev libffi-dev libexpat1-dev valgrind
 )

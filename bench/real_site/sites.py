@@ -11,6 +11,7 @@ import tempfile
 # None stands for the Jekyll site, which is built, not copied.
 SITES = [
     ("Python 3.11 docs (Sphinx)", [("python", "/usr/share/doc/python3.11/html")]),
+    ("PostgreSQL 15 docs (DocBook)", [("postgresql", "/usr/share/doc/postgresql-doc-15/html")]),
     ("Jekyll default site + Node.js API", [("", None), ("api", "/usr/share/doc/nodejs/api")]),
     ("older doc sets (libxslt, libffi, expat, valgrind)", [
         ("doc/libxslt1-dev", "/usr/share/doc/libxslt1-dev"),

@@ -147,22 +147,6 @@ LookaheadFetcher::JobPtr LookaheadFetcher::RequestRobots(const std::u16string& o
     return job;
 }
 
-void LookaheadFetcher::StoreRobots(FetchJob& job)
-{
-    const std::u16string origin = OriginOf(job.url);
-    long status = 0;
-    std::string_view body;
-    if (job.download) {
-        status = job.download->status;
-        body = job.download->body;
-    } else if (job.probe.failure == HttpFailure::FileNotFound) {
-        status = 404;
-    }
-    crawl_.Store(origin, RobotsRules::FromAnswer(status, body, crawl_.agent()));
-    job.download.reset();
-    robotsJobs_.erase(origin);
-}
-
 ProbeResult LookaheadFetcher::Probe(const std::u16string& url)
 {
     auto found = probes_.find(url);
@@ -276,7 +260,9 @@ void LookaheadFetcher::Finish(FetchJob& job)
         if (job.request)
             job.download = job.request->TakeDownloadResult();
         job.request.reset();
-        StoreRobots(job);
+        crawl_.StoreAnswer(job.url, job.download);
+        robotsJobs_.erase(OriginOf(job.url));
+        job.download.reset();
         return;
     }
     if (job.kind == HttpRequest::Kind::Probe) {
@@ -293,7 +279,8 @@ void LookaheadFetcher::Finish(FetchJob& job)
         // A page whose probe is bad is never asked for, nor read by a crawl
         // when it is not HTML.
         const bool crawled = job.kind == HttpRequest::Kind::CrawledPage;
-        if (result.ok() && (!job.servesProbe || job.probe.good()) && (!crawled || job.probe.html))
+        if (result.ok() && (!job.servesProbe || job.probe.good())
+            && (!crawled || crawl_.MayRead(job.url, job.probe, job.place.scope)))
             job.download = std::move(result);
     }
     job.request.reset();
@@ -304,7 +291,10 @@ void LookaheadFetcher::Finish(FetchJob& job)
     }
     if (job.servesProbe)
         QueueAheadDownloads();
-    if (job.download && job.url != currentUrl_) {
+    // A guessed page whose site's rules are still on their way is scanned
+    // by the run, if it reads it, not ahead: its links may be forbidden.
+    const bool guessed = job.kind == HttpRequest::Kind::CrawledPage;
+    if (job.download && job.url != currentUrl_ && (!guessed || crawl_.RulesKnown(job.url))) {
         // A later page: what its scan will probe can be asked now. A listed
         // one starts a crawl of its own.
         job.scanned = true;

@@ -103,7 +103,6 @@ private:
     JobPtr FetchListedPage(const std::u16string& url, bool servesProbe, Priority priority,
                            HttpRequest::Kind kind = HttpRequest::Kind::Download);
     JobPtr RequestRobots(const std::u16string& origin);
-    void StoreRobots(FetchJob& job);
     void ReadAheadFound();
     bool WaitFor(const JobPtr& job);
     void DropEverything();

@@ -13,9 +13,9 @@ Scenarios (--scenario, default both):
           latency, for peak memory.
   folder  the local-folder mode on the Python documentation as Debian
           installs it (python3.11-doc), beside linkinator on the same
-          folder (which serves it itself). Links to other sites fail at
-          once here (no network), so only broken links inside the folder
-          are compared.
+          folder (which serves it itself). Links to other sites are
+          skipped by both (there is no network here), so what is compared
+          is the folder's own links.
 """
 
 import argparse
@@ -52,7 +52,7 @@ def generate(pages, seed=5):
 def broken_pardovane(out, inside=""):
     data = json.loads(out)
     return {link["url"] for page in data["pages"] for link in page["links"]
-            if not link["good"] and link["url"].startswith(inside)}
+            if not link.get("skipped") and not link["good"] and link["url"].startswith(inside)}
 
 
 def broken_linkinator(out, inside=""):
@@ -119,11 +119,14 @@ class Bench:
             return
         pages = sum(name.endswith((".html", ".htm")) for _, _, names in os.walk(DOCS) for name in names)
         self.rows.append((f"the Python docs as files ({pages} pages), links inside the folder",))
-        self.measure("pardovane-check DIR", [self.args.binary, "--format", "json", DOCS],
+        # RE2 has no look-ahead: every host but site.invalid, letter by letter.
+        others = "^https?://([^s]|s[^i]|si[^t]|sit[^e]|site[^.])"
+        self.measure("pardovane-check DIR", [self.args.binary, "--format", "json", "--exclude", others, DOCS],
                      broken=lambda out: broken_pardovane(out, "https://site.invalid/"))
         linkinator = shutil.which("linkinator")
         if linkinator:
-            self.measure("linkinator DIR --recurse", [linkinator, DOCS, "--recurse", "--format", "json"],
+            self.measure("linkinator DIR --recurse",
+                         [linkinator, DOCS, "--recurse", "--format", "json", "--skip", "^(?!http://localhost)"],
                          broken=lambda out: broken_linkinator(out, "http://localhost"))
 
     def print(self):

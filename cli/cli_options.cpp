@@ -8,48 +8,65 @@
 
 namespace pardovane {
 
-const char* const kCliUsage = "Usage: pardovane-check [OPTIONS] [LIST | - | URL...]\n"
-                              "\n"
-                              "Checks the links of every page in LIST, one URL per line, and prints the\n"
-                              "report. LIST is a file, a pipe, or - for standard input; URLs given\n"
-                              "instead are checked as a list of those lines. Without either, the list is\n"
-                              "HtmlURL.txt beside this program when it is there and writable, else\n"
-                              "${XDG_CONFIG_HOME:-~/.config}/pardovane/HtmlURL.txt.\n"
-                              "\n"
-                              "Options:\n"
-                              "  -f, --format FORMAT     text (default), json, junit or markdown\n"
-                              "  -o, --output FILE       write the report to FILE, replaced only once whole\n"
-                              "                          (a device, FIFO or /dev/stdout is written through)\n"
-                              "  -j, --jobs N            requests in flight at once, 1 to 256 (default 128;\n"
-                              "                          1 checks one URL at a time)\n"
-                              "      --exclude REGEX     skip links whose URL matches (RE2; repeatable)\n"
-                              "      --exclude-file FILE skip what its patterns match (one a line, # notes)\n"
-                              "      --timeout SECONDS   limit per request (default: 30 probe, 60 page)\n"
-                              "      --user-agent TEXT   the User-Agent header (default Pardovane/VERSION)\n"
-                              "  -H, --header 'N: V'     send this request header too (repeatable)\n"
-                              "      --max-retries N     retries after 429, 503, 408 or a drop (default 2)\n"
-                              "      --max-per-host N    requests in flight to one host (default 32)\n"
-                              "  -k, --insecure          do not verify TLS certificates\n"
-                              "  -h, --help              show this help and exit\n"
-                              "  -V, --version           show the version and exit\n"
-                              "\n"
-                              "Formats (UTF-8): text as the window shows it, CR LF line ends; json every\n"
-                              "page and link with its verdict and why; junit a test case per page and a\n"
-                              "failure per broken link; markdown the broken links, for a review comment.\n"
-                              "Messages and the summary line go to stderr.\n"
-                              "\n"
-                              "Exit status: 0 all good; 1 a page or link was bad; 2 the list could not\n"
-                              "be read, the report could not be written, or the arguments are wrong;\n"
-                              "128 + the signal after SIGHUP, SIGINT, SIGQUIT or SIGTERM (129, 130, 131,\n"
-                              "143; an -o FILE is left as it was).\n"
-                              "\n"
-                              "In CI:  pardovane-check --exclude /login -f junit -o links.xml pages.txt\n";
+const char* const kCliUsage
+    = "Usage: pardovane-check [OPTIONS] [LIST | - | URL... | DIR]\n"
+      "\n"
+      "Checks the links of every page in LIST, one URL per line, and prints the\n"
+      "report. LIST is a file, a pipe, or - for standard input; URLs given\n"
+      "instead are checked as a list of those lines. Without either, the list is\n"
+      "HtmlURL.txt beside this program when it is there and writable, else\n"
+      "${XDG_CONFIG_HOME:-~/.config}/pardovane/HtmlURL.txt. A DIR's .html and\n"
+      ".htm files are checked without a server, as if DIR were a site's root.\n"
+      "\n"
+      "Options:\n"
+      "  -f, --format FORMAT     text (default), json, junit or markdown\n"
+      "  -o, --output FILE       write the report to FILE, replaced only once whole\n"
+      "                          (a device, FIFO or /dev/stdout is written through)\n"
+      "  -j, --jobs N            requests in flight at once, 1 to 256 (default 128)\n"
+      "      --exclude REGEX     skip links whose URL matches (RE2; repeatable)\n"
+      "      --exclude-file FILE skip what its patterns match (one a line, # notes)\n"
+      "      --timeout SECONDS   limit per request (default: 30 probe, 60 page)\n"
+      "      --user-agent TEXT   the User-Agent header (default Pardovane/VERSION)\n"
+      "  -H, --header 'N: V'     send this request header too (repeatable)\n"
+      "      --max-retries N     retries after 429, 503, 408 or a drop (default 2)\n"
+      "      --max-per-host N    requests in flight to one host (default 32)\n"
+      "  -k, --insecure          do not verify TLS certificates\n"
+      "  -r, --recurse           also check the HTML pages linked on each one's site\n"
+      "      --ignore-robots     crawl what the site's robots.txt disallows too\n"
+      "      --max-pages N       pages at most, listed or found (default 100000)\n"
+      "      --max-depth N       links at most from a listed page to a crawled one\n"
+      "      --sitemap URL       check the pages a sitemap or sitemap index names\n"
+      "      --base-url URL      where DIR is published: its links there are files\n"
+      "  -h, --help              show this help and exit (-V, --version: the version)\n"
+      "\n"
+      "Formats (UTF-8): text as the window shows it, CR LF line ends; json every\n"
+      "page and link with its verdict and why; junit a test case per page and a\n"
+      "failure per broken link; markdown the broken links, for a review comment.\n"
+      "Messages and the summary line go to stderr.\n"
+      "\n"
+      "Exit status: 0 all good; 1 a page or link was bad; 2 the list could not be\n"
+      "read, the report could not be written, or the arguments are wrong; 128 +\n"
+      "the signal after SIGHUP, SIGINT, SIGQUIT or SIGTERM (-o FILE left as it was).\n"
+      "\n"
+      "In CI:  pardovane-check --exclude /login -f junit -o links.xml pages.txt\n";
 
 namespace {
 
-enum LongOnly { kExclude = 256, kExcludeFile, kTimeout, kUserAgent, kMaxRetries, kMaxPerHost };
+enum LongOnly {
+    kExclude = 256,
+    kExcludeFile,
+    kTimeout,
+    kUserAgent,
+    kMaxRetries,
+    kMaxPerHost,
+    kIgnoreRobots,
+    kMaxPages,
+    kMaxDepth,
+    kSitemap,
+    kBaseUrl
+};
 
-constexpr const char* kShortOptions = ":f:o:j:H:khV";
+constexpr const char* kShortOptions = ":f:o:j:H:krhV";
 constexpr option kLongOptions[] = {
     {"format", required_argument, nullptr, 'f'},
     {"output", required_argument, nullptr, 'o'},
@@ -62,10 +79,19 @@ constexpr option kLongOptions[] = {
     {"max-retries", required_argument, nullptr, kMaxRetries},
     {"max-per-host", required_argument, nullptr, kMaxPerHost},
     {"insecure", no_argument, nullptr, 'k'},
+    {"recurse", no_argument, nullptr, 'r'},
+    {"ignore-robots", no_argument, nullptr, kIgnoreRobots},
+    {"max-pages", required_argument, nullptr, kMaxPages},
+    {"max-depth", required_argument, nullptr, kMaxDepth},
+    {"sitemap", required_argument, nullptr, kSitemap},
+    {"base-url", required_argument, nullptr, kBaseUrl},
     {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, 'V'},
     {nullptr, 0, nullptr, 0},
 };
+
+// Pages a run may read at most: far beyond what its memory allows a crawl.
+constexpr int kMostPages = 10'000'000;
 
 std::optional<int> WholeNumber(std::string_view text, int low, int high)
 {
@@ -180,6 +206,34 @@ std::optional<std::string> Apply(int option, std::string_view value, CliOptions&
     case 'k':
         options.http.insecure = true;
         return std::nullopt;
+    case 'r':
+        options.crawl.recurse = true;
+        return std::nullopt;
+    case kIgnoreRobots:
+        options.crawl.obeyRobots = false;
+        return std::nullopt;
+    case kMaxPages:
+        if (const auto pages = WholeNumber(value, 1, kMostPages)) {
+            options.crawl.maxPages = static_cast<std::size_t>(*pages);
+            return std::nullopt;
+        }
+        return "--max-pages takes a whole number from 1 to 10000000";
+    case kMaxDepth:
+        if (const auto depth = WholeNumber(value, 0, kMostPages)) {
+            options.crawl.maxDepth = static_cast<std::size_t>(*depth);
+            return std::nullopt;
+        }
+        return "--max-depth takes a whole number from 0 to 10000000";
+    case kSitemap:
+        if (value.find("://") == std::string_view::npos)
+            return "--sitemap takes a URL";
+        options.sitemap = value;
+        return std::nullopt;
+    case kBaseUrl:
+        if (value.find("://") == std::string_view::npos)
+            return "--base-url takes a URL";
+        options.baseUrl = value;
+        return std::nullopt;
     case 'h':
         options.showHelp = true;
         return std::nullopt;
@@ -215,6 +269,10 @@ std::optional<std::string> SortOperands(const std::vector<std::string>& operands
     }
     if (listGiven && !options.urls.empty())
         return "give either a list file or URLs, not both";
+    if (!options.sitemap.empty() && (listGiven || !options.urls.empty()))
+        return "give either --sitemap or a list, not both";
+    if (!options.baseUrl.empty() && !listGiven)
+        return "--base-url goes with a folder to check";
     return std::nullopt;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/crawl_settings.h"
 #include "engine/http/http_settings.h"
 
 #include <optional>
@@ -19,6 +20,11 @@ struct CliOptions {
     std::vector<std::string> excludes;      // patterns, in the order given
     std::vector<std::string> excludeFiles;  // files of patterns
     HttpSettings http;
+    // Beyond the pages given: a crawl from each, a sitemap's pages as the
+    // list, or a local folder's pages (listFile naming a directory) at baseUrl.
+    CrawlSettings crawl;
+    std::string sitemap;
+    std::string baseUrl;
     bool showHelp = false;
     bool showVersion = false;
 };

@@ -3,6 +3,7 @@
 #include "cli/unique_fd.h"
 #include "engine/check_engine.h"
 #include "engine/list_file.h"
+#include "engine/page/utf_convert.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -41,7 +42,7 @@ ListInput::ListInput(const std::string& listFile, const std::vector<std::string>
             name_ += (name_.empty() ? "" : " ") + url;
             lines += url + "\n";
         }
-        ok_ = StartCopy() && ((copy_->Write(lines) && copy_->Close()) || CopyFailed());
+        ok_ = CopyLines(lines);
         return;
     }
     if (listFile != "-" && !IsStream(listFile)) {
@@ -56,6 +57,19 @@ ListInput::ListInput(const std::string& listFile, const std::vector<std::string>
     ok_ = in >= 0 && CopyStream(in);
     if (!ok_)
         path_ = listFile;
+}
+
+ListInput::ListInput(const std::vector<std::u16string>& pages, std::string name) : name_(std::move(name))
+{
+    std::string lines;
+    for (const std::u16string& page : pages)
+        lines += Utf16ToUtf8(page) + "\n";
+    ok_ = CopyLines(lines);
+}
+
+bool ListInput::CopyLines(const std::string& lines)
+{
+    return StartCopy() && ((copy_->Write(lines) && copy_->Close()) || CopyFailed());
 }
 
 bool ListInput::StartCopy()

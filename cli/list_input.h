@@ -17,6 +17,8 @@ class ListInput {
 public:
     // listFile empty with no URLs: the default list.
     ListInput(const std::string& listFile, const std::vector<std::string>& urls);
+    // Pages found elsewhere (a sitemap, a folder), one a line, named name.
+    ListInput(const std::vector<std::u16string>& pages, std::string name);
 
     // False when a stream could not be read whole or the copy could not be
     // made; the run cannot start.
@@ -32,6 +34,7 @@ private:
     bool StartCopy();
     bool CopyFailed();
     bool CopyStream(int fd);
+    bool CopyLines(const std::string& lines);
 
     std::filesystem::path path_;
     std::string name_;

@@ -11,8 +11,11 @@
 #include "cli/url_exclusion.h"
 #include "engine/check_engine.h"
 #include "engine/http/lookahead_fetcher.h"
+#include "engine/http/sitemap_reader.h"
+#include "engine/page/local_folder.h"
 #include "engine/page/url_password.h"
 #include "engine/page/utf_convert.h"
+#include "engine/site_check.h"
 #include "engine/ui_texts.h"
 #include "engine/version.h"
 
@@ -20,6 +23,7 @@
 #include <csignal>
 #include <cstdio>
 #include <exception>
+#include <filesystem>
 #include <new>
 #include <string>
 #include <string_view>
@@ -38,6 +42,11 @@ void WriteMessage(const std::u16string& text)
     if (pardovane::IsTerminal(STDERR_FILENO))
         bytes = pardovane::ShowControls(bytes);
     std::fwrite(bytes.data(), 1, bytes.size(), stderr);
+}
+
+std::u16string Decimal(std::size_t value)
+{
+    return pardovane::Utf8ToUtf16(std::to_string(value));
 }
 
 int UsageError(const std::string& error)
@@ -129,7 +138,34 @@ int Run(int argc, char** argv)
     pardovane::ReportOutput output(options->outputFile);
     if (!output.ok())
         return WriteFailed(output);
-    const pardovane::ListInput list(options->listFile, options->urls);
+    // The list: given, a sitemap's pages, or a local folder's.
+    std::optional<pardovane::LocalFolder> folder;
+    std::optional<pardovane::ListInput> pages;
+    std::size_t pagesLeft = 0;
+    std::error_code notFolder;
+    if (!options->listFile.empty() && std::filesystem::is_directory(options->listFile, notFolder)) {
+        if (options->crawl.recurse)
+            return UsageError("--recurse takes URLs or a list, not a folder");
+        const std::u16string base = options->baseUrl.empty()
+            ? std::u16string(pardovane::LocalFolder::kDefaultBaseUrl)
+            : pardovane::Utf8ToUtf16(options->baseUrl);
+        folder = pardovane::LocalFolder::Open(options->listFile, base, error);
+        if (!folder)
+            return Failed(error);
+        pages.emplace(folder->PageUrls(options->crawl.maxPages, pagesLeft), options->listFile);
+    } else if (!options->baseUrl.empty()) {
+        return UsageError("--base-url goes with a folder to check");
+    } else if (!options->sitemap.empty()) {
+        auto sitemap = pardovane::ReadSitemap(pardovane::Utf8ToUtf16(options->sitemap), options->http,
+                                              options->crawl.maxPages);
+        if (!sitemap.error.empty())
+            return Failed(sitemap.error);
+        pagesLeft = sitemap.left;
+        pages.emplace(sitemap.pages, options->sitemap);
+    } else {
+        pages.emplace(options->listFile, options->urls);
+    }
+    const pardovane::ListInput& list = *pages;
     if (!list.copyError().empty())
         return Failed(list.copyError());
     if (!list.ok()) {
@@ -151,10 +187,15 @@ int Run(int argc, char** argv)
         engine.SetLinkExclusion(excluded);
         fetcher.SetLinkExclusion(excluded);
     }
+    if (folder)
+        pardovane::SetUpLocalFolder(engine, fetcher, *folder);
+    pardovane::SetUpCrawl(engine, fetcher, options->crawl);
     engine.AddObserver(fetcher);
     // Only the structured formats need every answer kept; the text report is
     // the engine's own.
     pardovane::RunRecord record;
+    if (folder)
+        record.SetPageNames([&folder](std::u16string_view url) { return folder->NameOf(url); });
     if (options->format != pardovane::OutputFormat::Text)
         engine.AddObserver(record);
     engine.RunCheck();
@@ -167,6 +208,10 @@ int Run(int argc, char** argv)
     // stderr in every format, so scripts can redirect the two apart.
     if (!WriteReport(options->format, engine, record, list.name(), output) || !output.Finish())
         return WriteFailed(output);
+    pagesLeft += engine.lastRun().pagesLeft;
+    if (pagesLeft > 0)
+        WriteMessage(u"pardovane-check: cut at --max-pages " + Decimal(options->crawl.maxPages) + u": "
+                     + Decimal(pagesLeft) + u" more pages were left unchecked\n");
     WriteMessage(window.statusText() + u"\n");
 
     const bool anyBad = engine.lastRun().badPages > 0 || engine.state().errorCount > 0;

@@ -12,7 +12,8 @@ void RunRecord::OnRunStart()
 void RunRecord::OnPageStart(const std::u16string& pageUrl, std::uint64_t)
 {
     PageRecord page;
-    page.url = pageUrl;
+    pageUrl_ = pageUrl;
+    page.url = names_ ? names_(pageUrl) : pageUrl;
     page.firstLink = links_.size();
     pages_.push_back(std::move(page));
 }
@@ -54,7 +55,7 @@ void RunRecord::OnPageEnd(bool reachable, bool downloaded)
     PageRecord& page = pages_.back();
     page.reachable = reachable;
     page.downloaded = downloaded;
-    if (const auto found = urls_.find(page.url); found != urls_.end())
+    if (const auto found = urls_.find(pageUrl_); found != urls_.end())
         page.probe = found->second.probe;
 }
 

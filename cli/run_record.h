@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -69,6 +70,12 @@ struct RunCounts {
 // that repeat one.
 class RunRecord : public RunObserver {
 public:
+    // How pages are named, as the engine names them (CheckEngine::SetPageNames).
+    void SetPageNames(std::function<std::u16string(std::u16string_view url)> names)
+    {
+        names_ = std::move(names);
+    }
+
     void OnRunStart() override;
     void OnPageStart(const std::u16string& pageUrl, std::uint64_t offset) override;
     void OnLinkJudged(const std::u16string& linkText, const std::u16string& url, bool good) override;
@@ -95,6 +102,8 @@ private:
     UrlEntry& Entry(const std::u16string& url);
     void AddLink(LinkRecord link);
 
+    std::function<std::u16string(std::u16string_view url)> names_;
+    std::u16string pageUrl_;  // of the page being recorded
     std::vector<PageRecord> pages_;
     // One for the run: it grows without moving what it holds.
     std::deque<LinkRecord> links_;

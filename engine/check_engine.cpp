@@ -81,60 +81,35 @@ void CheckEngine::RunCheck()
         return;
     }
 
+    if (crawling_)
+        frontier_.Start(crawlSettings_, *robots_);
     Notify([&](RunObserver& o) { o.OnRunStart(); });
     window_.SetProgressMax(Blocks(list->length()) + 1);
     window_.SetProgressValue(0);
-    while (!cancelRequested_ && !list->AtEnd()) {
-        s.pageUrl = list->ReadLine();
-        window_.SetPageLabel(WithoutPasswords(s.pageUrl) + std::u16string(texts::kExaminingSuffix));
+    // The listed pages, then those a crawl found, each only once the pages
+    // before it have added theirs.
+    while (!cancelRequested_) {
+        std::optional<CrawlFrontier::Page> found;
+        if (!list->AtEnd())
+            s.pageUrl = list->ReadLine();
+        else if (crawling_ && (found = frontier_.Next()))
+            s.pageUrl = found->url;
+        else
+            break;
+        window_.SetPageLabel(WithoutPasswords(PageName()) + std::u16string(texts::kExaminingSuffix));
         if (s.pageUrl.empty())
             continue;
-
-        Notify([&](RunObserver& o) { o.OnPageStart(s.pageUrl, list->offset()); });
-        const int verdict = CheckUrl(s.pageUrl);
-        if (cancelRequested_)
-            break;
-        if (verdict == 0) {
-            ReportBadPage();
-            s.report += texts::kBadPageBefore;
-            AppendWithoutPasswords(s.report, s.pageUrl);
-            s.report += texts::kBadPageAfter;
-            s.report += texts::kCrLf;
-            s.report += texts::kCheckUrlReport;
-            s.report += texts::kCrLf;
-            Notify([&](RunObserver& o) { o.OnPageEnd(false, false); });
+        // A page that could not be reached leaves the progress where it was.
+        if (!CheckPage(list->offset(), found) || cancelRequested_)
             continue;
-        }
-
-        s.pageHasError = false;
-        AppendWithoutPasswords(s.report, s.pageUrl);
-        s.report += texts::kCrLf;
-        auto page = window_.DownloadPage(s.pageUrl);
-        if (cancelRequested_)
-            break;
-        if (page) {
-            s.pageText = std::move(page->text);
-            // Links resolve against where the page finally came from.
-            s.baseUrl = std::move(page->url);
-            s.pageCharset = std::move(page->charset);
-            Notify([&](RunObserver& o) { o.OnPageText(s.pageText, s.baseUrl, s.pageCharset); });
-            ScanPage();
-            if (cancelRequested_)
-                break;
-            s.report += s.pageHasError ? texts::kPageErr : texts::kPageOk;
-            Notify([&](RunObserver& o) { o.OnPageEnd(true, true); });
+        if (found) {
+            window_.SetProgressMax(static_cast<int>(frontier_.size()));
+            window_.SetProgressValue(static_cast<int>(frontier_.position()));
         } else {
-            // The page answered its probe but not its download: say so as for
-            // a bad page and close its block, so no page goes unreported.
-            s.pageText.clear();
-            s.baseUrl = s.pageUrl;
-            s.pageCharset.clear();
-            ReportBadPage();
-            s.report += texts::kPageErr;
-            Notify([&](RunObserver& o) { o.OnPageEnd(true, false); });
+            window_.SetProgressValue(Blocks(list->offset()));
         }
-        window_.SetProgressValue(Blocks(list->offset()));
     }
+    lastRun_.pagesLeft = crawling_ ? frontier_.pagesLeft() : 0;
     if (cancelRequested_) {
         lastRun_.cancelled = true;
         window_.SetDefaultPointer();
@@ -147,10 +122,78 @@ void CheckEngine::RunCheck()
                            + std::u16string(texts::kSummaryErrors) + Decimal(s.errorCount));
 }
 
+void CheckEngine::SetCrawl(const CrawlSettings& settings, RobotsSource& robots)
+{
+    crawling_ = settings.recurse;
+    crawlSettings_ = settings;
+    robots_ = &robots;
+}
+
+std::u16string CheckEngine::PageName() const
+{
+    return names_ ? names_(state_.pageUrl) : state_.pageUrl;
+}
+
+// One page's block: its probe, its text and its links. found: the page a
+// crawl found, else a listed one. False when the page could not be reached.
+bool CheckEngine::CheckPage(std::uint64_t offset, const std::optional<CrawlFrontier::Page>& found)
+{
+    RunState& s = state_;
+    Notify([&](RunObserver& o) { o.OnPageStart(s.pageUrl, offset); });
+    const int verdict = CheckUrl(s.pageUrl);
+    if (cancelRequested_)
+        return false;
+    if (verdict == 0) {
+        ReportBadPage();
+        s.report += texts::kBadPageBefore;
+        AppendWithoutPasswords(s.report, PageName());
+        s.report += texts::kBadPageAfter;
+        s.report += texts::kCrLf;
+        s.report += texts::kCheckUrlReport;
+        s.report += texts::kCrLf;
+        Notify([&](RunObserver& o) { o.OnPageEnd(false, false); });
+        return false;
+    }
+
+    s.pageHasError = false;
+    AppendWithoutPasswords(s.report, PageName());
+    s.report += texts::kCrLf;
+    auto page = window_.DownloadPage(s.pageUrl);
+    if (cancelRequested_)
+        return false;
+    if (!page) {
+        // The page answered its probe but not its download: say so as for
+        // a bad page and close its block, so no page goes unreported.
+        s.pageText.clear();
+        s.baseUrl = s.pageUrl;
+        s.pageCharset.clear();
+        ReportBadPage();
+        s.report += texts::kPageErr;
+        Notify([&](RunObserver& o) { o.OnPageEnd(true, false); });
+        return true;
+    }
+    s.pageText = std::move(page->text);
+    // Links resolve against where the page finally came from.
+    s.baseUrl = std::move(page->url);
+    s.pageCharset = std::move(page->charset);
+    crawlPage_.reset();
+    if (crawling_) {
+        crawlPage_ = found ? *found : frontier_.AddStart(StoredUrl(s, s.pageUrl), s.baseUrl);
+        Notify([&](RunObserver& o) { o.OnCrawlPage(frontier_.ScopeOf(*crawlPage_), crawlPage_->depth); });
+    }
+    Notify([&](RunObserver& o) { o.OnPageText(s.pageText, s.baseUrl, s.pageCharset); });
+    ScanPage();
+    if (cancelRequested_)
+        return false;
+    s.report += s.pageHasError ? texts::kPageErr : texts::kPageOk;
+    Notify([&](RunObserver& o) { o.OnPageEnd(true, true); });
+    return true;
+}
+
 void CheckEngine::ReportBadPage()
 {
     ++lastRun_.badPages;
-    window_.ShowMessage(BadPageMessage(state_.pageUrl));
+    window_.ShowMessage(BadPageMessage(PageName()));
 }
 
 int CheckEngine::CheckUrl(const std::u16string& url)
@@ -168,6 +211,8 @@ int CheckEngine::CheckUrl(const std::u16string& url)
         result = {0, HttpFailure::NoRequestObject, "the request failed unexpectedly"};
     }
     state_.cacheOk[entry] = result.good();
+    if (crawling_)
+        frontier_.Learn(state_.cacheUrls[entry], result);
     Notify([&](RunObserver& o) { o.OnProbe(url, result); });
     return state_.cacheOk[entry] ? 1 : 0;
 }
@@ -181,11 +226,12 @@ void CheckEngine::ScanPage()
             return;
         state_.linkStart = static_cast<std::int32_t>(link.start);
         state_.scanPos = static_cast<std::int32_t>(link.start + link.length);
-        CheckLink(link.target);
+        CheckLink(link.target, link.element == LinkScanner::Element::Anchor);
     });
 }
 
-void CheckEngine::CheckLink(const LinkTarget& target)
+// followed: the link is one a crawl follows (an <a href>).
+void CheckEngine::CheckLink(const LinkTarget& target, bool followed)
 {
     RunState& s = state_;
     s.linkText = Cut(s.pageText, s.linkStart, s.scanPos - s.linkStart);
@@ -194,6 +240,8 @@ void CheckEngine::CheckLink(const LinkTarget& target)
         return;
     }
     const int verdict = CheckUrl(target.url);
+    if (verdict != 0 && followed && crawlPage_)
+        frontier_.Offer(StoredUrl(s, target.url), *crawlPage_);
     Notify([&](RunObserver& o) { o.OnLinkJudged(s.linkText, target.url, verdict != 0); });
 
     ++s.checkedCount;

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "engine/crawl_frontier.h"
+#include "engine/crawl_settings.h"
+#include "engine/http/robots_source.h"
 #include "engine/http/url_prober.h"
 #include "engine/page/link_exclusion.h"
 #include "engine/page/link_target.h"
@@ -8,6 +11,8 @@
 #include "engine/window_operations.h"
 
 #include <filesystem>
+#include <functional>
+#include <optional>
 #include <vector>
 
 namespace pardovane {
@@ -15,8 +20,9 @@ namespace pardovane {
 // How the last run ended, for front ends that report an exit status.
 struct RunOutcome {
     bool listFileFailed = false;
-    bool cancelled = false;  // stopped by Cancel before its end
-    int badPages = 0;        // listed pages judged bad or whose download failed
+    bool cancelled = false;     // stopped by Cancel before its end
+    int badPages = 0;           // listed pages judged bad or whose download failed
+    std::size_t pagesLeft = 0;  // found by a crawl beyond its most pages
 };
 
 // The link checking engine. It owns the one RunState of its window; its
@@ -38,10 +44,18 @@ public:
     int CheckUrl(const std::u16string& url);
     void ScanPage();
     // Judges the link at linkStart..scanPos of the page, headed for target.
-    void CheckLink(const LinkTarget& target);
+    void CheckLink(const LinkTarget& target, bool followed = false);
 
     // Links whose resolved URL the user excludes are skipped, not probed.
     void SetLinkExclusion(LinkExclusion exclusion) { exclusion_ = std::move(exclusion); }
+    // With settings.recurse, every listed page starts a crawl whose pages
+    // follow the list's (see CrawlFrontier); robots is not owned. Without
+    // it, only the listed pages are read.
+    void SetCrawl(const CrawlSettings& settings, RobotsSource& robots);
+    // How the report, the labels and the messages name a page: the URL
+    // itself unless set.
+    using PageNames = std::function<std::u16string(std::u16string_view url)>;
+    void SetPageNames(PageNames names) { names_ = std::move(names); }
 
     // Not owned; each must outlive the runs it hears.
     void AddObserver(RunObserver& observer) { observers_.push_back(&observer); }
@@ -49,9 +63,13 @@ public:
     const RunState& state() const { return state_; }
     const RunOutcome& lastRun() const { return lastRun_; }
     const std::filesystem::path& listFile() const { return listFile_; }
+    // The pages the last (or current) run's crawl found.
+    const CrawlFrontier& frontier() const { return frontier_; }
 
 private:
+    bool CheckPage(std::uint64_t offset, const std::optional<CrawlFrontier::Page>& found);
     void ReportBadPage();
+    std::u16string PageName() const;
 
     RunState state_;
     WindowOperations& window_;
@@ -60,6 +78,12 @@ private:
     RunOutcome lastRun_;
     bool cancelRequested_ = false;
     LinkExclusion exclusion_;
+    PageNames names_;
+    bool crawling_ = false;
+    CrawlSettings crawlSettings_;
+    RobotsSource* robots_ = nullptr;
+    CrawlFrontier frontier_;
+    std::optional<CrawlFrontier::Page> crawlPage_;  // of the page being scanned
     template <typename Call>
     void Notify(Call call)
     {

@@ -22,6 +22,9 @@ public:
     {
         (void)pageUrl, (void)offset;
     }
+    // The page about to be scanned is one of a crawl: the directory its
+    // crawl stays under, and how many links it lies from its start page.
+    virtual void OnCrawlPage(const std::u16string& scope, std::uint32_t depth) { (void)scope, (void)depth; }
     // The page's text is in hand and about to be scanned; pageUrl is where it
     // finally came from, charset what the text was decoded from.
     virtual void OnPageText(const std::u16string& pageText, const std::u16string& pageUrl,

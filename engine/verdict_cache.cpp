@@ -18,6 +18,12 @@ std::optional<bool> LookupVerdict(const RunState& state, std::u16string_view url
     return static_cast<bool>(state.cacheOk[found->second]);
 }
 
+std::u16string_view StoredUrl(const RunState& state, std::u16string_view url)
+{
+    auto found = state.cacheIndex.find(url);
+    return found == state.cacheIndex.end() ? std::u16string_view() : found->first;
+}
+
 std::size_t AppendVerdict(RunState& state, std::u16string url)
 {
     std::size_t index = state.cacheUrls.size();

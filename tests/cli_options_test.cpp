@@ -44,6 +44,19 @@ std::string Describe(const CliOptions& options)
         add("per-host=" + std::to_string(http.maxPerHost));
     if (http.insecure)
         add("insecure");
+    const CrawlSettings crawl;
+    if (options.crawl.recurse)
+        add("recurse");
+    if (!options.crawl.obeyRobots)
+        add("ignore-robots");
+    if (options.crawl.maxPages != crawl.maxPages)
+        add("pages=" + std::to_string(options.crawl.maxPages));
+    if (options.crawl.maxDepth != crawl.maxDepth)
+        add("depth=" + std::to_string(options.crawl.maxDepth));
+    if (!options.sitemap.empty())
+        add("sitemap=" + options.sitemap);
+    if (!options.baseUrl.empty())
+        add("base=" + options.baseUrl);
     if (options.showHelp)
         add("help");
     if (options.showVersion)
@@ -102,6 +115,15 @@ const ParseCase kCases[] = {
     {{"--max-per-host", "257"}, "error: --max-per-host takes a whole number from 1 to 256"},
     {{"a.txt", "b.txt"}, "error: only one list file may be given"},
     {{"a.txt", "http://x.example/"}, "error: give either a list file or URLs, not both"},
+    {{"-r", "--ignore-robots", "--max-pages=5", "--max-depth", "0", "http://x.example/"},
+     "url=http://x.example/ recurse ignore-robots pages=5 depth=0"},
+    {{"--sitemap", "https://x.example/sitemap.xml"}, "sitemap=https://x.example/sitemap.xml"},
+    {{"--base-url", "https://x.example/", "public"}, "list=public base=https://x.example/"},
+    {{"--max-pages", "0"}, "error: --max-pages takes a whole number from 1 to 10000000"},
+    {{"--max-depth", "-1"}, "error: --max-depth takes a whole number from 0 to 10000000"},
+    {{"--sitemap", "sitemap.xml"}, "error: --sitemap takes a URL"},
+    {{"--sitemap", "https://x.example/s.xml", "a.txt"}, "error: give either --sitemap or a list, not both"},
+    {{"--base-url", "https://x.example/"}, "error: --base-url goes with a folder to check"},
 };
 
 TEST(CliOptionsParser, GoodAndBadCommandLines)

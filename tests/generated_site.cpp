@@ -32,6 +32,9 @@ void GeneratedSite::Serve(LocalServer& server, std::size_t perSecond)
                 response.status = 404;
             else if (path.starts_with("/r/"))
                 response.set_redirect(path.substr(2));
+            else if (path.ends_with("/sub/deep.html"))  // unlisted: only a crawl reads it
+                response.set_content(
+                    "<a href=../a.html>up</a><a href=/bad/deep>x</a><a href=deep.html>me</a>", "text/html");
             else
                 response.set_content("ok", "text/plain");
         });

@@ -65,39 +65,45 @@ TEST_P(LookaheadDifferential, SameReportMessagesAndRequestsAtEveryNumberOfJobs)
 
     TempDir dir;
     const auto listFile = dir.Write("HtmlURL.txt", site.List(origin));
-    auto run = [&](int jobs) {
-        return RunCommand(ShellQuote(PARDOVANE_CHECK_BINARY) + " --jobs " + std::to_string(jobs) + " "
-                          + ShellQuote(listFile.string()));
-    };
+    // The listed pages alone, and crawled from: every page a crawl adds
+    // comes at its place in the report, whatever the jobs.
+    for (const std::string mode : {"", "--recurse "}) {
+        SCOPED_TRACE(mode);
+        auto run = [&](int jobs) {
+            return RunCommand(ShellQuote(PARDOVANE_CHECK_BINARY) + " " + mode + "--jobs "
+                              + std::to_string(jobs) + " " + ShellQuote(listFile.string()));
+        };
 
-    const auto before = server.AllHits();
-    const auto sequential = run(1);
-    const auto middle = server.AllHits();
-    const auto concurrent = run(16);
-    const auto after = server.AllHits();
+        const auto before = server.AllHits();
+        const auto sequential = run(1);
+        const auto middle = server.AllHits();
+        const auto concurrent = run(16);
+        const auto after = server.AllHits();
 
-    EXPECT_EQ(sequential.exitCode, 1);
-    EXPECT_EQ(concurrent.exitCode, sequential.exitCode);
-    EXPECT_EQ(concurrent.out, sequential.out);
-    EXPECT_EQ(concurrent.err, sequential.err);
-    if (limit != Limit::None) {
-        // Refused requests are asked again, so only the answers can agree.
-        EXPECT_EQ(run(64).out, sequential.out);
-        return;
-    }
-    const auto sequentialHits = Difference(middle, before);
-    // One GET per URL text, whatever the jobs: a listed page's is its probe
-    // and its text for every line that lists it, also where a link reached
-    // it first.
-    EXPECT_EQ(Difference(after, middle), sequentialHits);
-    for (const std::string& path : site.listed) {
-        if (path != "/site/d0/p0.html") {  // also the end of a listed redirect
-            EXPECT_EQ(sequentialHits.at(path), 1) << path;
+        EXPECT_EQ(sequential.exitCode, 1);
+        EXPECT_EQ(concurrent.exitCode, sequential.exitCode);
+        EXPECT_EQ(concurrent.out, sequential.out);
+        EXPECT_EQ(concurrent.err, sequential.err);
+        if (limit != Limit::None) {
+            // Refused requests are asked again, so only the answers can agree.
+            EXPECT_EQ(run(64).out, sequential.out);
+            continue;
         }
+        const auto sequentialHits = Difference(middle, before);
+        // One GET per URL text, whatever the jobs: a listed page's is its probe
+        // and its text for every line that lists it, also where a link reached
+        // it first; and so is a crawled page's.
+        EXPECT_EQ(Difference(after, middle), sequentialHits);
+        for (const std::string& path : site.listed) {
+            if (path != "/site/d0/p0.html") {  // also the end of a listed redirect
+                EXPECT_EQ(sequentialHits.at(path), 1) << path;
+            }
+        }
+        // The report really holds broken links and a bad page, so agreement means something.
+        EXPECT_NE(sequential.out.find("  <Error>\r\n"), std::string::npos);
+        EXPECT_NE(sequential.out.find("/bad/listed.html\" "), std::string::npos);
+        EXPECT_EQ(sequential.out.find("/sub/deep.html\r\n") != std::string::npos, !mode.empty());
     }
-    // The report really holds broken links and a bad page, so agreement means something.
-    EXPECT_NE(sequential.out.find("  <Error>\r\n"), std::string::npos);
-    EXPECT_NE(sequential.out.find("/bad/listed.html\" "), std::string::npos);
 }
 
 std::string CaseName(const ::testing::TestParamInfo<std::pair<unsigned, Limit>>& info)

@@ -4,11 +4,19 @@
 #include "engine/http/probe_result.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
 
 namespace pardovane {
+
+// Where a page stands in a crawl: the directory its crawl stays under
+// (empty: it is in none) and its links from the start page.
+struct CrawlPlace {
+    std::u16string scope;
+    std::uint32_t depth = 0;
+};
 
 // One URL the run will ask for, from the moment it is foreseen until the run
 // has taken its answer: a probe, or a listed page's download.
@@ -27,6 +35,8 @@ struct FetchJob {
     bool servesProbe = false;   // a listed page's one GET: probe and download
     bool scanned = false;       // its links are queued already
     std::size_t heldBytes = 0;  // of its page, while held for the run
+    bool robots = false;        // a site's robots.txt, for a crawl
+    CrawlPlace place;           // of its page
 };
 
 // Shared, so a queue may still hold a job that was taken meanwhile.

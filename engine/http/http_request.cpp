@@ -3,6 +3,7 @@
 #include "engine/http/curl_failure.h"
 #include "engine/http/retry_policy.h"
 #include "engine/page/ascii.h"
+#include "engine/page/page_text_decoder.h"
 #include "engine/version.h"
 
 #include <cstring>
@@ -16,6 +17,13 @@ constexpr const char* kUserAgent = "Pardovane/" PARDOVANE_VERSION;
 // longer one out of memory; the URL may have what the headers leave.
 constexpr std::size_t kMaxUrlBytes = 1024 * 1024 - 64 * 1024;
 
+std::string_view TrimmedValue(std::string_view value)
+{
+    const auto first = value.find_first_not_of(" \t");
+    const auto last = value.find_last_not_of(" \t\r\n");
+    return first == std::string_view::npos ? std::string_view{} : value.substr(first, last - first + 1);
+}
+
 bool IsFollowedRedirect(long status)
 {
     return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
@@ -27,6 +35,8 @@ bool IsFollowedRedirect(long status)
 struct HttpRequest::Hop {
     HttpRequest* request = nullptr;
     bool isDownload = false;
+    bool htmlOnly = false;
+    bool html = false;
     long contentLength = -1;
     bool hasLocation = false;
     bool headersDone = false;
@@ -53,11 +63,14 @@ struct HttpRequest::Hop {
         if (StartsWithNoCase(line, "http/")) {
             hop->contentLength = -1;
             hop->hasLocation = false;
+            hop->html = false;
             hop->retryAfter.clear();
         } else if (StartsWithNoCase(line, "retry-after:")) {
             hop->retryAfter = line.substr(12);
         } else if (StartsWithNoCase(line, "content-length:")) {
             hop->contentLength = std::strtol(std::string(line.substr(15)).c_str(), nullptr, 10);
+        } else if (StartsWithNoCase(line, "content-type:")) {
+            hop->html = IsHtmlType(TrimmedValue(line.substr(13)));
         } else if (StartsWithNoCase(line, "location:")) {
             hop->hasLocation = true;
         } else if (line == "\r\n" || line == "\n") {
@@ -68,7 +81,7 @@ struct HttpRequest::Hop {
                 hop->status = status;
                 hop->headersDone = true;
                 const bool final = !(IsFollowedRedirect(status) && hop->hasLocation);
-                hop->keepBody = final && hop->isDownload;
+                hop->keepBody = final && hop->isDownload && (hop->html || !hop->htmlOnly);
                 if (!hop->keepBody && !hop->SmallEnoughToRead()) {
                     hop->cut = true;
                     return 0;
@@ -160,7 +173,7 @@ void HttpRequest::SetCommonOptions(const std::string& url, long remainingMs)
     }
     if (share_)
         curl_easy_setopt(easy, CURLOPT_SHARE, share_);
-    if (kind_ == Kind::Download) {
+    if (kind_ != Kind::Probe) {
         curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "");
         curl_easy_setopt(easy, CURLOPT_MAXFILESIZE_LARGE,
                          static_cast<curl_off_t>(settings_.downloadCapBytes));
@@ -184,7 +197,7 @@ void HttpRequest::Start(const std::string& url, Kind kind)
     status_ = 0;
     failure_ = HttpFailure::None;
     detail_.clear();
-    const long timeoutMs = kind == Kind::Download ? settings_.downloadTimeoutMs : settings_.probeTimeoutMs;
+    const long timeoutMs = kind == Kind::Probe ? settings_.probeTimeoutMs : settings_.downloadTimeoutMs;
     deadline_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     BeginHop(url);
 }
@@ -206,7 +219,8 @@ bool HttpRequest::BeginHop(const std::string& url)
     }
     *hop_ = Hop{};
     hop_->request = this;
-    hop_->isDownload = kind_ == Kind::Download;
+    hop_->isDownload = kind_ != Kind::Probe;
+    hop_->htmlOnly = kind_ == Kind::CrawledPage;
     body_.clear();
     tooLarge_ = false;
     bodyFailed_ = false;
@@ -240,7 +254,7 @@ bool HttpRequest::ScheduleRetry()
     // connection is about how hard the host is being asked.
     hostOverloaded_ = status_ == 429 || failure_ != HttpFailure::None;
     notBefore_ = std::chrono::steady_clock::now() + wait;
-    const long timeoutMs = kind_ == Kind::Download ? settings_.downloadTimeoutMs : settings_.probeTimeoutMs;
+    const long timeoutMs = kind_ == Kind::Probe ? settings_.probeTimeoutMs : settings_.downloadTimeoutMs;
     deadline_ = notBefore_ + std::chrono::milliseconds(timeoutMs);
     status_ = 0;
     failure_ = HttpFailure::None;
@@ -309,9 +323,22 @@ void HttpRequest::EndHop(CURLcode code)
 
 ProbeResult HttpRequest::TakeProbeResult()
 {
+    ProbeResult result{status_, failure_, detail_};
     if (bodyFailed_)
-        return {status_, HttpFailure::None, {}};
-    return {status_, failure_, detail_};
+        result = {status_, HttpFailure::None, {}};
+    if (status_ > 0) {
+        result.html = IsHtmlType(ContentType());
+        if (redirects_ > 0)
+            result.movedTo = url_;
+    }
+    return result;
+}
+
+std::string HttpRequest::ContentType() const
+{
+    char* type = nullptr;
+    curl_easy_getinfo(easy_.get(), CURLINFO_CONTENT_TYPE, &type);
+    return type ? type : "";
 }
 
 DownloadResult HttpRequest::TakeDownloadResult()
@@ -323,10 +350,7 @@ DownloadResult HttpRequest::TakeDownloadResult()
     result.url = url_;
     if (result.ok()) {
         result.body = std::move(body_);
-        char* type = nullptr;
-        curl_easy_getinfo(easy_.get(), CURLINFO_CONTENT_TYPE, &type);
-        if (type)
-            result.contentType = type;
+        result.contentType = ContentType();
     }
     return result;
 }

@@ -25,7 +25,9 @@ namespace pardovane {
 // ends the chain in Start; its handle then fails at once without a URL.
 class HttpRequest {
 public:
-    enum class Kind { Probe, Download };
+    // A crawled page is a download whose body is kept only when the final
+    // answer calls itself HTML; anything else ends at its headers, as a probe.
+    enum class Kind { Probe, Download, CrawledPage };
 
     // nullptr when curl cannot create a handle. Callbacks point into the
     // object, so it stays where it was made.
@@ -64,6 +66,7 @@ private:
     void EndOnCurlError(CURLcode code);
     bool ScheduleRetry();
     void RunBlocking();
+    std::string ContentType() const;
 
     CurlEasy easy_;
     CURLSH* share_;

@@ -3,6 +3,8 @@
 #include "engine/http/ca_environment.h"
 #include "engine/page/page_links.h"
 #include "engine/page/page_text_decoder.h"
+#include "engine/page/url_parts.h"
+#include "engine/page/utf_convert.h"
 
 #include <algorithm>
 
@@ -26,8 +28,8 @@ DownloadedPage Decoded(const DownloadResult& download)
 
 LookaheadFetcher::LookaheadFetcher(std::filesystem::path listFile, int jobs, HttpSettings settings)
     : listFile_(std::move(listFile)), jobs_(jobs < 1 ? 1 : static_cast<std::size_t>(jobs)),
-      settings_(WithCaEnvironment(std::move(settings))), pool_(jobs_, settings_.maxPerHost),
-      queue_(settings_.maxPerHost, kMaxResolving)
+      settings_(WithCaEnvironment(std::move(settings))),
+      runner_(jobs_, settings_, kMaxResolving, [this](FetchJob& job) { Finish(job); })
 {
 }
 
@@ -37,6 +39,8 @@ void LookaheadFetcher::OnRunStart()
     DropEverything();
     cancelled_ = false;
     verdicts_.clear();
+    crawl_.Reset();
+    currentPlace_ = {};
     currentLine_ = 0;
     currentUrl_.clear();
     CountListedPages();
@@ -58,10 +62,10 @@ void LookaheadFetcher::CountListedPages()
 
 void LookaheadFetcher::DropEverything()
 {
-    pool_.TakeAll();
-    queue_.Clear();
+    runner_.Clear();
     probes_.clear();
     pages_.clear();
+    robotsJobs_.clear();
     aheadBytes_ = 0;
     aheadLines_.clear();
     undecided_.clear();
@@ -84,20 +88,63 @@ void LookaheadFetcher::OnPageStart(const std::u16string& pageUrl, std::uint64_t 
     ReadAhead();
 }
 
+void LookaheadFetcher::FollowCrawl(const CrawlFrontier& frontier)
+{
+    crawl_.Follow(frontier, ProductToken(settings_.userAgent.empty() ? "Pardovane" : settings_.userAgent));
+}
+
+void LookaheadFetcher::OnCrawlPage(const std::u16string& scope, std::uint32_t depth)
+{
+    currentPlace_ = {scope, depth};
+}
+
 void LookaheadFetcher::OnPageText(const std::u16string& pageText, const std::u16string& pageUrl,
                                   const std::string& charset)
 {
+    const CrawlPlace place = std::exchange(currentPlace_, {});
     if (currentPageScanned_)
         return;
-    PrefetchLinks({pageText, pageUrl, charset}, FetchQueue::kCurrentPage);
+    PrefetchLinks({pageText, pageUrl, charset}, FetchQueue::kCurrentPage, place);
 }
 
-void LookaheadFetcher::PrefetchLinks(const DownloadedPage& page, Priority priority)
+// A page the run judged without reading it: a guess of ours that it would
+// be a page of the crawl, held for nothing.
+void LookaheadFetcher::OnLinkJudged(const std::u16string&, const std::u16string& url, bool)
+{
+    if (crawl_.on() && pages_.contains(url) && !Listed(url) && !crawl_.frontier().Seen(url))
+        ForgetPage(url);
+}
+
+void LookaheadFetcher::PrefetchLinks(const DownloadedPage& page, Priority priority, const CrawlPlace& place)
 {
     ForEachPageLink(page.text, page.url, page.charset, exclusion_, [&](const PageLink& link) {
         if (link.target.probed())
-            Prefetch(link.target.url, priority);
+            Prefetch(link.target.url, priority, &place);
     });
+}
+
+const RobotsRules& LookaheadFetcher::RobotsFor(const std::u16string& origin)
+{
+    if (const RobotsRules* known = crawl_.Known(origin))
+        return *known;
+    if (!WaitFor(RequestRobots(origin)))
+        return crawl_.Store(origin, RobotsRules::DisallowAll());  // cancelled: read nothing more
+    return *crawl_.Known(origin);
+}
+
+// Asked before anything else of its site, so that the pages its links lead
+// to are fetched as the crawl will read them.
+LookaheadFetcher::JobPtr LookaheadFetcher::RequestRobots(const std::u16string& origin)
+{
+    JobPtr& job = robotsJobs_[origin];
+    if (!job) {
+        job = std::make_shared<FetchJob>();
+        job->kind = HttpRequest::Kind::Download;
+        job->url = RobotsUrlOf(origin);
+        job->robots = true;
+        runner_.queue().Push(job, FetchQueue::kCritical, true);
+    }
+    return job;
 }
 
 ProbeResult LookaheadFetcher::Probe(const std::u16string& url)
@@ -129,7 +176,8 @@ std::optional<DownloadedPage> LookaheadFetcher::DownloadText(const std::u16strin
     return page;
 }
 
-void LookaheadFetcher::Prefetch(const std::u16string& url, Priority priority)
+// from: the place of the page that links to url, in a crawl.
+void LookaheadFetcher::Prefetch(const std::u16string& url, Priority priority, const CrawlPlace* from)
 {
     // The empty URL is judged without a request, and anything asked once is
     // never asked again.
@@ -139,12 +187,22 @@ void LookaheadFetcher::Prefetch(const std::u16string& url, Priority priority)
         // Queued for later already: queue it again where it now belongs; the
         // copy left behind is skipped once started.
         if (priority == FetchQueue::kCurrentPage && !found->second->started)
-            queue_.Push(found->second, priority);
+            runner_.queue().Push(found->second, priority);
         return;
     }
     // A listed page met as a link: its one GET is this probe and its text.
     if (Listed(url) && !pages_.contains(url) && aheadBytes_ < kAheadBytes) {
         FetchListedPage(url, true, priority);
+        return;
+    }
+    // A page the crawl will read, if it is HTML: the same, and its links
+    // are fetched ahead in turn.
+    if (crawl_.on() && from && !pages_.contains(url) && aheadBytes_ < kAheadBytes
+        && crawl_.WillRead(url, from->scope, from->depth)) {
+        if (crawl_.frontier().settings().obeyRobots && !crawl_.Known(OriginOf(url)))
+            RequestRobots(OriginOf(url));
+        JobPtr job = FetchListedPage(url, true, priority, HttpRequest::Kind::CrawledPage);
+        job->place = {from->scope, from->depth + 1};
         return;
     }
     Enqueue(HttpRequest::Kind::Probe, url, priority);
@@ -160,15 +218,15 @@ LookaheadFetcher::JobPtr LookaheadFetcher::Enqueue(HttpRequest::Kind kind, const
         probes_[url] = job;
     else
         pages_[url] = job;
-    queue_.Push(job, priority);
+    runner_.queue().Push(job, priority);
     return job;
 }
 
 // servesProbe: no verdict is known yet, and the GET gives it.
 LookaheadFetcher::JobPtr LookaheadFetcher::FetchListedPage(const std::u16string& url, bool servesProbe,
-                                                           Priority priority)
+                                                           Priority priority, HttpRequest::Kind kind)
 {
-    JobPtr job = Enqueue(HttpRequest::Kind::Download, url, priority);
+    JobPtr job = Enqueue(kind, url, priority);
     job->servesProbe = servesProbe;
     if (servesProbe)
         probes_[url] = job;
@@ -178,7 +236,7 @@ LookaheadFetcher::JobPtr LookaheadFetcher::FetchListedPage(const std::u16string&
 bool LookaheadFetcher::WaitFor(const JobPtr& job)
 {
     if (!job->started && !job->done)
-        queue_.Push(job, FetchQueue::kCritical, true);
+        runner_.queue().Push(job, FetchQueue::kCritical, true);
     return WaitUntil([&job] { return job->done; });
 }
 
@@ -189,103 +247,24 @@ bool LookaheadFetcher::WaitUntil(const std::function<bool()>& done)
             DropEverything();
             return false;
         }
-        Pump();
+        if (runner_.Pump(kPollMs))
+            ReadAhead();
     }
     return true;
-}
-
-void LookaheadFetcher::StartQueued()
-{
-    const auto now = HostGate::Clock::now();
-    while (pool_.size() < jobs_) {
-        const JobPtr job = queue_.Next(now, [this](FetchJob& refused) { Finish(refused); });
-        if (!job)
-            break;
-        if (job->started)
-            AddToMulti(job);  // a retry now due
-        else
-            StartJob(job);
-    }
-}
-
-void LookaheadFetcher::StartJob(const JobPtr& job)
-{
-    job->started = true;
-    job->request = HttpRequest::Create(nullptr, settings_);
-    if (!job->request || !pool_.usable()) {
-        queue_.gate().Finished(job->host);
-        job->request.reset();
-        job->probe = {0, HttpFailure::NoRequestObject, "no request object"};
-        Finish(*job);
-        return;
-    }
-    job->request->Start(job->wire, job->kind);
-    AddToMulti(job);
-}
-
-void LookaheadFetcher::AddToMulti(const JobPtr& job)
-{
-    if (const CURLMcode code = pool_.Add(job); code != CURLM_OK) {
-        queue_.gate().Finished(job->host);
-        job->probe = {0, HttpFailure::NoRequestObject, curl_multi_strerror(code)};
-        job->request.reset();
-        Finish(*job);
-    }
-}
-
-void LookaheadFetcher::Pump()
-{
-    StartQueued();
-    if (const CURLMcode code = pool_.Perform(); code != CURLM_OK) {
-        FailInFlight(curl_multi_strerror(code));
-        return;
-    }
-    // Hosts whose first request got through to them open up to their limit.
-    pool_.ForEach([this](FetchJob& job) {
-        if (job.request->connected())
-            queue_.gate().Reached(job.host);
-    });
-    if (pool_.TakeEnded([this](const JobPtr& job, CURLcode code) { HandleDone(job, code); }))
-        return;
-    // Also with nothing on the network: queued work waits for a host to open
-    // up, and a front end may be waiting on its own user meanwhile.
-    if (const CURLMcode code = pool_.Wait(queue_.WaitMs(HostGate::Clock::now(), kPollMs)); code != CURLM_OK)
-        FailInFlight(curl_multi_strerror(code));
-}
-
-void LookaheadFetcher::HandleDone(const JobPtr& job, CURLcode code)
-{
-    HttpRequest& request = *job->request;
-    const bool ended = request.HopDone(code);
-    if (!ended && !request.retrying()) {
-        AddToMulti(job);  // the next hop of a redirect
-        return;
-    }
-    queue_.gate().Finished(job->host);
-    if (!ended) {
-        if (request.hostOverloaded())
-            queue_.gate().Throttled(job->host, request.notBefore());
-        queue_.Retry(job);
-        return;
-    }
-    Finish(*job);
-    ReadAhead();
-}
-
-// The multi handle itself broke: nothing in it can finish any more.
-void LookaheadFetcher::FailInFlight(const char* why)
-{
-    for (const JobPtr& job : pool_.TakeAll()) {
-        queue_.gate().Finished(job->host);
-        job->request.reset();
-        job->probe = {0, HttpFailure::Transfer, why};
-        Finish(*job);
-    }
 }
 
 void LookaheadFetcher::Finish(FetchJob& job)
 {
     job.done = true;
+    if (job.robots) {
+        if (job.request)
+            job.download = job.request->TakeDownloadResult();
+        job.request.reset();
+        crawl_.StoreAnswer(job.url, job.download);
+        robotsJobs_.erase(OriginOf(job.url));
+        job.download.reset();
+        return;
+    }
     if (job.kind == HttpRequest::Kind::Probe) {
         if (job.request)
             job.probe = job.request->TakeProbeResult();
@@ -297,8 +276,11 @@ void LookaheadFetcher::Finish(FetchJob& job)
         if (job.servesProbe)
             job.probe = job.request->TakeProbeResult();
         DownloadResult result = job.request->TakeDownloadResult();
-        // A page whose probe is bad is never asked for.
-        if (result.ok() && (!job.servesProbe || job.probe.good()))
+        // A page whose probe is bad is never asked for, nor read by a crawl
+        // when it is not HTML.
+        const bool crawled = job.kind == HttpRequest::Kind::CrawledPage;
+        if (result.ok() && (!job.servesProbe || job.probe.good())
+            && (!crawled || crawl_.MayRead(job.url, job.probe, job.place.scope)))
             job.download = std::move(result);
     }
     job.request.reset();
@@ -309,10 +291,16 @@ void LookaheadFetcher::Finish(FetchJob& job)
     }
     if (job.servesProbe)
         QueueAheadDownloads();
-    if (job.download && job.url != currentUrl_) {
-        // A later page: what its scan will probe can be asked now.
+    // A guessed page whose site's rules are still on their way is scanned
+    // by the run, if it reads it, not ahead: its links may be forbidden.
+    const bool guessed = job.kind == HttpRequest::Kind::CrawledPage;
+    if (job.download && job.url != currentUrl_ && (!guessed || crawl_.RulesKnown(job.url))) {
+        // A later page: what its scan will probe can be asked now. A listed
+        // one starts a crawl of its own.
         job.scanned = true;
-        PrefetchLinks(Decoded(*job.download), FetchQueue::kLaterPages);
+        if (crawl_.on() && job.kind == HttpRequest::Kind::Download && job.place.scope.empty())
+            job.place.scope = DirectoryOf(Utf8ToUtf16(job.download->url));
+        PrefetchLinks(Decoded(*job.download), FetchQueue::kLaterPages, job.place);
     }
 }
 
@@ -338,7 +326,7 @@ bool LookaheadFetcher::Listed(const std::u16string& url) const
 // leave room.
 bool LookaheadFetcher::WantsMoreLines() const
 {
-    return aheadBytes_ < kAheadBytes && queue_.size() < jobs_ * kQueuedPerJob;
+    return aheadBytes_ < kAheadBytes && runner_.queue().size() < jobs_ * kQueuedPerJob;
 }
 
 void LookaheadFetcher::ReadAhead()
@@ -350,12 +338,29 @@ void LookaheadFetcher::ReadAhead()
         if (!url.empty() && list_->offset() > currentLine_)
             ReadAheadLine(url);
     }
+    if (crawl_.on() && list_ && list_->AtEnd())
+        ReadAheadFound();
     QueueAheadDownloads();
+}
+
+// The pages the run's crawl has queued, read ahead as the list's lines are.
+void LookaheadFetcher::ReadAheadFound()
+{
+    const CrawlFrontier& found = crawl_.frontier();
+    std::size_t& next = crawl_.queueRead();
+    for (next = std::max(next, found.position()); next < found.size() && WantsMoreLines(); ++next) {
+        const std::u16string url(found[next].url);
+        if (!pages_.contains(url))
+            FetchListedPage(url, false, FetchQueue::kCritical)->place
+                = {found.ScopeOf(found[next]), found[next].depth};
+    }
 }
 
 void LookaheadFetcher::ReadAheadLine(const std::u16string& url)
 {
     aheadLines_.push_back({url, list_->offset()});
+    if (crawl_.on() && crawl_.frontier().settings().obeyRobots && !crawl_.Known(OriginOf(url)))
+        RequestRobots(OriginOf(url));
     if (pages_.contains(url))
         return;  // fetched already, for a link or an earlier line
     if (!verdicts_.contains(UrlHash(url)) && !probes_.contains(url)) {

@@ -1,14 +1,18 @@
 #pragma once
 
+#include "engine/crawl_frontier.h"
+#include "engine/http/crawl_ahead.h"
 #include "engine/http/fetch_job.h"
 #include "engine/http/fetch_queue.h"
+#include "engine/http/fetch_runner.h"
 #include "engine/http/http_settings.h"
 #include "engine/http/network_wait.h"
-#include "engine/http/transfer_pool.h"
+#include "engine/http/robots_source.h"
 #include "engine/http/url_prober.h"
 #include "engine/list_file.h"
 #include "engine/page/downloaded_page.h"
 #include "engine/page/link_exclusion.h"
+#include "engine/page/local_folder.h"
 #include "engine/run_observer.h"
 
 #include <cstdint>
@@ -36,7 +40,12 @@ inline constexpr int kDefaultJobs = 128;
 // kAheadBytes. The run itself stays sequential; when it asks, it gets the
 // answer already fetched, or waits for the one in flight. This is the one
 // place that decides how a listed page's text is had, for every front end.
-class LookaheadFetcher : public UrlProber, public RunObserver {
+//
+// In a crawl it also foresees the pages the run will find: a page's links
+// on its crawl's ground are fetched as pages, whose text is kept only when
+// they answer HTML, and the run's queue of found pages is read ahead like
+// the list. It fetches each site's robots.txt for the run.
+class LookaheadFetcher : public UrlProber, public RunObserver, public RobotsSource {
 public:
     LookaheadFetcher(std::filesystem::path listFile, int jobs, HttpSettings settings = {});
     LookaheadFetcher(const LookaheadFetcher&) = delete;
@@ -55,8 +64,14 @@ public:
     std::optional<DownloadedPage> DownloadText(const std::u16string& url);
     // The same exclusion as the run's, so nothing it skips is requested.
     void SetLinkExclusion(LinkExclusion exclusion) { exclusion_ = std::move(exclusion); }
+    // Not owned; URLs under its base are answered from its files instead of
+    // the network. Null (the default): everything is requested.
+    void SetLocalFolder(const LocalFolder* folder) { runner_.SetLocalFolder(folder); }
+    // Not owned: the run's crawl, which the fetcher reads ahead of.
+    void FollowCrawl(const CrawlFrontier& frontier);
+    const RobotsRules& RobotsFor(const std::u16string& origin) override;
     // Not owned; null (the default) sleeps in curl's own poll.
-    void SetNetworkWait(NetworkWait* wait) { pool_.SetNetworkWait(wait); }
+    void SetNetworkWait(NetworkWait* wait) { runner_.SetNetworkWait(wait); }
 
     // Keeps the transfers moving until done() holds, for a front end that
     // waits on something of its own (a message the user must answer) while
@@ -69,8 +84,10 @@ public:
 
     void OnRunStart() override;
     void OnPageStart(const std::u16string& pageUrl, std::uint64_t offset) override;
+    void OnCrawlPage(const std::u16string& scope, std::uint32_t depth) override;
     void OnPageText(const std::u16string& pageText, const std::u16string& pageUrl,
                     const std::string& charset) override;
+    void OnLinkJudged(const std::u16string& linkText, const std::u16string& url, bool good) override;
 
 private:
     using JobPtr = FetchJobPtr;
@@ -81,14 +98,17 @@ private:
     };
 
     void CountListedPages();
-    void Prefetch(const std::u16string& url, Priority priority);
+    void Prefetch(const std::u16string& url, Priority priority, const CrawlPlace* from = nullptr);
     JobPtr Enqueue(HttpRequest::Kind kind, const std::u16string& url, Priority priority);
-    JobPtr FetchListedPage(const std::u16string& url, bool servesProbe, Priority priority);
+    JobPtr FetchListedPage(const std::u16string& url, bool servesProbe, Priority priority,
+                           HttpRequest::Kind kind = HttpRequest::Kind::Download);
+    JobPtr RequestRobots(const std::u16string& origin);
+    void ReadAheadFound();
     bool WaitFor(const JobPtr& job);
-    void Pump();
     void DropEverything();
     void StartQueued();
     void StartJob(const JobPtr& job);
+    void AnswerFromFolder(FetchJob& job) const;
     void AddToMulti(const JobPtr& job);
     void HandleDone(const JobPtr& job, CURLcode code);
     void FailInFlight(const char* why);
@@ -101,17 +121,19 @@ private:
     void ReadAheadLine(const std::u16string& url);
     void QueueAheadDownloads();
     std::optional<bool> KnownVerdict(const std::u16string& url) const;
-    void PrefetchLinks(const DownloadedPage& page, Priority priority);
+    void PrefetchLinks(const DownloadedPage& page, Priority priority, const CrawlPlace& place);
 
     std::filesystem::path listFile_;
     std::size_t jobs_;
     HttpSettings settings_;
     LinkExclusion exclusion_;
     bool cancelled_ = false;
-    TransferPool pool_;
-    FetchQueue queue_;
+    FetchRunner runner_;
 
-    std::unordered_map<std::u16string, JobPtr> probes_;  // asked for, not yet taken by the run
+    CrawlAhead crawl_;
+    std::unordered_map<std::u16string, JobPtr> robotsJobs_;  // by origin, until their rules are stored
+    CrawlPlace currentPlace_;                                // of the run's current page
+    std::unordered_map<std::u16string, JobPtr> probes_;      // asked for, not yet taken by the run
     // Taken by the run: good or bad, by a hash of the URL, as a long list
     // would otherwise hold every URL twice. A collision costs a request, not
     // a verdict: the run asks what it was not given.

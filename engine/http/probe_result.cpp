@@ -49,6 +49,8 @@ const char* HttpFailureName(HttpFailure failure)
         return "not HTTP";
     case HttpFailure::Transfer:
         return "transfer failed";
+    case HttpFailure::FileNotFound:
+        return "file not found";
     }
     return "unknown";
 }

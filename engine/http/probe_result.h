@@ -29,6 +29,7 @@ enum class HttpFailure {
     ReceiveFailed,  // e.g. the connection was reset
     NotHttp,        // the server answered, but not in HTTP
     Transfer,       // any other network failure
+    FileNotFound,   // a local folder's link to a file it does not hold
 };
 
 const char* HttpFailureName(HttpFailure failure);
@@ -37,6 +38,10 @@ struct ProbeResult {
     long status = 0;  // of the final response; 0 when there was none
     HttpFailure failure = HttpFailure::None;
     std::string detail;  // curl's own words, for people
+    // The final response called itself HTML (a crawl reads only such pages),
+    // and where it came from when a redirect moved it, in wire form.
+    bool html = false;
+    std::string movedTo = {};
 
     bool good() const { return failure == HttpFailure::None && status > 0 && status < 400; }
 };

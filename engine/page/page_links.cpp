@@ -13,7 +13,8 @@ void ForEachPageLink(std::u16string_view pageText, std::u16string_view pageUrl, 
     scanner.Scan(pageText, [&](LinkScanner::Element element, std::size_t offset, std::size_t length) {
         if (element == LinkScanner::Element::Base)
             return true;
-        PageLink link{offset + 1, length, TargetOfLink(pageText.substr(offset, length), base, charset)};
+        PageLink link{offset + 1, length, TargetOfLink(pageText.substr(offset, length), base, charset),
+                      element};
         if (link.target.probed() && exclusion) {
             if (auto pattern = exclusion(link.target.url)) {
                 link.target.kind = LinkTarget::Kind::Excluded;

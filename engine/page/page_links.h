@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/page/link_exclusion.h"
+#include "engine/page/link_scanner.h"
 #include "engine/page/link_target.h"
 
 #include <cstddef>
@@ -16,6 +17,7 @@ struct PageLink {
     std::size_t start = 0;
     std::size_t length = 0;
     LinkTarget target;
+    LinkScanner::Element element = LinkScanner::Element::Anchor;
 };
 
 // The one rule that decides which URL each link of a page probes, used by the

@@ -180,4 +180,11 @@ DownloadedPage DecodePage(std::string_view body, std::string_view contentType, s
     return {DecodeAs(body, charset), Utf8ToUtf16(finalUrl), std::move(charset)};
 }
 
+bool IsHtmlType(std::string_view contentType)
+{
+    std::string type = Lowered(contentType.substr(0, contentType.find(';')));
+    std::erase_if(type, [](char c) { return c == ' ' || c == '\t'; });
+    return type == "text/html" || type == "application/xhtml+xml";
+}
+
 }  // namespace pardovane

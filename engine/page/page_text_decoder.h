@@ -15,6 +15,10 @@ namespace pardovane {
 // iconv knows, or "UTF-8".
 std::string DetectPageCharset(std::string_view body, std::string_view contentType);
 
+// Whether a Content-Type names HTML (text/html or application/xhtml+xml),
+// whatever its parameters: what a crawl reads as a page.
+bool IsHtmlType(std::string_view contentType);
+
 // Decodes a page body; undecodable bytes become U+FFFD.
 std::u16string DecodePageText(std::string_view body, std::string_view contentType);
 

@@ -1,0 +1,172 @@
+#include "engine/page/local_folder.h"
+
+#include "engine/page/ascii.h"
+#include "engine/page/percent_encoding.h"
+#include "engine/page/url_parts.h"
+#include "engine/page/utf_convert.h"
+
+#include <algorithm>
+#include <fstream>
+#include <system_error>
+
+namespace pardovane {
+namespace {
+
+int HexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    c = AsciiLower(c);
+    return c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+}
+
+std::string PercentDecoded(std::string_view text)
+{
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const int high = i + 2 < text.size() && text[i] == '%' ? HexValue(text[i + 1]) : -1;
+        const int low = high >= 0 ? HexValue(text[i + 2]) : -1;
+        if (low >= 0) {
+            out += static_cast<char>(high * 16 + low);
+            i += 2;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+// A file path as a URL path: what may stand raw in a segment stays, every
+// other byte is %XX, so NameOf gives the path back.
+std::u16string UrlPathOf(const std::string& relative)
+{
+    static constexpr std::string_view kRaw = "-._~!$&'()*+,;=:@/";
+    std::u16string out;
+    for (char c : relative) {
+        if (IsAsciiAlpha(c) || IsAsciiDigit(c) || kRaw.find(c) != std::string_view::npos)
+            out += static_cast<char16_t>(c);
+        else
+            AppendPercentEncoded(out, std::string_view(&c, 1));
+    }
+    return out;
+}
+
+// The path of url under base (which it lies under), in UTF-8, without its
+// query and fragment.
+std::string Relative(std::u16string_view url, std::u16string_view base)
+{
+    const std::u16string_view path = PathOf(url).substr(PathOf(base).size());
+    return Utf16ToUtf8(path.substr(0, path.find_first_of(u"?#")));
+}
+
+}  // namespace
+
+std::optional<LocalFolder> LocalFolder::Open(const std::filesystem::path& dir, std::u16string_view baseUrl,
+                                             std::string& error)
+{
+    std::u16string base(baseUrl);
+    if (!StartsWithNoCase(base, u"http://") && !StartsWithNoCase(base, u"https://")) {
+        error = "--base-url takes an http or https URL";
+        return std::nullopt;
+    }
+    base = DirectoryOf(base);
+    std::error_code failure;
+    std::filesystem::path root = std::filesystem::canonical(dir, failure);
+    if (failure || !std::filesystem::is_directory(root, failure)) {
+        error = "cannot read the folder " + dir.string();
+        return std::nullopt;
+    }
+    return LocalFolder(std::move(root), std::move(base));
+}
+
+bool LocalFolder::IsPageFile(const std::filesystem::path& file)
+{
+    std::string extension = file.extension().string();
+    for (char& c : extension)
+        c = AsciiLower(c);
+    return extension == ".html" || extension == ".htm";
+}
+
+std::vector<std::u16string> LocalFolder::PageUrls(std::size_t limit, std::size_t& more) const
+{
+    std::vector<std::string> paths;
+    std::error_code failure;
+    const auto options = std::filesystem::directory_options::skip_permission_denied;
+    for (std::filesystem::recursive_directory_iterator it(root_, options, failure), end;
+         !failure && it != end; it.increment(failure)) {
+        if (IsPageFile(it->path()) && it->is_regular_file(failure) && Inside(it->path()))
+            paths.push_back(it->path().lexically_relative(root_).generic_string());
+    }
+    std::sort(paths.begin(), paths.end());
+    more = paths.size() > limit ? paths.size() - limit : 0;
+    paths.resize(paths.size() - more);
+    std::vector<std::u16string> urls;
+    urls.reserve(paths.size());
+    for (const std::string& path : paths)
+        urls.push_back(base_ + UrlPathOf(path));
+    return urls;
+}
+
+bool LocalFolder::Covers(std::u16string_view url) const
+{
+    return IsUnder(url, base_);
+}
+
+// Whether path, its links followed, stays inside the folder.
+bool LocalFolder::Inside(const std::filesystem::path& path) const
+{
+    std::error_code failure;
+    const std::filesystem::path real = std::filesystem::canonical(path, failure);
+    if (failure)
+        return false;
+    const auto [rootEnd, realAt] = std::mismatch(root_.begin(), root_.end(), real.begin(), real.end());
+    return rootEnd == root_.end();
+}
+
+std::optional<std::filesystem::path> LocalFolder::FileFor(std::u16string_view url) const
+{
+    if (!Covers(url))
+        return std::nullopt;
+    const std::string relative = Relative(url, base_);
+    std::filesystem::path file = root_;
+    for (std::size_t begin = 0; begin <= relative.size();) {
+        const std::size_t end = std::min(relative.find('/', begin), relative.size());
+        const std::string segment = PercentDecoded(std::string_view(relative).substr(begin, end - begin));
+        begin = end + 1;
+        if (segment.empty() || segment == ".")
+            continue;
+        if (segment == ".." || segment.find_first_of(std::string_view("/\0", 2)) != std::string::npos)
+            return std::nullopt;
+        file /= segment;
+    }
+    std::error_code failure;
+    if (std::filesystem::is_directory(file, failure))
+        file /= "index.html";
+    if (!Inside(file) || !std::filesystem::is_regular_file(file, failure))
+        return std::nullopt;
+    return file;
+}
+
+std::optional<std::string> LocalFolder::Read(const std::filesystem::path& file, std::size_t cap)
+{
+    std::ifstream in(file, std::ios::binary);
+    std::string bytes;
+    char buffer[65536];
+    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+        if (bytes.size() + static_cast<std::size_t>(in.gcount()) > cap)
+            return std::nullopt;
+        bytes.append(buffer, static_cast<std::size_t>(in.gcount()));
+    }
+    if (in.bad() || !in.eof())
+        return std::nullopt;
+    return bytes;
+}
+
+std::u16string LocalFolder::NameOf(std::u16string_view url) const
+{
+    if (!Covers(url))
+        return std::u16string(url);
+    return Utf8ToUtf16(PercentDecoded(Relative(url, base_)));
+}
+
+}  // namespace pardovane

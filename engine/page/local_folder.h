@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pardovane {
+
+// A folder of built pages read as if it were published at a base URL, for
+// checking a site before it is served: which pages it holds, and what each
+// URL under the base names in it. Nothing outside the folder is ever read:
+// a URL's segments are decoded one by one and ".." is refused, and a
+// symbolic link counts only when what it leads to is inside the folder too.
+class LocalFolder {
+public:
+    // A name that never resolves (RFC 6761), for a folder whose real
+    // address is not given: only links relative to it point into it.
+    static constexpr std::u16string_view kDefaultBaseUrl = u"https://site.invalid/";
+
+    // nullopt, with why, when dir is no directory that can be read or
+    // baseUrl is no http(s) URL. The base gets a final "/" if it lacks one.
+    static std::optional<LocalFolder> Open(const std::filesystem::path& dir, std::u16string_view baseUrl,
+                                           std::string& error);
+
+    const std::u16string& baseUrl() const { return base_; }
+    // The URLs of the .html and .htm files under the folder in the byte
+    // order of their paths, at most limit; more counts those left out.
+    std::vector<std::u16string> PageUrls(std::size_t limit, std::size_t& more) const;
+    // Whether url lies under the base, so the folder answers for it.
+    bool Covers(std::u16string_view url) const;
+    // The regular file that url names inside the folder, a directory
+    // standing for its index.html; nullopt when there is none.
+    std::optional<std::filesystem::path> FileFor(std::u16string_view url) const;
+    // A file's bytes; nullopt when it cannot be read or holds more than cap.
+    static std::optional<std::string> Read(const std::filesystem::path& file, std::size_t cap);
+    static bool IsPageFile(const std::filesystem::path& file);
+    // What the report calls a page of the folder: its path under it.
+    std::u16string NameOf(std::u16string_view url) const;
+
+private:
+    LocalFolder(std::filesystem::path root, std::u16string base)
+        : root_(std::move(root)), base_(std::move(base))
+    {
+    }
+    bool Inside(const std::filesystem::path& path) const;
+
+    std::filesystem::path root_;  // canonical
+    std::u16string base_;
+};
+
+}  // namespace pardovane

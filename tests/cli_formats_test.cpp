@@ -123,7 +123,7 @@ std::string TextOutline(const std::string& report, const std::string& messages)
 
 // A small site made from a fixed seed: pages that link to each other and to
 // everything a link can be: missing, failing, redirected well and badly,
-// another scheme, a closed port, a mail address, the same link again.
+// a local file, a closed port, a mail address, the same link again.
 struct GeneratedSite {
     LocalServer server;
     std::string closedPortUrl;
@@ -162,7 +162,7 @@ struct GeneratedSite {
                                                 "err500.html",
                                                 "gone.html",
                                                 "loop.html",
-                                                "ftp://127.0.0.1/file",
+                                                "file:///etc/hostname",
                                                 "mailto:someone@example.com",
                                                 closedPortUrl};
         for (int page = 0; page < kPages; ++page) {
@@ -234,7 +234,7 @@ TEST(CheckCommandFormats, EveryFormatAgreesOnEveryPageLinkAndCountAtAnyJobs)
     EXPECT_EQ(junitOutline.out, textOutline);
     // The site has every kind of page and link, so the comparison means something.
     for (const char* seen : {"page\tOK\t", "page\tErr\t", "page\tunreachable\t", "bad\tmissing",
-                             "bad\terr500.html", "bad\tgone.html", "bad\tloop.html", "bad\tftp:"})
+                             "bad\terr500.html", "bad\tgone.html", "bad\tloop.html", "bad\tfile:"})
         EXPECT_NE(textOutline.find(seen), std::string::npos) << seen << " in\n" << textOutline;
 }
 
@@ -249,7 +249,7 @@ TEST(CheckCommandFormats, JsonSaysWhyEachLinkAndPageWasBad)
     server.Page("/r/page.html",
                 "<a href=missing.html>a</a><a href=err.html>b</a>"
                 "<a href=gone.html>c</a><a href=loop.html>d</a>"
-                "<a href=ftp://127.0.0.1/f>e</a><a href="
+                "<a href=file:///etc/hostname>e</a><a href="
                     + closedUrl
                     + ">f</a>"
                       "<a href=\"ctl\x01.html\">g</a><a href=ok.html>h</a>"
@@ -287,7 +287,7 @@ for page in run['pages']:
               "  err.html False 500 None HTTP 500\n"
               "  gone.html False 404 None HTTP 404\n"
               "  loop.html False 302 too many redirects too many redirects\n"
-              "  ftp://127.0.0.1/f False None refused scheme refused scheme\n"
+              "  file:///etc/hostname False None local file local file\n"
               "  " + closedUrl
                   + " False None connection refused connection refused\n"
                     "  ctl^A.html False None malformed URL malformed URL\n"

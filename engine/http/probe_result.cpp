@@ -9,6 +9,8 @@ const char* HttpFailureName(HttpFailure failure)
         return "none";
     case HttpFailure::RefusedScheme:
         return "refused scheme";
+    case HttpFailure::LocalFile:
+        return "local file";
     case HttpFailure::MalformedUrl:
         return "malformed URL";
     case HttpFailure::NoRequestObject:

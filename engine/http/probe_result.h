@@ -9,6 +9,7 @@ namespace pardovane {
 enum class HttpFailure {
     None,
     RefusedScheme,    // not http or https, or redirected elsewhere
+    LocalFile,        // file:, which no reader of a web page can follow
     MalformedUrl,     // control characters or no host
     NoRequestObject,  // the transfer could not be set up
     NameNotFound,

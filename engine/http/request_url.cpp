@@ -74,6 +74,8 @@ std::variant<std::string, HttpFailure> RequestUrlFor(std::u16string_view url)
         authority = 7;
     else if (StartsWithNoCase(url, u"https://"))
         authority = 8;
+    else if (StartsWithNoCase(url, u"file:"))
+        return HttpFailure::LocalFile;
     else
         return HttpFailure::RefusedScheme;
 

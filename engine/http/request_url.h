@@ -9,7 +9,8 @@
 namespace pardovane {
 
 // Turns a URL as written into what goes on the wire, or says why it may not
-// be requested at all. Only http and https (any letter case) pass; control
+// be requested at all. Only http and https (any letter case) pass (file: is
+// refused as a local file); control
 // characters are refused. Non-ASCII text is percent-encoded as UTF-8, and so
 // are the printable characters RFC 3986 never allows raw (space, '"', '<',
 // '>', '\\', '^', '`', '{', '|', '}'), as browsers send them; the host goes

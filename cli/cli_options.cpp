@@ -8,46 +8,63 @@
 
 namespace pardovane {
 
-const char* const kCliUsage = "Usage: pardovane-check [OPTIONS] [LIST | - | URL...]\n"
-                              "\n"
-                              "Checks the links of every page in LIST, one URL per line, and prints the\n"
-                              "report. LIST is a file, a pipe, or - for standard input; URLs given\n"
-                              "instead are checked as a list of those lines. Without either, the list is\n"
-                              "HtmlURL.txt beside this program when it is there and writable, else\n"
-                              "${XDG_CONFIG_HOME:-~/.config}/pardovane/HtmlURL.txt.\n"
-                              "\n"
-                              "Options:\n"
-                              "  -f, --format FORMAT     text (default), json, junit or markdown\n"
-                              "  -o, --output FILE       write the report to FILE, replaced only once whole\n"
-                              "                          (a device, FIFO or /dev/stdout is written through)\n"
-                              "  -j, --jobs N            requests in flight at once, 1 to 256 (default 128;\n"
-                              "                          1 checks one URL at a time)\n"
-                              "      --exclude REGEX     skip links whose URL matches (RE2; repeatable)\n"
-                              "      --exclude-file FILE skip what its patterns match (one a line, # notes)\n"
-                              "      --timeout SECONDS   limit per request (default: 30 probe, 60 page)\n"
-                              "      --user-agent TEXT   the User-Agent header (default Pardovane/VERSION)\n"
-                              "  -H, --header 'N: V'     send this request header too (repeatable)\n"
-                              "      --max-retries N     retries after 429, 503, 408 or a drop (default 2)\n"
-                              "      --max-per-host N    requests in flight to one host (default 32)\n"
-                              "  -k, --insecure          do not verify TLS certificates\n"
-                              "  -h, --help              show this help and exit\n"
-                              "  -V, --version           show the version and exit\n"
-                              "\n"
-                              "Formats (UTF-8): text as the window shows it, CR LF line ends; json every\n"
-                              "page and link with its verdict and why; junit a test case per page and a\n"
-                              "failure per broken link; markdown the broken links, for a review comment.\n"
-                              "Messages and the summary line go to stderr.\n"
-                              "\n"
-                              "Exit status: 0 all good; 1 a page or link was bad; 2 the list could not\n"
-                              "be read, the report could not be written, or the arguments are wrong;\n"
-                              "128 + the signal after SIGHUP, SIGINT, SIGQUIT or SIGTERM (129, 130, 131,\n"
-                              "143; an -o FILE is left as it was).\n"
-                              "\n"
-                              "In CI:  pardovane-check --exclude /login -f junit -o links.xml pages.txt\n";
+const char* const kCliUsage
+    = "Usage: pardovane-check [OPTIONS] [LIST | - | URL...]\n"
+      "\n"
+      "Checks the links of every page in LIST, one URL per line, and prints the\n"
+      "report. LIST is a file, a pipe, or - for standard input; URLs given\n"
+      "instead are checked as a list of those lines. Without either, the list is\n"
+      "HtmlURL.txt beside this program when it is there and writable, else\n"
+      "${XDG_CONFIG_HOME:-~/.config}/pardovane/HtmlURL.txt.\n"
+      "\n"
+      "Options:\n"
+      "  -f, --format FORMAT     text (default), json, junit or markdown\n"
+      "  -o, --output FILE       write the report to FILE, replaced only once whole\n"
+      "                          (a device, FIFO or /dev/stdout is written through)\n"
+      "  -j, --jobs N            requests in flight at once, 1 to 256 (default 128)\n"
+      "      --exclude REGEX     skip links whose URL matches (RE2; repeatable)\n"
+      "      --exclude-file FILE skip what its patterns match (one a line, # notes)\n"
+      "      --timeout SECONDS   limit per request (default: 30 probe, 60 page)\n"
+      "      --user-agent TEXT   the User-Agent header (default Pardovane/VERSION)\n"
+      "  -H, --header 'N: V'     send this request header too (repeatable)\n"
+      "      --max-retries N     retries after 429, 503, 408 or a drop (default 2)\n"
+      "      --max-per-host N    requests in flight to one host (default 32)\n"
+      "      --accept RANGES     good final statuses, as 200-299,403 (default 100-399)\n"
+      "      --redirects POLICY  a 301 or 308 on the way is ok (default), warn or error\n"
+      "      --warnings-as-errors  a warning makes the exit status 1\n"
+      "      --cache FILE        keep good answers of other sites' links across runs\n"
+      "      --max-cache-age AGE fresh for seconds, or with s, m, h or d (default 1d)\n"
+      "  -k, --insecure          do not verify TLS certificates\n"
+      "  -h, --help              show this help and exit\n"
+      "  -V, --version           show the version and exit\n"
+      "\n"
+      "Formats (UTF-8): text as the window shows it, CR LF line ends; json every\n"
+      "page and link with its verdict and why; junit a test case per page and per\n"
+      "link; markdown the broken links and warnings, for a review comment. Only\n"
+      "http(s) links are checked, file: ones are broken. Messages go to stderr.\n"
+      "\n"
+      "Exit status: 0 all good; 1 a page or link was bad (or had a warning, with\n"
+      "--warnings-as-errors); 2 the list or the report failed, or the arguments\n"
+      "are wrong; 128 + the signal after SIGHUP, SIGINT, SIGQUIT or SIGTERM (129,\n"
+      "130, 131, 143; an -o FILE is left as it was).\n"
+      "\n"
+      "In CI:  pardovane-check --exclude /login -f junit -o links.xml pages.txt\n";
 
 namespace {
 
-enum LongOnly { kExclude = 256, kExcludeFile, kTimeout, kUserAgent, kMaxRetries, kMaxPerHost };
+enum LongOnly {
+    kExclude = 256,
+    kExcludeFile,
+    kTimeout,
+    kUserAgent,
+    kMaxRetries,
+    kMaxPerHost,
+    kAccept,
+    kRedirects,
+    kWarningsAsErrors,
+    kCache,
+    kMaxCacheAge,
+};
 
 constexpr const char* kShortOptions = ":f:o:j:H:khV";
 constexpr option kLongOptions[] = {
@@ -61,6 +78,11 @@ constexpr option kLongOptions[] = {
     {"header", required_argument, nullptr, 'H'},
     {"max-retries", required_argument, nullptr, kMaxRetries},
     {"max-per-host", required_argument, nullptr, kMaxPerHost},
+    {"accept", required_argument, nullptr, kAccept},
+    {"redirects", required_argument, nullptr, kRedirects},
+    {"warnings-as-errors", no_argument, nullptr, kWarningsAsErrors},
+    {"cache", required_argument, nullptr, kCache},
+    {"max-cache-age", required_argument, nullptr, kMaxCacheAge},
     {"insecure", no_argument, nullptr, 'k'},
     {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, 'V'},
@@ -84,6 +106,39 @@ std::optional<long> Milliseconds(std::string_view text)
     if (failure != std::errc() || end != text.data() + text.size() || !(seconds > 0) || seconds > 86'400)
         return std::nullopt;
     return std::max(1L, std::lround(seconds * 1000));
+}
+
+// A number of seconds, or of minutes, hours or days with m, h or d after it;
+// a year at most.
+std::optional<std::chrono::seconds> Duration(std::string_view text)
+{
+    long unit = 1;
+    if (!text.empty()) {
+        const std::string_view units = "smhd";
+        const long seconds[] = {1, 60, 60 * 60, 24 * 60 * 60};
+        if (const std::size_t at = units.find(text.back()); at != std::string_view::npos) {
+            unit = seconds[at];
+            text.remove_suffix(1);
+        }
+    }
+    const long year = 366L * 24 * 60 * 60;
+    long value = 0;
+    const auto [end, failure] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || failure != std::errc() || end != text.data() + text.size() || value < 0
+        || value > year / unit)
+        return std::nullopt;
+    return std::chrono::seconds(value * unit);
+}
+
+std::optional<RedirectPolicy> Policy(std::string_view name)
+{
+    if (name == "ok")
+        return RedirectPolicy::Ok;
+    if (name == "warn")
+        return RedirectPolicy::Warn;
+    if (name == "error")
+        return RedirectPolicy::Error;
+    return std::nullopt;
 }
 
 // A header value as it may go out: a line end would start a header of its
@@ -177,6 +232,32 @@ std::optional<std::string> Apply(int option, std::string_view value, CliOptions&
             return std::nullopt;
         }
         return "--max-per-host takes a whole number from 1 to 256";
+    case kAccept:
+        if (auto ranges = StatusRanges::Parse(value)) {
+            options.http.verdict.accepted = std::move(*ranges);
+            return std::nullopt;
+        }
+        return "--accept takes statuses and ranges from 100 to 999, such as 200-299,403";
+    case kRedirects:
+        if (const auto policy = Policy(value)) {
+            options.http.verdict.redirects = *policy;
+            return std::nullopt;
+        }
+        return "--redirects takes ok, warn or error";
+    case kWarningsAsErrors:
+        options.warningsAsErrors = true;
+        return std::nullopt;
+    case kCache:
+        if (value.empty())
+            return "--cache needs a file name";
+        options.cacheFile = value;
+        return std::nullopt;
+    case kMaxCacheAge:
+        if (const auto age = Duration(value)) {
+            options.maxCacheAge = *age;
+            return std::nullopt;
+        }
+        return "--max-cache-age takes seconds, or a number with s, m, h or d, up to a year";
     case 'k':
         options.http.insecure = true;
         return std::nullopt;

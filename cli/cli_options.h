@@ -2,6 +2,7 @@
 
 #include "engine/http/http_settings.h"
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,7 +19,10 @@ struct CliOptions {
     OutputFormat format = OutputFormat::Text;
     std::vector<std::string> excludes;      // patterns, in the order given
     std::vector<std::string> excludeFiles;  // files of patterns
-    HttpSettings http;
+    HttpSettings http;                      // with the accepted statuses and the redirect policy
+    bool warningsAsErrors = false;          // a warning fails the run as a broken link does
+    std::string cacheFile;                  // empty: every run asks everything afresh
+    std::chrono::seconds maxCacheAge{24 * 60 * 60};
     bool showHelp = false;
     bool showVersion = false;
 };

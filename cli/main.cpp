@@ -87,7 +87,7 @@ bool WriteReport(pardovane::OutputFormat format, const pardovane::CheckEngine& e
                  pardovane::ReportOutput& output)
 {
     const pardovane::RunCounts counts{engine.state().checkedCount, engine.state().errorCount,
-                                      engine.lastRun().badPages};
+                                      engine.lastRun().badPages, engine.lastRun().warnings};
     const pardovane::ReportSink write = [&output](std::string_view bytes) { return output.Write(bytes); };
     switch (format) {
     case pardovane::OutputFormat::Json:
@@ -170,7 +170,8 @@ int Run(int argc, char** argv)
     WriteMessage(window.statusText() + u"\n");
 
     const bool anyBad = engine.lastRun().badPages > 0 || engine.state().errorCount > 0;
-    return anyBad ? kExitBroken : kExitClean;
+    const bool warningFails = options->warningsAsErrors && engine.lastRun().warnings > 0;
+    return anyBad || warningFails ? kExitBroken : kExitClean;
 }
 
 }  // namespace

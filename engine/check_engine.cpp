@@ -63,6 +63,7 @@ void CheckEngine::RunCheck()
     window_.RepaintStatusLabel();
     window_.SetBusyPointer();
     s.report.clear();
+    warned_.clear();
     ResetVerdictCache(s);
     s.checkedCount = 0;
     s.errorCount = 0;
@@ -106,6 +107,7 @@ void CheckEngine::RunCheck()
             continue;
         }
 
+        CountWarning(s.pageUrl);
         s.pageHasError = false;
         AppendWithoutPasswords(s.report, s.pageUrl);
         s.report += texts::kCrLf;
@@ -153,6 +155,12 @@ void CheckEngine::ReportBadPage()
     window_.ShowMessage(BadPageMessage(state_.pageUrl));
 }
 
+void CheckEngine::CountWarning(const std::u16string& url)
+{
+    if (warned_.contains(url))
+        ++lastRun_.warnings;
+}
+
 int CheckEngine::CheckUrl(const std::u16string& url)
 {
     if (auto cached = LookupVerdict(state_, url))
@@ -165,9 +173,11 @@ int CheckEngine::CheckUrl(const std::u16string& url)
     try {
         result = prober_.Probe(url);
     } catch (...) {
-        result = {0, HttpFailure::NoRequestObject, "the request failed unexpectedly"};
+        result = ProbeResult::Failed(HttpFailure::NoRequestObject, "the request failed unexpectedly");
     }
     state_.cacheOk[entry] = result.good();
+    if (result.good() && result.warned)
+        warned_.insert(state_.cacheUrls[entry]);
     Notify([&](RunObserver& o) { o.OnProbe(url, result); });
     return state_.cacheOk[entry] ? 1 : 0;
 }
@@ -197,8 +207,10 @@ void CheckEngine::CheckLink(const LinkTarget& target)
     Notify([&](RunObserver& o) { o.OnLinkJudged(s.linkText, target.url, verdict != 0); });
 
     ++s.checkedCount;
-    if (verdict != 0)
+    if (verdict != 0) {
+        CountWarning(target.url);
         return;
+    }
     // The link as the page wrote it, line ends and all, not the resolved URL.
     s.report += u"  ";
     AppendWithoutPasswords(s.report, s.linkText);

@@ -8,6 +8,8 @@
 #include "engine/window_operations.h"
 
 #include <filesystem>
+#include <string_view>
+#include <unordered_set>
 #include <vector>
 
 namespace pardovane {
@@ -17,6 +19,7 @@ struct RunOutcome {
     bool listFileFailed = false;
     bool cancelled = false;  // stopped by Cancel before its end
     int badPages = 0;        // listed pages judged bad or whose download failed
+    int warnings = 0;        // pages and link occurrences good with a warning
 };
 
 // The link checking engine. It owns the one RunState of its window; its
@@ -52,6 +55,7 @@ public:
 
 private:
     void ReportBadPage();
+    void CountWarning(const std::u16string& url);
 
     RunState state_;
     WindowOperations& window_;
@@ -60,6 +64,8 @@ private:
     RunOutcome lastRun_;
     bool cancelRequested_ = false;
     LinkExclusion exclusion_;
+    // Good URLs whose answer carries a warning, as views into the cache.
+    std::unordered_set<std::u16string_view> warned_;
     template <typename Call>
     void Notify(Call call)
     {

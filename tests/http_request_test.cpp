@@ -19,16 +19,86 @@ protected:
     ProbeResult Probe(const std::string& path) { return client.Probe(server.Url16(path)); }
 };
 
-TEST_F(HttpClientTest, StatusDecidesTheVerdict)
+struct AcceptCase {
+    const char* accept;  // nullptr: the default
+    int status;
+    bool good;
+};
+
+constexpr AcceptCase kAcceptCases[] = {
+    {nullptr, 200, true},       {nullptr, 204, true},        {nullptr, 304, true},
+    {nullptr, 399, true},       {nullptr, 400, false},       {nullptr, 403, false},
+    {nullptr, 500, false},      {"200-299,403", 200, true},  {"200-299,403", 299, true},
+    {"200-299,403", 403, true}, {"200-299,403", 304, false}, {"200-299,403", 404, false},
+    {"404", 404, true},         {"404", 200, false},         {"500-599", 503, true},
+};
+
+TEST_F(HttpClientTest, TheAcceptedStatusesDecideTheVerdict)
 {
-    for (int status : {200, 204, 300, 304, 399, 400, 404, 500})
-        server.Status("/s" + std::to_string(status), status);
+    for (const AcceptCase& c : kAcceptCases)
+        server.Status("/s" + std::to_string(c.status), c.status);
     server.Start();
-    for (int status : {200, 204, 300, 304, 399, 400, 404, 500}) {
-        const ProbeResult result = Probe("/s" + std::to_string(status));
-        EXPECT_EQ(result.status, status);
-        EXPECT_EQ(result.good(), status < 400) << status;
+    for (const AcceptCase& c : kAcceptCases) {
+        HttpSettings settings = test::ShortTimeouts(400, 400);
+        settings.maxRetries = 0;
+        if (c.accept)
+            settings.verdict.accepted = *StatusRanges::Parse(c.accept);
+        const ProbeResult result = HttpClient(settings).Probe(server.Url16("/s" + std::to_string(c.status)));
+        EXPECT_EQ(result.status, c.status);
+        EXPECT_EQ(result.good(), c.good) << (c.accept ? c.accept : "default") << " " << c.status;
     }
+}
+
+TEST(StatusRanges, RefusesWhatIsNoListOfStatuses)
+{
+    for (const char* text :
+         {"", "200-", "-200", "299-200", "99", "1000", "200,,403", "200 ,403", "2xx", "200;403"})
+        EXPECT_FALSE(StatusRanges::Parse(text)) << text;
+}
+
+struct RedirectCase {
+    RedirectPolicy policy;
+    const char* path;
+    bool good;
+    bool warned;
+};
+
+// A permanent redirect anywhere on the way is what the policy is about;
+// temporary ones are the site's own business.
+constexpr RedirectCase kRedirectCases[] = {
+    {RedirectPolicy::Ok, "/r301", true, false},      {RedirectPolicy::Ok, "/r308", true, false},
+    {RedirectPolicy::Warn, "/r301", true, true},     {RedirectPolicy::Warn, "/r308", true, true},
+    {RedirectPolicy::Warn, "/r302", true, false},    {RedirectPolicy::Warn, "/r307", true, false},
+    {RedirectPolicy::Warn, "/r302-301", true, true}, {RedirectPolicy::Warn, "/r301-404", false, false},
+    {RedirectPolicy::Error, "/r301", false, false},  {RedirectPolicy::Error, "/r302-301", false, false},
+    {RedirectPolicy::Error, "/r303", true, false},   {RedirectPolicy::Error, "/ok", true, false},
+};
+
+TEST_F(HttpClientTest, ThePolicySaysWhatAPermanentRedirectMakesOfAGoodAnswer)
+{
+    for (int status : {301, 302, 303, 307, 308})
+        server.Redirect("/r" + std::to_string(status), "/ok", status);
+    server.Redirect("/r302-301", "/r301", 302);
+    server.Redirect("/r301-404", "/missing", 301);
+    server.Status("/ok", 200);
+    server.Status("/missing", 404);
+    server.Start();
+    for (const RedirectCase& c : kRedirectCases) {
+        HttpSettings settings = test::ShortTimeouts(400, 400);
+        settings.verdict.redirects = c.policy;
+        const ProbeResult result = HttpClient(settings).Probe(server.Url16(c.path));
+        SCOPED_TRACE(std::string(c.path) + " under policy " + std::to_string(static_cast<int>(c.policy)));
+        EXPECT_EQ(result.good(), c.good);
+        EXPECT_EQ(result.warned, c.warned);
+        EXPECT_EQ(result.failure == HttpFailure::PermanentRedirect,
+                  c.policy == RedirectPolicy::Error && !c.good);
+    }
+    // Each hop is known with its status, ending where the answer came from.
+    const ProbeResult chain = Probe("/r302-301");
+    ASSERT_EQ(chain.redirects.size(), 2u);
+    EXPECT_EQ(chain.redirects[0].status, 302);
+    EXPECT_EQ(chain.redirects[1].status, 301);
+    EXPECT_EQ(chain.redirects[1].location, server.Url("/ok"));
 }
 
 TEST_F(HttpClientTest, RedirectsAreFollowedToTheFinalStatus)

@@ -176,7 +176,7 @@ void HttpRequest::SetCommonOptions(const std::string& url, long remainingMs)
 void HttpRequest::Start(const std::string& url, Kind kind)
 {
     kind_ = kind;
-    redirects_ = 0;
+    redirects_.clear();
     retries_ = 0;
     retrying_ = false;
     ended_ = false;
@@ -295,11 +295,12 @@ void HttpRequest::EndHop(CURLcode code)
         End(HttpFailure::None, {});
         return;
     }
-    if (++redirects_ > settings_.maxRedirects) {
+    if (static_cast<long>(redirects_.size()) >= settings_.maxRedirects) {
         End(HttpFailure::TooManyRedirects, "too many redirects");
         return;
     }
     const std::string next = location;
+    redirects_.push_back({hop.status, next});
     if (!StartsWithNoCase(next, "http://") && !StartsWithNoCase(next, "https://")) {
         End(HttpFailure::RefusedScheme, "redirect to a scheme other than http(s)");
         return;
@@ -309,9 +310,15 @@ void HttpRequest::EndHop(CURLcode code)
 
 ProbeResult HttpRequest::TakeProbeResult()
 {
-    if (bodyFailed_)
-        return {status_, HttpFailure::None, {}};
-    return {status_, failure_, detail_};
+    ProbeResult result;
+    result.status = status_;
+    result.redirects = std::move(redirects_);
+    if (!bodyFailed_) {
+        result.failure = failure_;
+        result.detail = detail_;
+    }
+    settings_.verdict.Judge(result);
+    return result;
 }
 
 DownloadResult HttpRequest::TakeDownloadResult()

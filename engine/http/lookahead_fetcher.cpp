@@ -106,7 +106,7 @@ ProbeResult LookaheadFetcher::Probe(const std::u16string& url)
     JobPtr job = found != probes_.end() ? found->second
                                         : Enqueue(HttpRequest::Kind::Probe, url, FetchQueue::kCritical);
     if (!WaitFor(job))
-        return {0, HttpFailure::Transfer, "cancelled"};
+        return ProbeResult::Failed(HttpFailure::Transfer, "cancelled");
     probes_.erase(url);
     verdicts_[UrlHash(url)] = job->probe.good();
     QueueAheadDownloads();
@@ -215,7 +215,7 @@ void LookaheadFetcher::StartJob(const JobPtr& job)
     if (!job->request || !pool_.usable()) {
         queue_.gate().Finished(job->host);
         job->request.reset();
-        job->probe = {0, HttpFailure::NoRequestObject, "no request object"};
+        job->probe = ProbeResult::Failed(HttpFailure::NoRequestObject, "no request object");
         Finish(*job);
         return;
     }
@@ -227,7 +227,7 @@ void LookaheadFetcher::AddToMulti(const JobPtr& job)
 {
     if (const CURLMcode code = pool_.Add(job); code != CURLM_OK) {
         queue_.gate().Finished(job->host);
-        job->probe = {0, HttpFailure::NoRequestObject, curl_multi_strerror(code)};
+        job->probe = ProbeResult::Failed(HttpFailure::NoRequestObject, curl_multi_strerror(code));
         job->request.reset();
         Finish(*job);
     }
@@ -278,7 +278,7 @@ void LookaheadFetcher::FailInFlight(const char* why)
     for (const JobPtr& job : pool_.TakeAll()) {
         queue_.gate().Finished(job->host);
         job->request.reset();
-        job->probe = {0, HttpFailure::Transfer, why};
+        job->probe = ProbeResult::Failed(HttpFailure::Transfer, why);
         Finish(*job);
     }
 }

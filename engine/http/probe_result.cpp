@@ -51,8 +51,18 @@ const char* HttpFailureName(HttpFailure failure)
         return "not HTTP";
     case HttpFailure::Transfer:
         return "transfer failed";
+    case HttpFailure::PermanentRedirect:
+        return "permanent redirect";
     }
     return "unknown";
+}
+
+bool ProbeResult::movedPermanently() const
+{
+    for (const Redirect& hop : redirects)
+        if (hop.status == 301 || hop.status == 308)
+            return true;
+    return false;
 }
 
 }  // namespace pardovane

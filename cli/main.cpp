@@ -93,7 +93,7 @@ bool WriteReport(pardovane::OutputFormat format, const pardovane::CheckEngine& e
     case pardovane::OutputFormat::Json:
         return pardovane::WriteJsonReport(record, counts, write);
     case pardovane::OutputFormat::Junit:
-        return pardovane::WriteJunitReport(record, counts, pardovane::Utf8ToUtf16(listName), write);
+        return pardovane::WriteJunitReport(record, pardovane::Utf8ToUtf16(listName), write);
     case pardovane::OutputFormat::Markdown:
         return pardovane::WriteMarkdownReport(record, counts, write);
     case pardovane::OutputFormat::Text:

@@ -48,33 +48,39 @@ if (links, bad, bad_pages) != (run['checked'], run['errors'], run['badPages']):
 print('counts', run['checked'], run['errors'], run['badPages'], sep='\t')
 )";
 
+// Read with junitparser, a JUnit consumer CI tools are built on: the
+// counts it works out from the test cases must be the ones written, and no
+// test case may hold more than one result.
 constexpr const char* kJunitOutline = R"(
-import sys, xml.etree.ElementTree as ET
-suites = ET.parse(sys.argv[1]).getroot()
-assert suites.tag == 'testsuites', suites.tag
-suite = suites.find('testsuite')
-cases = suite.findall('testcase')
-assert int(suite.get('tests')) == len(cases)
-errors = failures = 0
-for case in cases:
-    error = case.find('error')
-    bad = case.findall('failure')
-    if error is not None:
-        errors += 1
-        verdict = 'unreachable' if error.get('message').startswith('the page cannot be reached') else 'Err'
-    elif bad:
-        failures += 1
-        verdict = 'Err'
+import sys
+from junitparser import JUnitXml, Failure, Error
+report = JUnitXml.fromfile(sys.argv[1])
+def totals():
+    return [(s.tests, s.failures, s.errors, s.skipped) for s in [report] + list(report)]
+written = totals()
+report.update_statistics()
+assert written == totals(), (written, totals())
+links = bad = bad_pages = 0
+for suite in report:
+    page, *link_cases = list(suite)
+    assert page.name == suite.name == page.classname, (page.name, suite.name)
+    for case in [page] + link_cases:
+        assert len(case.result) <= 1, case.name
+        assert case.classname == page.name
+    if page.result:
+        assert isinstance(page.result[0], Error)
+        bad_pages += 1
+        verdict = 'unreachable' if page.result[0].message.startswith('the page cannot be reached') else 'Err'
     else:
-        verdict = 'OK'
-    print('page', verdict, case.get('name'), sep='\t')
-    for failure in bad:
-        first = failure.text.split('\n')[0]
-        assert first.startswith('link: '), first
-        print('bad', first[len('link: '):], sep='\t')
-assert (int(suite.get('errors')), int(suite.get('failures'))) == (errors, failures)
-counts = {p.get('name'): p.get('value') for p in suite.find('properties')}
-print('counts', counts['checked'], counts['errors'], counts['badPages'], sep='\t')
+        verdict = 'Err' if any(case.result for case in link_cases) else 'OK'
+    print('page', verdict, page.name, sep='\t')
+    for case in link_cases:
+        links += 1
+        if case.result:
+            assert isinstance(case.result[0], Failure)
+            bad += 1
+            print('bad', case.name, sep='\t')
+print('counts', links, bad, bad_pages, sep='\t')
 )";
 
 // The same outline from the text report and the summary, the last line on
@@ -153,7 +159,7 @@ struct GeneratedSite {
                                                 "../site/p{k}.html",
                                                 "img/pic{k}.png",
                                                 "./p{k}.html",
-                                                "moved.html",
+                                                "renamed.html",
                                                 "p{k}.html",
                                                 "../site/p{k}.html",
                                                 "img/pic{k}.png",
@@ -183,6 +189,7 @@ struct GeneratedSite {
         });
         server.Status("/site/err500.html", 500);
         server.Redirect("/site/moved.html", "/site/p0.html");
+        server.Redirect("/site/renamed.html", "/site/p2.html", 301);
         server.Redirect("/site/gone.html", "/site/nowhere.html", 301);
         server.Redirect("/site/loop.html", "/site/loop.html");
         server.Start();
@@ -236,6 +243,31 @@ TEST(CheckCommandFormats, EveryFormatAgreesOnEveryPageLinkAndCountAtAnyJobs)
     for (const char* seen : {"page\tOK\t", "page\tErr\t", "page\tunreachable\t", "bad\tmissing",
                              "bad\terr500.html", "bad\tgone.html", "bad\tloop.html", "bad\tfile:"})
         EXPECT_NE(textOutline.find(seen), std::string::npos) << seen << " in\n" << textOutline;
+}
+
+// The schema in docs/ is what JSON readers are told to expect: every kind
+// of page and link, warnings included, must validate against it.
+TEST(CheckCommandFormats, JsonValidatesAgainstItsSchema)
+{
+    GeneratedSite site;
+    TempDir dir;
+    const std::string list = ShellQuote(dir.Write("list.txt", site.ListFile()).string());
+    const auto json = Check("-f json --redirects warn --exclude 'pic[0-4]' " + list);
+    const auto validated = RunPython(R"(
+import json, sys, jsonschema
+with open(')" PARDOVANE_SOURCE_DIR R"(/docs/report.schema.json', encoding='utf-8') as f:
+    schema = json.load(f)
+jsonschema.Draft202012Validator.check_schema(schema)
+with open(sys.argv[1], encoding='utf-8') as f:
+    run = json.load(f)
+for error in jsonschema.Draft202012Validator(schema).iter_errors(run):
+    print(error.json_path, error.message)
+links = [link for page in run['pages'] for link in page['links']]
+print(run['version'], run['warnings'] > 0, sorted({link.get('skipped', 'judged') for link in links}),
+      any('redirects' in link for link in links))
+)",
+                                     json.out);
+    EXPECT_EQ(validated.out, "1 True ['excluded', 'judged', 'scheme'] True\n") << validated.err;
 }
 
 TEST(CheckCommandFormats, JsonSaysWhyEachLinkAndPageWasBad)

@@ -1,3 +1,4 @@
+#include "cli/cache_file.h"
 #include "cli/cli_options.h"
 #include "cli/console_window.h"
 #include "cli/interrupt_cleanup.h"
@@ -152,6 +153,11 @@ int Run(int argc, char** argv)
         fetcher.SetLinkExclusion(excluded);
     }
     engine.AddObserver(fetcher);
+    pardovane::AnswerCache cache(options->maxCacheAge, pardovane::AnswerCache::Clock::now());
+    if (!options->cacheFile.empty()) {
+        WriteMessage(pardovane::Utf8ToUtf16(pardovane::LoadAnswerCache(options->cacheFile, cache)));
+        fetcher.SetAnswerCache(&cache);
+    }
     // Only the structured formats need every answer kept; the text report is
     // the engine's own.
     pardovane::RunRecord record;
@@ -167,6 +173,8 @@ int Run(int argc, char** argv)
     // stderr in every format, so scripts can redirect the two apart.
     if (!WriteReport(options->format, engine, record, list.name(), output) || !output.Finish())
         return WriteFailed(output);
+    if (!options->cacheFile.empty())
+        WriteMessage(pardovane::Utf8ToUtf16(pardovane::SaveAnswerCache(options->cacheFile, cache)));
     WriteMessage(window.statusText() + u"\n");
 
     const bool anyBad = engine.lastRun().badPages > 0 || engine.state().errorCount > 0;

@@ -49,10 +49,11 @@ void LookaheadFetcher::OnRunStart()
 void LookaheadFetcher::CountListedPages()
 {
     listed_.clear();
+    listedSites_.clear();
     for (auto list = ListFile::Open(listFile_); list && !list->AtEnd();) {
         const std::u16string url = list->ReadLine();
-        if (!url.empty())
-            ++listed_[UrlHash(url)];
+        if (!url.empty() && ++listed_[UrlHash(url)] == 1 && cache_)
+            listedSites_.insert(RequestHostName(url));
     }
 }
 
@@ -160,6 +161,13 @@ LookaheadFetcher::JobPtr LookaheadFetcher::Enqueue(HttpRequest::Kind kind, const
         probes_[url] = job;
     else
         pages_[url] = job;
+    std::optional<ProbeResult> kept;
+    if (kind == HttpRequest::Kind::Probe && cache_ && !ListedSite(url)
+        && (kept = cache_->Fresh(url, settings_.verdict))) {
+        job->probe = std::move(*kept);
+        job->started = job->done = true;
+        return job;
+    }
     queue_.Push(job, priority);
     return job;
 }
@@ -290,6 +298,8 @@ void LookaheadFetcher::Finish(FetchJob& job)
         if (job.request)
             job.probe = job.request->TakeProbeResult();
         job.request.reset();
+        if (cache_ && !ListedSite(job.url))
+            cache_->Remember(job.url, job.probe);
         QueueAheadDownloads();
         return;
     }

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "engine/http/answer_cache.h"
 #include "engine/http/fetch_job.h"
 #include "engine/http/fetch_queue.h"
 #include "engine/http/http_settings.h"
 #include "engine/http/network_wait.h"
+#include "engine/http/request_url.h"
 #include "engine/http/transfer_pool.h"
 #include "engine/http/url_prober.h"
 #include "engine/list_file.h"
@@ -18,6 +20,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace pardovane {
@@ -55,6 +58,10 @@ public:
     std::optional<DownloadedPage> DownloadText(const std::u16string& url);
     // The same exclusion as the run's, so nothing it skips is requested.
     void SetLinkExclusion(LinkExclusion exclusion) { exclusion_ = std::move(exclusion); }
+    // Not owned; null (the default) keeps nothing across runs. A fresh good
+    // answer it holds for a link to another site than the list's is taken
+    // instead of a request, and every answer to such a link goes into it.
+    void SetAnswerCache(AnswerCache* cache) { cache_ = cache; }
     // Not owned; null (the default) sleeps in curl's own poll.
     void SetNetworkWait(NetworkWait* wait) { pool_.SetNetworkWait(wait); }
 
@@ -96,6 +103,7 @@ private:
     void Release(FetchJob& job);
     void ForgetPage(const std::u16string& url);
     bool Listed(const std::u16string& url) const;
+    bool ListedSite(const std::u16string& url) const { return listedSites_.contains(RequestHostName(url)); }
     bool WantsMoreLines() const;
     void ReadAhead();
     void ReadAheadLine(const std::u16string& url);
@@ -107,6 +115,7 @@ private:
     std::size_t jobs_;
     HttpSettings settings_;
     LinkExclusion exclusion_;
+    AnswerCache* cache_ = nullptr;
     bool cancelled_ = false;
     TransferPool pool_;
     FetchQueue queue_;
@@ -121,6 +130,9 @@ private:
     std::unordered_map<std::u16string, JobPtr> pages_;
     // How many lines not yet passed list each URL, by its hash.
     std::unordered_map<std::size_t, std::uint32_t> listed_;
+    // The host names of the listed pages, whose links are the site's own
+    // and never taken from the cache.
+    std::unordered_set<std::string> listedSites_;
 
     std::optional<ListFile> list_;
     std::deque<AheadLine> aheadLines_;   // references stay valid: only ends change

@@ -18,4 +18,9 @@ namespace pardovane {
 // An existing %XX is kept as it stands.
 std::variant<std::string, HttpFailure> RequestUrlFor(std::u16string_view url);
 
+// The host name url is requested from, as sent and in lower case, without
+// scheme, user or port: what makes two URLs one site. Empty when url is not
+// requested.
+std::string RequestHostName(std::u16string_view url);
+
 }  // namespace pardovane

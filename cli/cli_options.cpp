@@ -115,7 +115,7 @@ std::optional<std::chrono::seconds> Duration(std::string_view text)
     long unit = 1;
     if (!text.empty()) {
         const std::string_view units = "smhd";
-        const long seconds[] = {1, 60, 60 * 60, 24 * 60 * 60};
+        const long seconds[] = {1, 60, 60L * 60, 24L * 60 * 60};
         if (const std::size_t at = units.find(text.back()); at != std::string_view::npos) {
             unit = seconds[at];
             text.remove_suffix(1);

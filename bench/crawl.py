@@ -141,7 +141,7 @@ class Bench:
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--binary", default="build-bench/cli/pardovane-check")
+    parser.add_argument("--binary", default="build-bench/bin/pardovane-check")
     parser.add_argument("--server", default="build-bench/bench/fixture_server")
     parser.add_argument("--scenario", nargs="*", default=["site", "folder"])
     args = parser.parse_args()

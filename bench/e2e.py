@@ -21,6 +21,9 @@ Scenarios (--scenario, default all):
   names     one page linking 20,000 and 100,000 distinct host names
             (hN.localhost, which curl resolves to loopback itself, so every
             lookup is instant) on a closed port: the time is the scheduling's.
+  cache     10 pages linking 1,000 distinct good URLs on another host at
+            20 ms, run twice with --cache: the second run should ask only
+            the pages.
 Linkinator runs when installed (npm install -g linkinator).
 """
 
@@ -342,6 +345,25 @@ class Bench:
                 self.measure(server, "pardovane (default)", self.pardovane(list_file), DEFAULT_JOBS, 0)
                 server.stop()
 
+    def cache(self, pages=10, links=100):
+        routes = [("b", f"/e{n}.html", 200, None, None) for n in range(pages * links)]
+        template = []
+        for p in range(pages):
+            body = "<html><body>\n" + "".join(
+                f'<a href="{{B}}/e{p * links + k}.html">e</a>\n' for k in range(links)) + "</body></html>\n"
+            routes.append(("a", f"/c/page{p}.html", 200, None, body))
+            template.append("{A}" + f"/c/page{p}.html")
+        # Another address, so another site than the listed pages'.
+        hosts = [("a", "127.0.0.1", 20), ("b", "127.0.1.1", 20)]
+        with tempfile.TemporaryDirectory() as work:
+            server, _, list_file = self.site(routes, template, 20, work, hosts)
+            cache = os.path.join(work, "answers")
+            self.note(f"{pages} pages linking {pages * links:,} good URLs on another host, with --cache")
+            for run in ("first run", "second run"):
+                self.measure(server, f"pardovane --cache ({run})", self.pardovane(list_file, "--cache", cache),
+                             DEFAULT_JOBS, 20)
+            server.stop()
+
     def print(self):
         print(f"{'tool':<40} {'N':>4} {'wall s':>8} {'peak MiB':>9} {'requests':>9} {'floor s':>8} "
               f"{'vs floor':>9} {'exit':>5} {'broken':>7}")
@@ -359,14 +381,14 @@ class Bench:
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--binary", default="build-bench/cli/pardovane-check")
+    parser.add_argument("--binary", default="build-bench/bin/pardovane-check")
     parser.add_argument("--server", default="build-bench/bench/fixture_server")
     parser.add_argument("--scenario", nargs="*",
-                        default=["one-host", "many-hosts", "limits", "memory", "big-page", "names"])
+                        default=["one-host", "many-hosts", "limits", "memory", "big-page", "names", "cache"])
     args = parser.parse_args()
     bench = Bench(args)
     scenarios = {"one-host": bench.one_host, "many-hosts": bench.many, "limits": bench.limits,
-                 "memory": bench.memory, "big-page": bench.big_page, "names": bench.names}
+                 "memory": bench.memory, "big-page": bench.big_page, "names": bench.names, "cache": bench.cache}
     for name in args.scenario:
         scenarios[name]()
     bench.print()

@@ -130,8 +130,8 @@ class Window:
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--window", default="build-bench/ui/pardovane")
-    parser.add_argument("--binary", default="build-bench/cli/pardovane-check")
+    parser.add_argument("--window", default="build-bench/bin/pardovane")
+    parser.add_argument("--binary", default="build-bench/bin/pardovane-check")
     parser.add_argument("--server", default="build-bench/bench/fixture_server")
     parser.add_argument("--pages", type=int, default=200)
     parser.add_argument("--links", type=int, default=15)

@@ -21,7 +21,6 @@ const char* const kCliUsage
       "Options:\n"
       "  -f, --format FORMAT     text (default), json, junit or markdown\n"
       "  -o, --output FILE       write the report to FILE, replaced only once whole\n"
-      "                          (a device, FIFO or /dev/stdout is written through)\n"
       "  -j, --jobs N            requests in flight at once, 1 to 256 (default 128)\n"
       "      --exclude REGEX     skip links whose URL matches (RE2; repeatable)\n"
       "      --exclude-file FILE skip what its patterns match (one a line, # notes)\n"
@@ -30,6 +29,11 @@ const char* const kCliUsage
       "  -H, --header 'N: V'     send this request header too (repeatable)\n"
       "      --max-retries N     retries after 429, 503, 408 or a drop (default 2)\n"
       "      --max-per-host N    requests in flight to one host (default 32)\n"
+      "      --accept RANGES     good final statuses, as 200-299,403 (default 100-399)\n"
+      "      --redirects POLICY  a 301 or 308 on the way is ok (default), warn or error\n"
+      "      --warnings-as-errors  a warning makes the exit status 1\n"
+      "      --cache FILE        keep good answers of other sites' links across runs\n"
+      "      --max-cache-age AGE fresh for seconds, or with s, m, h or d (default 1d)\n"
       "  -k, --insecure          do not verify TLS certificates\n"
       "  -r, --recurse           also check the HTML pages linked on each one's site\n"
       "      --ignore-robots     crawl what the site's robots.txt disallows too\n"
@@ -39,14 +43,10 @@ const char* const kCliUsage
       "      --base-url URL      where DIR is published: its links there are files\n"
       "  -h, --help              show this help and exit (-V, --version: the version)\n"
       "\n"
-      "Formats (UTF-8): text as the window shows it, CR LF line ends; json every\n"
-      "page and link with its verdict and why; junit a test case per page and a\n"
-      "failure per broken link; markdown the broken links, for a review comment.\n"
-      "Messages and the summary line go to stderr.\n"
-      "\n"
-      "Exit status: 0 all good; 1 a page or link was bad; 2 the list could not be\n"
-      "read, the report could not be written, or the arguments are wrong; 128 +\n"
-      "the signal after SIGHUP, SIGINT, SIGQUIT or SIGTERM (-o FILE left as it was).\n"
+      "Only http(s) links are requested; messages and the summary go to stderr.\n"
+      "Exit status: 0 all good; 1 a page or link was bad (or warned, with\n"
+      "--warnings-as-errors); 2 unusable list, report or arguments; 128 + the\n"
+      "signal after SIGHUP, SIGINT, SIGQUIT or SIGTERM. See man pardovane-check.\n"
       "\n"
       "In CI:  pardovane-check --exclude /login -f junit -o links.xml pages.txt\n";
 
@@ -63,7 +63,12 @@ enum LongOnly {
     kMaxPages,
     kMaxDepth,
     kSitemap,
-    kBaseUrl
+    kBaseUrl,
+    kAccept,
+    kRedirects,
+    kWarningsAsErrors,
+    kCache,
+    kMaxCacheAge,
 };
 
 constexpr const char* kShortOptions = ":f:o:j:H:krhV";
@@ -78,6 +83,11 @@ constexpr option kLongOptions[] = {
     {"header", required_argument, nullptr, 'H'},
     {"max-retries", required_argument, nullptr, kMaxRetries},
     {"max-per-host", required_argument, nullptr, kMaxPerHost},
+    {"accept", required_argument, nullptr, kAccept},
+    {"redirects", required_argument, nullptr, kRedirects},
+    {"warnings-as-errors", no_argument, nullptr, kWarningsAsErrors},
+    {"cache", required_argument, nullptr, kCache},
+    {"max-cache-age", required_argument, nullptr, kMaxCacheAge},
     {"insecure", no_argument, nullptr, 'k'},
     {"recurse", no_argument, nullptr, 'r'},
     {"ignore-robots", no_argument, nullptr, kIgnoreRobots},
@@ -110,6 +120,39 @@ std::optional<long> Milliseconds(std::string_view text)
     if (failure != std::errc() || end != text.data() + text.size() || !(seconds > 0) || seconds > 86'400)
         return std::nullopt;
     return std::max(1L, std::lround(seconds * 1000));
+}
+
+// A number of seconds, or of minutes, hours or days with m, h or d after it;
+// a year at most.
+std::optional<std::chrono::seconds> Duration(std::string_view text)
+{
+    long unit = 1;
+    if (!text.empty()) {
+        const std::string_view units = "smhd";
+        const long seconds[] = {1, 60, 60L * 60, 24L * 60 * 60};
+        if (const std::size_t at = units.find(text.back()); at != std::string_view::npos) {
+            unit = seconds[at];
+            text.remove_suffix(1);
+        }
+    }
+    const long year = 366L * 24 * 60 * 60;
+    long value = 0;
+    const auto [end, failure] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || failure != std::errc() || end != text.data() + text.size() || value < 0
+        || value > year / unit)
+        return std::nullopt;
+    return std::chrono::seconds(value * unit);
+}
+
+std::optional<RedirectPolicy> Policy(std::string_view name)
+{
+    if (name == "ok")
+        return RedirectPolicy::Ok;
+    if (name == "warn")
+        return RedirectPolicy::Warn;
+    if (name == "error")
+        return RedirectPolicy::Error;
+    return std::nullopt;
 }
 
 // A header value as it may go out: a line end would start a header of its
@@ -203,6 +246,32 @@ std::optional<std::string> Apply(int option, std::string_view value, CliOptions&
             return std::nullopt;
         }
         return "--max-per-host takes a whole number from 1 to 256";
+    case kAccept:
+        if (auto ranges = StatusRanges::Parse(value)) {
+            options.http.verdict.accepted = std::move(*ranges);
+            return std::nullopt;
+        }
+        return "--accept takes statuses and ranges from 100 to 999, such as 200-299,403";
+    case kRedirects:
+        if (const auto policy = Policy(value)) {
+            options.http.verdict.redirects = *policy;
+            return std::nullopt;
+        }
+        return "--redirects takes ok, warn or error";
+    case kWarningsAsErrors:
+        options.warningsAsErrors = true;
+        return std::nullopt;
+    case kCache:
+        if (value.empty())
+            return "--cache needs a file name";
+        options.cacheFile = value;
+        return std::nullopt;
+    case kMaxCacheAge:
+        if (const auto age = Duration(value)) {
+            options.maxCacheAge = *age;
+            return std::nullopt;
+        }
+        return "--max-cache-age takes seconds, or a number with s, m, h or d, up to a year";
     case 'k':
         options.http.insecure = true;
         return std::nullopt;

@@ -2,9 +2,13 @@
 
 #include "cli/json_writer.h"
 #include "engine/page/url_password.h"
+#include "engine/page/utf_convert.h"
 
 namespace pardovane {
 namespace {
+
+// Raised whenever a reader could misread a document of the older shape.
+constexpr std::int64_t kVersion = 1;
 
 void WriteStatus(JsonWriter& json, const std::optional<ProbeResult>& probe)
 {
@@ -13,6 +17,29 @@ void WriteStatus(JsonWriter& json, const std::optional<ProbeResult>& probe)
         json.Number(probe->status);
     else
         json.Null();
+}
+
+// How the answer was reached, when through redirects, and the warning
+// that a permanent one on the way makes under --redirects warn.
+void WriteRedirects(JsonWriter& json, const std::optional<ProbeResult>& probe)
+{
+    if (!probe || probe->redirects.empty())
+        return;
+    json.Key("redirects");
+    json.BeginArray();
+    for (const Redirect& hop : probe->redirects) {
+        json.BeginObject();
+        json.Key("status");
+        json.Number(hop.status);
+        json.Key("location");
+        json.String(WithoutPasswords(Utf8ToUtf16(hop.location)));
+        json.EndObject();
+    }
+    json.EndArray();
+    if (probe->good() && probe->warned) {
+        json.Key("warning");
+        json.String("permanent redirect");
+    }
 }
 
 // What is known of a bad answer beyond its status.
@@ -50,6 +77,7 @@ void WriteLink(JsonWriter& json, const LinkRecord& link)
     json.Key("good");
     json.Bool(link.good);
     WriteStatus(json, link.probe());
+    WriteRedirects(json, link.probe());
     if (!link.good)
         WriteWhy(json, link.probe());
     json.EndObject();
@@ -67,6 +95,7 @@ bool WritePage(JsonWriter& json, const RunRecord& record, const PageRecord& page
     json.Key("downloaded");
     json.Bool(page.downloaded);
     WriteStatus(json, page.probe);
+    WriteRedirects(json, page.probe);
     if (!page.reachable) {
         WriteWhy(json, page.probe);
     } else if (!page.downloaded) {
@@ -91,12 +120,16 @@ bool WriteJsonReport(const RunRecord& record, const RunCounts& counts, const Rep
 {
     JsonWriter json;
     json.BeginObject();
+    json.Key("version");
+    json.Number(kVersion);
     json.Key("checked");
     json.Number(counts.checked);
     json.Key("errors");
     json.Number(counts.errors);
     json.Key("badPages");
     json.Number(counts.badPages);
+    json.Key("warnings");
+    json.Number(counts.warnings);
     json.Key("pages");
     json.BeginArray();
     for (const PageRecord& page : record.pages())

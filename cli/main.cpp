@@ -1,3 +1,4 @@
+#include "cli/cache_file.h"
 #include "cli/cli_options.h"
 #include "cli/console_window.h"
 #include "cli/interrupt_cleanup.h"
@@ -96,13 +97,13 @@ bool WriteReport(pardovane::OutputFormat format, const pardovane::CheckEngine& e
                  pardovane::ReportOutput& output)
 {
     const pardovane::RunCounts counts{engine.state().checkedCount, engine.state().errorCount,
-                                      engine.lastRun().badPages};
+                                      engine.lastRun().badPages, engine.lastRun().warnings};
     const pardovane::ReportSink write = [&output](std::string_view bytes) { return output.Write(bytes); };
     switch (format) {
     case pardovane::OutputFormat::Json:
         return pardovane::WriteJsonReport(record, counts, write);
     case pardovane::OutputFormat::Junit:
-        return pardovane::WriteJunitReport(record, counts, pardovane::Utf8ToUtf16(listName), write);
+        return pardovane::WriteJunitReport(record, pardovane::Utf8ToUtf16(listName), write);
     case pardovane::OutputFormat::Markdown:
         return pardovane::WriteMarkdownReport(record, counts, write);
     case pardovane::OutputFormat::Text:
@@ -191,6 +192,11 @@ int Run(int argc, char** argv)
         pardovane::SetUpLocalFolder(engine, fetcher, *folder);
     pardovane::SetUpCrawl(engine, fetcher, options->crawl);
     engine.AddObserver(fetcher);
+    pardovane::AnswerCache cache(options->maxCacheAge, pardovane::AnswerCache::Clock::now());
+    if (!options->cacheFile.empty()) {
+        WriteMessage(pardovane::Utf8ToUtf16(pardovane::LoadAnswerCache(options->cacheFile, cache)));
+        fetcher.SetAnswerCache(&cache);
+    }
     // Only the structured formats need every answer kept; the text report is
     // the engine's own.
     pardovane::RunRecord record;
@@ -208,6 +214,8 @@ int Run(int argc, char** argv)
     // stderr in every format, so scripts can redirect the two apart.
     if (!WriteReport(options->format, engine, record, list.name(), output) || !output.Finish())
         return WriteFailed(output);
+    if (!options->cacheFile.empty())
+        WriteMessage(pardovane::Utf8ToUtf16(pardovane::SaveAnswerCache(options->cacheFile, cache)));
     pagesLeft += engine.lastRun().pagesLeft;
     if (pagesLeft > 0)
         WriteMessage(u"pardovane-check: cut at --max-pages " + Decimal(options->crawl.maxPages) + u": "
@@ -215,7 +223,8 @@ int Run(int argc, char** argv)
     WriteMessage(window.statusText() + u"\n");
 
     const bool anyBad = engine.lastRun().badPages > 0 || engine.state().errorCount > 0;
-    return anyBad ? kExitBroken : kExitClean;
+    const bool warningFails = options->warningsAsErrors && engine.lastRun().warnings > 0;
+    return anyBad || warningFails ? kExitBroken : kExitClean;
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 #include "engine/page/utf_convert.h"
 
 #include <algorithm>
-#include <cctype>
+#include <cstdio>
 
 namespace pardovane {
 namespace {
@@ -15,30 +15,48 @@ std::string Bold(std::int64_t number)
     return "**" + std::to_string(number) + "**";
 }
 
+bool IsControl(char32_t c)
+{
+    return c < 0x20 || (c >= 0x7f && c < 0xa0);
+}
+
 std::string Reason(const std::optional<ProbeResult>& probe)
 {
     std::string reason = ProbeReason(probe);
     if (probe && !probe->detail.empty())
         reason += " (" + probe->detail + ")";
-    return MarkdownText(Utf8ToUtf16(reason));
+    return MarkdownText(reason);
+}
+
+// Where a permanent redirect finally led.
+std::string MovedTo(const ProbeResult& probe, bool inTable)
+{
+    return "moved permanently to "
+        + MarkdownLink(WithoutPasswords(Utf8ToUtf16(probe.redirects.back().location)), inTable);
 }
 
 bool WritePage(std::string& out, const RunRecord& record, const PageRecord& page, const ReportSink& write)
 {
-    out += "\n### " + MarkdownText(WithoutPasswords(page.url)) + "\n\n";
+    out += "\n### " + MarkdownLink(WithoutPasswords(page.url), false) + "\n\n";
     if (!page.reachable) {
         out += "The page cannot be reached: " + Reason(page.probe) + "\n";
         return true;
     }
+    if (page.warned())
+        out += "The page " + MovedTo(*page.probe, false) + ".\n\n";
     if (!page.downloaded) {
         out += "The page could not be read: download failed\n";
         return true;
     }
+    if (page.badLinks == 0 && page.warnedLinks == 0)
+        return true;
     out += "| Link | URL | Reason |\n| --- | --- | --- |\n";
     for (const LinkRecord& link : record.LinksOf(page)) {
-        if (link.broken())
-            out += "| " + MarkdownText(WithoutPasswords(link.link)) + " | "
-                + MarkdownText(WithoutPasswords(link.url())) + " | " + Reason(link.probe()) + " |\n";
+        if (link.broken() || link.warned())
+            out += "| " + MarkdownCode(WithoutPasswords(link.link), true) + " | "
+                + MarkdownLink(WithoutPasswords(link.url()), true) + " | "
+                + (link.broken() ? Reason(link.probe()) : "warning: " + MovedTo(*link.probe(), true))
+                + " |\n";
         if (!PassOn(out, write))
             return false;
     }
@@ -47,20 +65,66 @@ bool WritePage(std::string& out, const RunRecord& record, const PageRecord& page
 
 }  // namespace
 
-std::string MarkdownText(std::u16string_view text)
+std::string MarkdownCode(std::u16string_view text, bool inTable)
 {
-    std::string out;
-    out.reserve(text.size());
+    std::string body;
+    std::size_t run = 0;
+    std::size_t longestRun = 0;
     for (std::size_t i = 0; i < text.size();) {
         const char32_t c = NextCodePoint(text, i);
-        if (c < 0x20 || c == 0x7f) {
-            out += ' ';
-        } else if (c < 0x80 && !std::isalnum(static_cast<unsigned char>(c)) && c != ' ') {
-            out += '\\';
-            out += static_cast<char>(c);
+        run = c == U'`' ? run + 1 : 0;
+        longestRun = std::max(longestRun, run);
+        if (IsControl(c))
+            body += ' ';
+        else if (c == U'|' && inTable)
+            body += "\\|";
+        else
+            AppendUtf8(body, c);
+    }
+    if (body.empty())
+        return "(empty)";
+    // A span's first and last space go when both are there, so a span that
+    // starts or ends with a space or backtick gets one more on each side.
+    const bool pad = body.front() == '`' || body.back() == '`'
+        || (body.front() == ' ' && body.back() == ' ' && body.find_first_not_of(' ') != std::string::npos);
+    const std::string fence(longestRun + 1, '`');
+    const char* space = pad ? " " : "";
+    return fence + space + body + space + fence;
+}
+
+std::string MarkdownLink(std::u16string_view url, bool inTable)
+{
+    // In angle brackets the destination may hold anything but line breaks,
+    // unescaped brackets and backslashes.
+    std::string destination;
+    for (std::size_t i = 0; i < url.size();) {
+        const char32_t c = NextCodePoint(url, i);
+        if (IsControl(c)) {
+            std::string bytes;
+            AppendUtf8(bytes, c);
+            for (unsigned char byte : bytes) {
+                char escaped[4];
+                std::snprintf(escaped, sizeof escaped, "%%%02X", byte);
+                destination += escaped;
+            }
+        } else if (c == U'<' || c == U'>' || c == U'\\' || (c == U'|' && inTable)) {
+            destination += '\\';
+            destination += static_cast<char>(c);
         } else {
-            AppendUtf8(out, c);
+            AppendUtf8(destination, c);
         }
+    }
+    return "[" + MarkdownCode(url, inTable) + "](<" + destination + ">)";
+}
+
+std::string MarkdownText(std::string_view utf8)
+{
+    std::string out;
+    out.reserve(utf8.size());
+    for (char c : utf8) {
+        if (std::string_view("\\`*_[]<&|~").find(c) != std::string_view::npos)
+            out += '\\';
+        out += static_cast<unsigned char>(c) < 0x20 ? ' ' : c;
     }
     return out;
 }
@@ -71,10 +135,11 @@ bool WriteMarkdownReport(const RunRecord& record, const RunCounts& counts, const
     const auto problems
         = std::count_if(pages.begin(), pages.end(), [](const PageRecord& page) { return !page.good(); });
     std::string out = "## Link check\n\n" + Bold(counts.checked) + " links checked, " + Bold(counts.errors)
-        + " broken; " + Bold(problems) + " of " + Bold(static_cast<std::int64_t>(pages.size()))
+        + " broken" + (counts.warnings > 0 ? ", " + Bold(counts.warnings) + " with a warning" : "") + "; "
+        + Bold(problems) + " of " + Bold(static_cast<std::int64_t>(pages.size()))
         + " pages with a problem.\n";
     for (const PageRecord& page : pages)
-        if (!page.good() && !WritePage(out, record, page, write))
+        if ((!page.good() || page.warned() || page.warnedLinks > 0) && !WritePage(out, record, page, write))
             return false;
     return PassOn(out, write, true);
 }

@@ -27,6 +27,7 @@ void RunRecord::AddLink(LinkRecord link)
 {
     PageRecord& page = pages_.back();
     page.badLinks += link.broken() ? 1 : 0;
+    page.warnedLinks += link.warned() ? 1 : 0;
     ++page.linkCount;
     links_.push_back(std::move(link));
 }

@@ -40,6 +40,8 @@ struct LinkRecord {
     const std::u16string& skipDetail() const { return target->second.skipDetail; }
     bool skipped() const { return kind != LinkTarget::Kind::Probe; }
     bool broken() const { return !skipped() && !good; }
+    // Good, with a warning to show.
+    bool warned() const { return !skipped() && good && probe() && probe()->warned; }
 };
 
 // One non-empty line of the list file and what became of it.
@@ -53,8 +55,12 @@ struct PageRecord {
     std::size_t linkCount = 0;
     int badLinks = 0;
 
+    int warnedLinks = 0;
+
     // The page's block ends in "<OK>": reached, read, and no link bad.
     bool good() const { return reachable && downloaded && badLinks == 0; }
+    // Reached, with a warning about its own answer.
+    bool warned() const { return reachable && probe && probe->warned; }
 };
 
 // The run's counters, as the summary line gives them.
@@ -62,6 +68,7 @@ struct RunCounts {
     std::int32_t checked = 0;
     std::int32_t errors = 0;
     int badPages = 0;
+    int warnings = 0;  // pages and link occurrences good with a warning
 };
 
 // Hears a check run and keeps, per listed page in order, every link verdict

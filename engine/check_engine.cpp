@@ -63,6 +63,7 @@ void CheckEngine::RunCheck()
     window_.RepaintStatusLabel();
     window_.SetBusyPointer();
     s.report.clear();
+    warned_.clear();
     ResetVerdictCache(s);
     s.checkedCount = 0;
     s.errorCount = 0;
@@ -155,6 +156,7 @@ bool CheckEngine::CheckPage(std::uint64_t offset, const std::optional<CrawlFront
         return false;
     }
 
+    CountWarning(s.pageUrl);
     s.pageHasError = false;
     AppendWithoutPasswords(s.report, PageName());
     s.report += texts::kCrLf;
@@ -196,6 +198,12 @@ void CheckEngine::ReportBadPage()
     window_.ShowMessage(BadPageMessage(PageName()));
 }
 
+void CheckEngine::CountWarning(const std::u16string& url)
+{
+    if (warned_.contains(url))
+        ++lastRun_.warnings;
+}
+
 int CheckEngine::CheckUrl(const std::u16string& url)
 {
     if (auto cached = LookupVerdict(state_, url))
@@ -208,11 +216,13 @@ int CheckEngine::CheckUrl(const std::u16string& url)
     try {
         result = prober_.Probe(url);
     } catch (...) {
-        result = {0, HttpFailure::NoRequestObject, "the request failed unexpectedly"};
+        result = ProbeResult::Failed(HttpFailure::NoRequestObject, "the request failed unexpectedly");
     }
     state_.cacheOk[entry] = result.good();
     if (crawling_)
         frontier_.Learn(state_.cacheUrls[entry], result);
+    if (result.good() && result.warned)
+        warned_.insert(state_.cacheUrls[entry]);
     Notify([&](RunObserver& o) { o.OnProbe(url, result); });
     return state_.cacheOk[entry] ? 1 : 0;
 }
@@ -245,8 +255,10 @@ void CheckEngine::CheckLink(const LinkTarget& target, bool followed)
     Notify([&](RunObserver& o) { o.OnLinkJudged(s.linkText, target.url, verdict != 0); });
 
     ++s.checkedCount;
-    if (verdict != 0)
+    if (verdict != 0) {
+        CountWarning(target.url);
         return;
+    }
     // The link as the page wrote it, line ends and all, not the resolved URL.
     s.report += u"  ";
     AppendWithoutPasswords(s.report, s.linkText);

@@ -13,6 +13,8 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <string_view>
+#include <unordered_set>
 #include <vector>
 
 namespace pardovane {
@@ -22,6 +24,7 @@ struct RunOutcome {
     bool listFileFailed = false;
     bool cancelled = false;     // stopped by Cancel before its end
     int badPages = 0;           // listed pages judged bad or whose download failed
+    int warnings = 0;           // pages and link occurrences good with a warning
     std::size_t pagesLeft = 0;  // found by a crawl beyond its most pages
 };
 
@@ -70,6 +73,7 @@ private:
     bool CheckPage(std::uint64_t offset, const std::optional<CrawlFrontier::Page>& found);
     void ReportBadPage();
     std::u16string PageName() const;
+    void CountWarning(const std::u16string& url);
 
     RunState state_;
     WindowOperations& window_;
@@ -84,6 +88,8 @@ private:
     RobotsSource* robots_ = nullptr;
     CrawlFrontier frontier_;
     std::optional<CrawlFrontier::Page> crawlPage_;  // of the page being scanned
+    // Good URLs whose answer carries a warning, as views into the cache.
+    std::unordered_set<std::u16string_view> warned_;
     template <typename Call>
     void Notify(Call call)
     {

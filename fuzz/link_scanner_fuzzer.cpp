@@ -4,6 +4,7 @@
 // (what --jobs fetches ahead) says it probes, with counters and report to match.
 
 #include "engine/check_engine.h"
+#include "engine/http/verdict_rules.h"
 #include "engine/page/ascii.h"
 #include "engine/page/link_scanner.h"
 #include "engine/page/page_links.h"
@@ -31,8 +32,10 @@ class FixedProber : public UrlProber {
 public:
     ProbeResult Probe(const std::u16string& url) override
     {
-        return GoodUrl(url) ? ProbeResult{200, HttpFailure::None, {}}
-                            : ProbeResult{404, HttpFailure::None, {}};
+        ProbeResult result;
+        result.status = GoodUrl(url) ? 200 : 404;
+        VerdictRules{}.Judge(result);
+        return result;
     }
 };
 

@@ -14,7 +14,7 @@ cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DPARDOVANE_BUILD_TESTS=OFF -DPARDOVANE_BUILD_BENCH=ON >/dev/null
 cmake --build build-bench --parallel
 build-bench/bench/pardovane_bench "$@"
-python3 bench/e2e.py --binary build-bench/cli/pardovane-check --server build-bench/bench/fixture_server
-python3 bench/crawl.py --binary build-bench/cli/pardovane-check --server build-bench/bench/fixture_server
-/usr/bin/python3 bench/window.py --window build-bench/ui/pardovane --binary build-bench/cli/pardovane-check \
+python3 bench/e2e.py --binary build-bench/bin/pardovane-check --server build-bench/bench/fixture_server
+python3 bench/crawl.py --binary build-bench/bin/pardovane-check --server build-bench/bench/fixture_server
+/usr/bin/python3 bench/window.py --window build-bench/bin/pardovane --binary build-bench/bin/pardovane-check \
   --server build-bench/bench/fixture_server

@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build_dir=${1:-build}
-program="$build_dir/ui/pardovane"
+program="$build_dir/bin/pardovane"
 output=docs/screenshot.png
 [ -x "$program" ] || { echo "screenshot: build first; no $program" >&2; exit 1; }
 for tool in Xvfb xdotool import python3; do

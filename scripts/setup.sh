@@ -25,6 +25,7 @@ else
     python3-html5lib   # the scanner's tests compare it with html5lib's tokenizer
     libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
     libssl-dev   # the TLS tests make their certificates and server
+    python3-jsonschema python3-junitparser   # the JSON report's schema and a JUnit reader
     xvfb xauth
     imagemagick xdotool
     clang libclang-rt-14-dev

@@ -148,9 +148,9 @@ for page in run['pages']:
     EXPECT_EQ(junit.exitCode, 1);
     const auto parsedJunit = RunPython(std::string(test::kPythonCodePoints) + R"(
 import sys, xml.etree.ElementTree as ET
-for case in ET.parse(sys.argv[1]).getroot().iter('testcase'):
-    print('page', code_points(case.get('name')))
-    for failure in case.findall('failure'):
+for suite in ET.parse(sys.argv[1]).getroot().iter('testsuite'):
+    print('page', code_points(suite.get('name')))
+    for failure in suite.iter('failure'):
         print('bad', code_points(failure.get('message')))
 )",
                                        junit.out);

@@ -48,33 +48,38 @@ if (links, bad, bad_pages) != (run['checked'], run['errors'], run['badPages']):
 print('counts', run['checked'], run['errors'], run['badPages'], sep='\t')
 )";
 
+// Read with junitparser, a JUnit consumer: the counts it works out must be
+// the ones written, and no test case may hold more than one result.
 constexpr const char* kJunitOutline = R"(
-import sys, xml.etree.ElementTree as ET
-suites = ET.parse(sys.argv[1]).getroot()
-assert suites.tag == 'testsuites', suites.tag
-suite = suites.find('testsuite')
-cases = suite.findall('testcase')
-assert int(suite.get('tests')) == len(cases)
-errors = failures = 0
-for case in cases:
-    error = case.find('error')
-    bad = case.findall('failure')
-    if error is not None:
-        errors += 1
-        verdict = 'unreachable' if error.get('message').startswith('the page cannot be reached') else 'Err'
-    elif bad:
-        failures += 1
-        verdict = 'Err'
+import sys
+from junitparser import JUnitXml, Failure, Error
+report = JUnitXml.fromfile(sys.argv[1])
+def totals():
+    return [(s.tests, s.failures, s.errors, s.skipped) for s in [report] + list(report)]
+written = totals()
+report.update_statistics()
+assert written == totals(), (written, totals())
+links = bad = bad_pages = 0
+for suite in report:
+    page, *link_cases = list(suite)
+    assert page.name == suite.name == page.classname, (page.name, suite.name)
+    for case in [page] + link_cases:
+        assert len(case.result) <= 1, case.name
+        assert case.classname == page.name
+    if page.result:
+        assert isinstance(page.result[0], Error)
+        bad_pages += 1
+        verdict = 'unreachable' if page.result[0].message.startswith('the page cannot be reached') else 'Err'
     else:
-        verdict = 'OK'
-    print('page', verdict, case.get('name'), sep='\t')
-    for failure in bad:
-        first = failure.text.split('\n')[0]
-        assert first.startswith('link: '), first
-        print('bad', first[len('link: '):], sep='\t')
-assert (int(suite.get('errors')), int(suite.get('failures'))) == (errors, failures)
-counts = {p.get('name'): p.get('value') for p in suite.find('properties')}
-print('counts', counts['checked'], counts['errors'], counts['badPages'], sep='\t')
+        verdict = 'Err' if any(case.result for case in link_cases) else 'OK'
+    print('page', verdict, page.name, sep='\t')
+    for case in link_cases:
+        links += 1
+        if case.result:
+            assert isinstance(case.result[0], Failure)
+            bad += 1
+            print('bad', case.name, sep='\t')
+print('counts', links, bad, bad_pages, sep='\t')
 )";
 
 // The same outline from the text report and the summary, the last line on
@@ -123,7 +128,7 @@ std::string TextOutline(const std::string& report, const std::string& messages)
 
 // A small site made from a fixed seed: pages that link to each other and to
 // everything a link can be: missing, failing, redirected well and badly,
-// another scheme, a closed port, a mail address, the same link again.
+// a local file, a closed port, a mail address, the same link again.
 struct GeneratedSite {
     LocalServer server;
     std::string closedPortUrl;
@@ -153,7 +158,7 @@ struct GeneratedSite {
                                                 "../site/p{k}.html",
                                                 "img/pic{k}.png",
                                                 "./p{k}.html",
-                                                "moved.html",
+                                                "renamed.html",
                                                 "p{k}.html",
                                                 "../site/p{k}.html",
                                                 "img/pic{k}.png",
@@ -162,7 +167,7 @@ struct GeneratedSite {
                                                 "err500.html",
                                                 "gone.html",
                                                 "loop.html",
-                                                "ftp://127.0.0.1/file",
+                                                "file:///etc/hostname",
                                                 "mailto:someone@example.com",
                                                 closedPortUrl};
         for (int page = 0; page < kPages; ++page) {
@@ -183,6 +188,7 @@ struct GeneratedSite {
         });
         server.Status("/site/err500.html", 500);
         server.Redirect("/site/moved.html", "/site/p0.html");
+        server.Redirect("/site/renamed.html", "/site/p2.html", 301);
         server.Redirect("/site/gone.html", "/site/nowhere.html", 301);
         server.Redirect("/site/loop.html", "/site/loop.html");
         server.Start();
@@ -209,12 +215,25 @@ struct GeneratedSite {
     }
 };
 
+// The JSON must hold what docs/ tells its readers to expect, warnings too.
+constexpr const char* kJsonSchemaCheck = R"(
+import json, sys, jsonschema
+schema = json.load(open(')" PARDOVANE_SOURCE_DIR R"(/docs/report.schema.json', encoding='utf-8'))
+jsonschema.Draft202012Validator.check_schema(schema)
+run = json.load(open(sys.argv[1], encoding='utf-8'))
+for error in jsonschema.Draft202012Validator(schema).iter_errors(run):
+    print(error.json_path, error.message)
+links = [link for page in run['pages'] for link in page['links']]
+print(run['version'], run['warnings'] > 0, sorted({link.get('skipped', 'judged') for link in links}))
+)";
+
 // One site, every format, at the default jobs and one request at a time.
 TEST(CheckCommandFormats, EveryFormatAgreesOnEveryPageLinkAndCountAtAnyJobs)
 {
     GeneratedSite site;
     TempDir dir;
-    const std::string list = ShellQuote(dir.Write("list.txt", site.ListFile()).string());
+    const std::string list = "--redirects warn --exclude 'pic[0-4]' "
+        + ShellQuote(dir.Write("list.txt", site.ListFile()).string());
     std::map<std::string, test::CommandResult> runs;
     for (const char* format : {"text", "json", "junit", "markdown"}) {
         runs[format] = Check(std::string("--format=") + format + " " + list);
@@ -225,6 +244,7 @@ TEST(CheckCommandFormats, EveryFormatAgreesOnEveryPageLinkAndCountAtAnyJobs)
         EXPECT_EQ(runs[format].err, runs["text"].err) << format;
     }
 
+    EXPECT_EQ(RunPython(kJsonSchemaCheck, runs["json"].out).out, "1 True ['excluded', 'judged', 'scheme']\n");
     const auto jsonOutline = RunPython(kJsonOutline, runs["json"].out);
     const auto junitOutline = RunPython(kJunitOutline, runs["junit"].out);
     ASSERT_EQ(jsonOutline.exitCode, 0) << jsonOutline.err;
@@ -234,7 +254,7 @@ TEST(CheckCommandFormats, EveryFormatAgreesOnEveryPageLinkAndCountAtAnyJobs)
     EXPECT_EQ(junitOutline.out, textOutline);
     // The site has every kind of page and link, so the comparison means something.
     for (const char* seen : {"page\tOK\t", "page\tErr\t", "page\tunreachable\t", "bad\tmissing",
-                             "bad\terr500.html", "bad\tgone.html", "bad\tloop.html", "bad\tftp:"})
+                             "bad\terr500.html", "bad\tgone.html", "bad\tloop.html", "bad\tfile:"})
         EXPECT_NE(textOutline.find(seen), std::string::npos) << seen << " in\n" << textOutline;
 }
 
@@ -249,7 +269,7 @@ TEST(CheckCommandFormats, JsonSaysWhyEachLinkAndPageWasBad)
     server.Page("/r/page.html",
                 "<a href=missing.html>a</a><a href=err.html>b</a>"
                 "<a href=gone.html>c</a><a href=loop.html>d</a>"
-                "<a href=ftp://127.0.0.1/f>e</a><a href="
+                "<a href=file:///etc/hostname>e</a><a href="
                     + closedUrl
                     + ">f</a>"
                       "<a href=\"ctl\x01.html\">g</a><a href=ok.html>h</a>"
@@ -287,7 +307,7 @@ for page in run['pages']:
               "  err.html False 500 None HTTP 500\n"
               "  gone.html False 404 None HTTP 404\n"
               "  loop.html False 302 too many redirects too many redirects\n"
-              "  ftp://127.0.0.1/f False None refused scheme refused scheme\n"
+              "  file:///etc/hostname False None local file local file\n"
               "  " + closedUrl
                   + " False None connection refused connection refused\n"
                     "  ctl^A.html False None malformed URL malformed URL\n"

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <map>
 #include <string>
 
@@ -35,7 +36,7 @@ constexpr const char* kIndexPage
       "<a href=\" \tspaced.html\n\">blanks</a><a href=\"a b|c.html\">escaped</a>\r\n"
       "<a href=\"MailTo:webmaster@example.com\">m</a><a href=\"javascript:void(0)\">j</a>\r\n"
       "<a href=\"tel:+1\">t</a><a href=\"sms:1\">s</a><a href=\"data:,x\">d</a>\r\n"
-      "<a href=\"ftp://127.0.0.1:PORT/\">other scheme</a>\r\n"
+      "<a href=\"ftp://127.0.0.1:PORT/\">other scheme</a><a href=\"file:///etc/hostname\">local</a>\r\n"
       "<a href=\"bro\r\nken.html\">broken over a line</a>\r\n"
       "<a href=\"unclosed.html\r\n</BODY></HTML>\r\n";
 
@@ -43,6 +44,11 @@ constexpr const char* kIndexPage
 // itself resolved against where the page came from.
 constexpr const char* kSubPage = "<html><head><base href=\"../docs/\"><base href=\"/ignored/\"></head>"
                                  "<body><img src=pic.png><a href=\"./gone.html\">gone</a></body></html>\n";
+
+test::CommandResult CheckCommand(const std::string& arguments)
+{
+    return RunCommand(ShellQuote(PARDOVANE_CHECK_BINARY) + " " + arguments);
+}
 
 std::string WithPort(std::string text, int port)
 {
@@ -76,17 +82,18 @@ TEST(CheckCommandLinks, FindsAndResolvesLinksAsBrowsersDo)
     const std::string sub = server.Url("/old/sub");
     const auto list = dir.Write("list.txt", index + "\r\n" + sub + "\r\n");
 
-    const auto result = RunCommand(ShellQuote(PARDOVANE_CHECK_BINARY) + " " + ShellQuote(list.string()));
+    const auto result = CheckCommand(ShellQuote(list.string()));
 
-    // Error lines show each link as written; mail, script, phone, text and
-    // data links are neither requested nor counted.
+    // Error lines show each link as written; links of schemes that cannot
+    // be checked (mail, script, phone, text, data, ftp) are neither
+    // requested nor counted, and a local file is broken.
     EXPECT_EQ(result.out,
               index
                   + "\r\n"
                     "  missing.html  <Error>\r\n"
                     "  a b|c.html  <Error>\r\n"
-                  + WithPort("  ftp://127.0.0.1:PORT/  <Error>\r\n", server.port())
-                  + "  bro\r\nken.html  <Error>\r\n"
+                  + "  file:///etc/hostname  <Error>\r\n"
+                    "  bro\r\nken.html  <Error>\r\n"
                     "  <Err>\r\n\r\n"
                   + sub
                   + "\r\n"
@@ -113,6 +120,95 @@ TEST(CheckCommandLinks, FindsAndResolvesLinksAsBrowsersDo)
                   {"/site/docs/pic.png", 1},
                   {"/site/docs/gone.html", 1},
               }));
+}
+
+// A link behind a bot wall (403) and one moved for good (301): a warning
+// leaves the text report and the status alone unless asked otherwise.
+TEST(CheckCommandPolicy, AWarningFailsTheRunOnlyWhenAskedTo)
+{
+    LocalServer server;
+    server.Page("/index.html", "<a href=walled.html>w</a><a href=moved.html>m</a>");
+    server.Status("/walled.html", 403);
+    server.Redirect("/moved.html", "/index.html", 301);
+    server.Start();
+    const std::string ok = server.Url("/index.html") + "\r\n  <OK>\r\n\r\n";
+    const std::pair<const char*, int> kRuns[]
+        = {{"", 0}, {"--redirects warn", 0}, {"--redirects warn --warnings-as-errors", 1}};
+    for (const auto& [options, exitCode] : kRuns) {
+        const auto result
+            = CheckCommand("--accept 200-299,403 " + std::string(options) + " " + server.Url("/index.html"));
+        EXPECT_EQ(result.exitCode, exitCode) << options;
+        EXPECT_EQ(result.out, ok) << options;
+    }
+}
+
+// Good answers of other sites' links are kept across runs; bad ones, and
+// the site's own links, are asked every time.
+TEST(CheckCommandCache, FreshAnswersAreTakenStaleAndDamagedOnesAreAskedAgain)
+{
+    constexpr int kGood = 1000;
+    LocalServer other;
+    other.Status("/bad.html", 404);
+    other.Redirect("/moved.html", "/bad.html", 301);
+    other.routes().Get(R"(/g\d+\.html)", [](const httplib::Request&, httplib::Response& response) {
+        response.set_content("good", "text/html");
+    });
+    other.Start();
+    // *.localhost is loopback to curl, and another site than 127.0.0.1.
+    const std::string origin = "http://other.localhost:" + std::to_string(other.port());
+    std::string html = "<a href=own.html>o</a><a href=" + origin + "/bad.html>b</a><a href=" + origin
+        + "/moved.html>m</a>";
+    for (int n = 0; n < kGood; ++n)
+        html += "<a href=" + origin + "/g" + std::to_string(n) + ".html>g</a>";
+    LocalServer site;
+    site.Page("/index.html", html);
+    site.Page("/own.html", "own");
+    site.Start();
+    TempDir dir;
+    const auto cache = dir.path() / "answers";
+    const auto run = [&](const std::string& options) {
+        return CheckCommand("--cache " + ShellQuote(cache.string()) + " " + options + " "
+                            + site.Url("/index.html"));
+    };
+    int goodSeen = 0;  // requests for the good pages, till the last look
+    const auto newGoodRequests = [&] {
+        const int good = other.TotalHits() - other.Hits("/bad.html") - other.Hits("/moved.html");
+        return good - std::exchange(goodSeen, good);
+    };
+
+    const auto first = run("--accept 200-299,404");
+    EXPECT_EQ(newGoodRequests(), kGood);
+    const auto fresh = run("--accept 200-299,404");
+    EXPECT_EQ(fresh.out, first.out);
+    EXPECT_EQ(fresh.err, first.err);
+    EXPECT_EQ(newGoodRequests(), 0);
+    EXPECT_EQ(site.Hits("/own.html"), 2);
+    EXPECT_EQ(other.Hits("/moved.html"), 1);
+    // A kept answer is judged by this run's rules: 404 is bad now, and the
+    // redirect to it is asked again.
+    const auto stricter = run("");
+    run("");  // bad answers are not kept
+    EXPECT_EQ(other.Hits("/moved.html"), 3);
+    EXPECT_EQ(newGoodRequests(), 0);
+
+    EXPECT_EQ(run("--max-cache-age 0").out, stricter.out);
+    EXPECT_EQ(newGoodRequests(), kGood);
+    run("");  // what was stale is not written back
+    EXPECT_EQ(newGoodRequests(), kGood);
+
+    std::filesystem::resize_file(cache, std::filesystem::file_size(cache) / 2);
+    const auto damaged = run("");
+    EXPECT_EQ(damaged.out, stricter.out);
+    EXPECT_EQ(damaged.err,
+              "pardovane-check: the cache " + cache.string()
+                  + " is damaged or not a cache of pardovane-check; it is left out and will be replaced\n"
+                  + stricter.err);
+    EXPECT_EQ(newGoodRequests(), kGood);
+    std::ofstream(cache) << "{\"not\": \"ours\"}\n";
+    EXPECT_EQ(run("").err, damaged.err);
+    EXPECT_EQ(newGoodRequests(), kGood);
+    run("");  // written anew, whole, by the run that could not use it
+    EXPECT_EQ(newGoodRequests(), 0);
 }
 
 }  // namespace

@@ -57,6 +57,16 @@ std::string Describe(const CliOptions& options)
         add("sitemap=" + options.sitemap);
     if (!options.baseUrl.empty())
         add("base=" + options.baseUrl);
+    if (http.verdict.accepted.ToString() != defaults.verdict.accepted.ToString())
+        add("accept=" + http.verdict.accepted.ToString());
+    if (http.verdict.redirects != RedirectPolicy::Ok)
+        add(http.verdict.redirects == RedirectPolicy::Warn ? "redirects=warn" : "redirects=error");
+    if (options.warningsAsErrors)
+        add("warnings-as-errors");
+    if (!options.cacheFile.empty())
+        add("cache=" + options.cacheFile);
+    if (options.maxCacheAge != CliOptions().maxCacheAge)
+        add("max-age=" + std::to_string(options.maxCacheAge.count()));
     if (options.showHelp)
         add("help");
     if (options.showVersion)
@@ -113,6 +123,15 @@ const ParseCase kCases[] = {
     {{"--max-retries", "21"}, "error: --max-retries takes a whole number from 0 to 20"},
     {{"--max-per-host", "0"}, "error: --max-per-host takes a whole number from 1 to 256"},
     {{"--max-per-host", "257"}, "error: --max-per-host takes a whole number from 1 to 256"},
+    {{"--accept", "200-299,403"}, "accept=200-299,403"},
+    {{"--accept", "200-"}, "error: --accept takes statuses and ranges from 100 to 999, such as 200-299,403"},
+    {{"--redirects", "warn", "--warnings-as-errors"}, "redirects=warn warnings-as-errors"},
+    {{"--redirects", "ignore"}, "error: --redirects takes ok, warn or error"},
+    {{"--cache", "c.tsv", "--max-cache-age", "12h"}, "cache=c.tsv max-age=43200"},
+    {{"--max-cache-age=0"}, "max-age=0"},
+    {{"--max-cache-age=1w"},
+     "error: --max-cache-age takes seconds, or a number with s, m, h or d, up to a year"},
+    {{"--cache="}, "error: --cache needs a file name"},
     {{"a.txt", "b.txt"}, "error: only one list file may be given"},
     {{"a.txt", "http://x.example/"}, "error: give either a list file or URLs, not both"},
     {{"-r", "--ignore-robots", "--max-pages=5", "--max-depth", "0", "http://x.example/"},

@@ -19,15 +19,72 @@ protected:
     ProbeResult Probe(const std::string& path) { return client.Probe(server.Url16(path)); }
 };
 
-TEST_F(HttpClientTest, StatusDecidesTheVerdict)
+struct VerdictCase {
+    const char* accept;  // nullptr: the default
+    RedirectPolicy redirects;
+    const char* path;  // "/sN" answers N
+    bool good;
+    bool warned;
+};
+
+constexpr auto kOk = RedirectPolicy::Ok;
+constexpr auto kWarn = RedirectPolicy::Warn;
+constexpr auto kError = RedirectPolicy::Error;
+
+// The accepted statuses judge the final answer; the policy judges a
+// permanent redirect anywhere on the way to a good one. Temporary
+// redirects are the site's own business.
+constexpr VerdictCase kVerdicts[] = {
+    {nullptr, kOk, "/s200", true, false},
+    {nullptr, kOk, "/s204", true, false},
+    {nullptr, kOk, "/s304", true, false},
+    {nullptr, kOk, "/s399", true, false},
+    {nullptr, kOk, "/s400", false, false},
+    {nullptr, kOk, "/s403", false, false},
+    {nullptr, kOk, "/s500", false, false},
+    {"200-299,403", kOk, "/s200", true, false},
+    {"200-299,403", kOk, "/s299", true, false},
+    {"200-299,403", kOk, "/s403", true, false},
+    {"200-299,403", kOk, "/s304", false, false},
+    {"200-299,403", kOk, "/s404", false, false},
+    {"404", kOk, "/s200", false, false},
+    {"500-599", kOk, "/s503", true, false},
+    {nullptr, kOk, "/r301", true, false},
+    {nullptr, kOk, "/r308", true, false},
+    {nullptr, kWarn, "/r301", true, true},
+    {nullptr, kWarn, "/r308", true, true},
+    {nullptr, kWarn, "/r302", true, false},
+    {nullptr, kWarn, "/r307", true, false},
+    {nullptr, kWarn, "/r302-301", true, true},
+    {nullptr, kWarn, "/r301-404", false, false},
+    {"200-299,404", kWarn, "/r301-404", true, true},
+    {nullptr, kError, "/r301", false, false},
+    {nullptr, kError, "/r302-301", false, false},
+    {nullptr, kError, "/r303", true, false},
+};
+
+TEST_F(HttpClientTest, TheUsersRulesJudgeTheAnswer)
 {
-    for (int status : {200, 204, 300, 304, 399, 400, 404, 500})
-        server.Status("/s" + std::to_string(status), status);
+    server.routes().Get(R"(/s(\d+))", [](const httplib::Request& request, httplib::Response& response) {
+        response.status = std::stoi(request.matches[1]);
+    });
+    for (int status : {301, 302, 303, 307, 308})
+        server.Redirect("/r" + std::to_string(status), "/s200", status);
+    server.Redirect("/r302-301", "/r301", 302);
+    server.Redirect("/r301-404", "/s404", 301);
     server.Start();
-    for (int status : {200, 204, 300, 304, 399, 400, 404, 500}) {
-        const ProbeResult result = Probe("/s" + std::to_string(status));
-        EXPECT_EQ(result.status, status);
-        EXPECT_EQ(result.good(), status < 400) << status;
+    for (const VerdictCase& c : kVerdicts) {
+        HttpSettings settings = test::ShortTimeouts(400, 400);
+        settings.maxRetries = 0;
+        if (c.accept)
+            settings.verdict.accepted = *StatusRanges::Parse(c.accept);
+        settings.verdict.redirects = c.redirects;
+        const ProbeResult result = HttpClient(settings).Probe(server.Url16(c.path));
+        SCOPED_TRACE(std::string(c.accept ? c.accept : "default") + " " + c.path + " policy "
+                     + std::to_string(static_cast<int>(c.redirects)));
+        EXPECT_EQ(result.good(), c.good);
+        EXPECT_EQ(result.warned, c.warned);
+        EXPECT_EQ(result.failure == HttpFailure::PermanentRedirect, c.redirects == kError && !c.good);
     }
 }
 

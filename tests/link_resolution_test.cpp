@@ -69,6 +69,7 @@ struct Link {
     std::u16string_view written;
     LinkTarget::Kind kind;
     std::u16string_view url;
+    std::u16string_view scheme = {};  // of a skipped link
 };
 
 constexpr auto kProbe = LinkTarget::Kind::Probe;
@@ -84,13 +85,19 @@ constexpr Link kLinks[] = {
     {u" \t\r\n x\ty\r\n.html\f ", kProbe, u"http://h/d/xy.html"},
     {u"img\\a.gif?b\\c", kProbe, u"http://h/d/img/a.gif?b\\c"},
     {u"HTTP://H/a/./b/../c", kProbe, u"http://H/a/c"},
-    {u"ftp://h/f", kProbe, u"ftp://h/f"},
     {u"1a:b", kProbe, u"http://h/d/1a:b"},
-    {u"MailTo:me@h", kSkip, u"MailTo:me@h"},
-    {u" javascript:go()", kSkip, u"javascript:go()"},
-    {u"tel:1", kSkip, u"tel:1"},
-    {u"sms:1", kSkip, u"sms:1"},
-    {u"data:,x", kSkip, u"data:,x"},
+    {u"MailTo:me@h", kSkip, u"MailTo:me@h", u"mailto"},
+    {u" javascript:go()", kSkip, u"javascript:go()", u"javascript"},
+    {u"tel:1", kSkip, u"tel:1", u"tel"},
+    {u"sms:1", kSkip, u"sms:1", u"sms"},
+    {u"data:,x", kSkip, u"data:,x", u"data"},
+    // Every scheme but http(s) is skipped; file: is requested, to fail.
+    {u"FTP://h/f#x", kSkip, u"FTP://h/f#x", u"ftp"},
+    {u"news:comp.lang.c", kSkip, u"news:comp.lang.c", u"news"},
+    {u"irc://irc.h/chan", kSkip, u"irc://irc.h/chan", u"irc"},
+    {u"git+ssh://h/r", kSkip, u"git+ssh://h/r", u"git+ssh"},
+    {u"HTTPS://h/x#y", kProbe, u"https://h/x"},
+    {u"File:///etc/hosts", kProbe, u"file:///etc/hosts"},
 };
 
 TEST(TargetOfLink, ReadsHrefsAsBrowsersDo)
@@ -99,7 +106,10 @@ TEST(TargetOfLink, ReadsHrefsAsBrowsersDo)
         const LinkTarget target = TargetOfLink(link.written, u"http://h/d/p.html");
         EXPECT_EQ(target.kind, link.kind) << std::string(link.written.begin(), link.written.end());
         EXPECT_EQ(target.url, link.url) << std::string(link.written.begin(), link.written.end());
+        EXPECT_EQ(target.detail, link.scheme) << std::string(link.written.begin(), link.written.end());
     }
+    // Where a <base> leads relative links decides too.
+    EXPECT_EQ(TargetOfLink(u"x", u"ftp://h/d/").detail, u"ftp");
 }
 
 TEST(DecodeCharRefs, KeepsLegacyNamesBeforeLettersDigitsAndEquals)

@@ -1,16 +1,20 @@
 #include "cli/markdown_report.h"
+#include "engine/http/verdict_rules.h"
 
 #include <gtest/gtest.h>
 
 namespace pardovane {
 namespace {
 
-ProbeResult Answer(long status, HttpFailure failure = HttpFailure::None, std::string detail = {})
+ProbeResult Answer(long status, HttpFailure failure = HttpFailure::None, std::string detail = {},
+                   std::vector<Redirect> redirects = {})
 {
     ProbeResult result;
     result.status = status;
     result.failure = failure;
     result.detail = std::move(detail);
+    result.redirects = std::move(redirects);
+    VerdictRules{{}, RedirectPolicy::Warn}.Judge(result);
     return result;
 }
 
@@ -26,30 +30,39 @@ void Page(RunRecord& record, const std::u16string& url, const ProbeResult& answe
     }
 }
 
-TEST(MarkdownReport, ListsOnlyPagesWithAProblemAndTheirBrokenLinks)
+TEST(MarkdownReport, ListsPagesWithAProblemOrAWarningWithPageTextInCodeAndUrlsAsLinks)
 {
     RunRecord record;
     record.OnRunStart();
     Page(record, u"http://h/ok", Answer(200));
     record.OnPageEnd(true, true);
-    Page(record, u"http://h/a_b", Answer(200), {{u"x|y\n*z*", Answer(404)}, {u"fine", Answer(200)}});
+    Page(record, u"http://h/a_b", Answer(200),
+         {{u"x|y\n*z*", Answer(404)},
+          {u"fine", Answer(200)},
+          {u"old", Answer(200, HttpFailure::None, {}, {{301, "http://h/new"}})},
+          {u"`a`` b", Answer(404)}});
     record.OnLinkSkipped(u"mailto:a@h", {LinkTarget::Kind::SkippedScheme, u"mailto:a@h", u"mailto"});
     record.OnPageEnd(true, true);
-    Page(record, u"http://h/gone", Answer(0, HttpFailure::ConnectionRefused, "refused"));
+    Page(record, u"http://h/gone", Answer(0, HttpFailure::ConnectionRefused, "refused <b>"));
     record.OnPageEnd(false, false);
     std::string out;
-    EXPECT_TRUE(WriteMarkdownReport(record, RunCounts{2, 1, 1}, [&out](std::string_view bytes) {
+    EXPECT_TRUE(WriteMarkdownReport(record, RunCounts{4, 2, 1, 1}, [&out](std::string_view bytes) {
         out += bytes;
         return true;
     }));
 
-    EXPECT_EQ(out,
-              "## Link check\n\n**2** links checked, **1** broken; **2** of **3** pages with a problem.\n"
-              "\n### http\\:\\/\\/h\\/a\\_b\n\n"
-              "| Link | URL | Reason |\n| --- | --- | --- |\n"
-              "| x\\|y \\*z\\* | http\\:\\/\\/h\\/x\\|y \\*z\\* | HTTP 404 |\n"
-              "\n### http\\:\\/\\/h\\/gone\n\n"
-              "The page cannot be reached: connection refused \\(refused\\)\n");
+    EXPECT_EQ(
+        out,
+        "## Link check\n\n"
+        "**4** links checked, **2** broken, **1** with a warning; **2** of **3** pages with a problem.\n"
+        "\n### [`http://h/a_b`](<http://h/a_b>)\n\n"
+        "| Link | URL | Reason |\n| --- | --- | --- |\n"
+        "| `x\\|y *z*` | [`http://h/x\\|y *z*`](<http://h/x\\|y%0A*z*>) | HTTP 404 |\n"
+        "| `old` | [`http://h/old`](<http://h/old>) | warning: moved permanently to "
+        "[`http://h/new`](<http://h/new>) |\n"
+        "| ``` `a`` b ``` | [```http://h/`a`` b```](<http://h/`a`` b>) | HTTP 404 |\n"
+        "\n### [`http://h/gone`](<http://h/gone>)\n\n"
+        "The page cannot be reached: connection refused (refused \\<b>)\n");
 }
 
 }  // namespace

@@ -23,11 +23,12 @@ TEST(RequestUrlFor, OnlyHttpAndHttpsInAnyCase)
     EXPECT_EQ(Wire(u"HTTP://Example.com/A"), "HTTP://Example.com/A");
     EXPECT_EQ(Wire(u"hTtPs://example.com"), "hTtPs://example.com");
     for (std::u16string_view refused :
-         {u"javascript:void(0)", u"ftp://example.com/", u"file:///etc/passwd", u"tel:123", u"a:b",
-          u"example.com/page", u"", u"http:/one-slash", u"mailto:x@example.com"}) {
+         {u"javascript:void(0)", u"ftp://example.com/", u"tel:123", u"a:b", u"example.com/page", u"",
+          u"http:/one-slash", u"mailto:x@example.com"}) {
         EXPECT_EQ(Refusal(refused), HttpFailure::RefusedScheme)
             << std::string(refused.begin(), refused.end());
     }
+    EXPECT_EQ(Refusal(u"FILE:///etc/passwd"), HttpFailure::LocalFile);
 }
 
 TEST(RequestUrlFor, ControlCharactersAndMissingHostAreRefused)

@@ -91,5 +91,14 @@ TEST(ListLocationTest, BesideTheProgramOnlyWhenWritableOtherwiseTheUsersOwn)
     }
 }
 
+// A build tree's two programs share a directory and so the list beside
+// them: the window and the command line check the same pages.
+TEST(ListLocationTest, ABuildTreeHasOneListBesideBothPrograms)
+{
+    const fs::path window = fs::path(PARDOVANE_WINDOW_BINARY).parent_path();
+    EXPECT_EQ(window, fs::path(PARDOVANE_CHECK_BINARY).parent_path());
+    EXPECT_TRUE(fs::is_regular_file(window / "HtmlURL.txt"));
+}
+
 }  // namespace
 }  // namespace pardovane

@@ -36,7 +36,7 @@ REPO = os.path.dirname(os.path.dirname(HERE))
 
 def parse_args():
     ap = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
-    ap.add_argument("--binary", default=os.path.join(REPO, "build/cli/pardovane-check"),
+    ap.add_argument("--binary", default=os.path.join(REPO, "build/bin/pardovane-check"),
                     help="pardovane-check to measure (default: %(default)s)")
     ap.add_argument("--jobs", type=int, default=16, help="its --jobs (default 16)")
     ap.add_argument("--keep", metavar="DIR",

@@ -63,7 +63,7 @@ void FetchQueue::TakeArrivals(const std::function<void(FetchJob&)>& refused)
             auto wire = RequestUrlFor(job->url);
             if (auto* failure = std::get_if<HttpFailure>(&wire)) {
                 job->started = true;
-                job->probe = {0, *failure, "not requested"};
+                job->probe = ProbeResult::Failed(*failure, "not requested");
                 refused(*job);  // what it queues arrives behind
                 continue;
             }

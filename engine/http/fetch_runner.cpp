@@ -44,7 +44,7 @@ void FetchRunner::StartJob(const FetchJobPtr& job)
     if (!job->request || !pool_.usable()) {
         queue_.gate().Finished(job->host);
         job->request.reset();
-        job->probe = {0, HttpFailure::NoRequestObject, "no request object"};
+        job->probe = ProbeResult::Failed(HttpFailure::NoRequestObject, "no request object");
         done_(*job);
         return;
     }
@@ -58,11 +58,13 @@ void FetchRunner::AnswerFromFolder(FetchJob& job) const
 {
     const auto file = local_->FileFor(job.url);
     if (!file) {
-        job.probe = {0, HttpFailure::FileNotFound, {}};
+        job.probe = ProbeResult::Failed(HttpFailure::FileNotFound, {});
         return;
     }
-    job.probe = {200, HttpFailure::None, {}};
+    job.probe = {};
+    job.probe.status = 200;
     job.probe.html = LocalFolder::IsPageFile(*file);
+    settings_.verdict.Judge(job.probe);
     if (job.kind == HttpRequest::Kind::Probe
         || (job.kind == HttpRequest::Kind::CrawledPage && !job.probe.html))
         return;
@@ -81,7 +83,7 @@ void FetchRunner::AddToMulti(const FetchJobPtr& job)
 {
     if (const CURLMcode code = pool_.Add(job); code != CURLM_OK) {
         queue_.gate().Finished(job->host);
-        job->probe = {0, HttpFailure::NoRequestObject, curl_multi_strerror(code)};
+        job->probe = ProbeResult::Failed(HttpFailure::NoRequestObject, curl_multi_strerror(code));
         job->request.reset();
         done_(*job);
     }
@@ -134,7 +136,7 @@ void FetchRunner::FailInFlight(const char* why)
     for (const FetchJobPtr& job : pool_.TakeAll()) {
         queue_.gate().Finished(job->host);
         job->request.reset();
-        job->probe = {0, HttpFailure::Transfer, why};
+        job->probe = ProbeResult::Failed(HttpFailure::Transfer, why);
         done_(*job);
     }
 }

@@ -22,10 +22,10 @@ ProbeResult HttpClient::Probe(const std::u16string& url)
 {
     auto wire = RequestUrlFor(url);
     if (auto* failure = std::get_if<HttpFailure>(&wire))
-        return {0, *failure, "not requested"};
+        return ProbeResult::Failed(*failure, "not requested");
     auto request = HttpRequest::Create(share_.get(), settings_);
     if (!request)
-        return {0, HttpFailure::NoRequestObject, "no request object"};
+        return ProbeResult::Failed(HttpFailure::NoRequestObject, "no request object");
     return request->Probe(std::get<std::string>(wire));
 }
 

@@ -189,7 +189,7 @@ void HttpRequest::SetCommonOptions(const std::string& url, long remainingMs)
 void HttpRequest::Start(const std::string& url, Kind kind)
 {
     kind_ = kind;
-    redirects_ = 0;
+    redirects_.clear();
     retries_ = 0;
     retrying_ = false;
     ended_ = false;
@@ -309,11 +309,12 @@ void HttpRequest::EndHop(CURLcode code)
         End(HttpFailure::None, {});
         return;
     }
-    if (++redirects_ > settings_.maxRedirects) {
+    if (static_cast<long>(redirects_.size()) >= settings_.maxRedirects) {
         End(HttpFailure::TooManyRedirects, "too many redirects");
         return;
     }
     const std::string next = location;
+    redirects_.push_back({hop.status, next});
     if (!StartsWithNoCase(next, "http://") && !StartsWithNoCase(next, "https://")) {
         End(HttpFailure::RefusedScheme, "redirect to a scheme other than http(s)");
         return;
@@ -323,14 +324,19 @@ void HttpRequest::EndHop(CURLcode code)
 
 ProbeResult HttpRequest::TakeProbeResult()
 {
-    ProbeResult result{status_, failure_, detail_};
-    if (bodyFailed_)
-        result = {status_, HttpFailure::None, {}};
+    ProbeResult result;
+    result.status = status_;
+    if (!bodyFailed_) {
+        result.failure = failure_;
+        result.detail = detail_;
+    }
     if (status_ > 0) {
         result.html = IsHtmlType(ContentType());
-        if (redirects_ > 0)
+        if (!redirects_.empty())
             result.movedTo = url_;
     }
+    result.redirects = std::move(redirects_);
+    settings_.verdict.Judge(result);
     return result;
 }
 

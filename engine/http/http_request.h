@@ -82,7 +82,7 @@ private:
     bool hostOverloaded_ = false;
     bool connected_ = false;
     bool ended_ = false;
-    long redirects_ = 0;
+    std::vector<Redirect> redirects_;
     std::string url_;  // of the current hop; curl keeps only a pointer to it
     std::string body_;
     bool tooLarge_ = false;

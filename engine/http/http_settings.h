@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/http/verdict_rules.h"
+
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -37,6 +39,8 @@ struct HttpSettings {
     std::string userAgent;
     // Extra request headers, each "Name: value".
     std::vector<std::string> headers;
+    // Which answers are good; every result is judged by them as it ends.
+    VerdictRules verdict;
 };
 
 }  // namespace pardovane

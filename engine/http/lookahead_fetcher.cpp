@@ -53,10 +53,11 @@ void LookaheadFetcher::OnRunStart()
 void LookaheadFetcher::CountListedPages()
 {
     listed_.clear();
+    listedSites_.clear();
     for (auto list = ListFile::Open(listFile_); list && !list->AtEnd();) {
         const std::u16string url = list->ReadLine();
-        if (!url.empty())
-            ++listed_[UrlHash(url)];
+        if (!url.empty() && ++listed_[UrlHash(url)] == 1 && cache_)
+            listedSites_.insert(RequestHostName(url));
     }
 }
 
@@ -153,7 +154,7 @@ ProbeResult LookaheadFetcher::Probe(const std::u16string& url)
     JobPtr job = found != probes_.end() ? found->second
                                         : Enqueue(HttpRequest::Kind::Probe, url, FetchQueue::kCritical);
     if (!WaitFor(job))
-        return {0, HttpFailure::Transfer, "cancelled"};
+        return ProbeResult::Failed(HttpFailure::Transfer, "cancelled");
     probes_.erase(url);
     verdicts_[UrlHash(url)] = job->probe.good();
     QueueAheadDownloads();
@@ -218,6 +219,13 @@ LookaheadFetcher::JobPtr LookaheadFetcher::Enqueue(HttpRequest::Kind kind, const
         probes_[url] = job;
     else
         pages_[url] = job;
+    std::optional<ProbeResult> kept;
+    if (kind == HttpRequest::Kind::Probe && cache_ && !ListedSite(url)
+        && (kept = cache_->Fresh(url, settings_.verdict))) {
+        job->probe = std::move(*kept);
+        job->started = job->done = true;
+        return job;
+    }
     runner_.queue().Push(job, priority);
     return job;
 }
@@ -269,6 +277,8 @@ void LookaheadFetcher::Finish(FetchJob& job)
         if (job.request)
             job.probe = job.request->TakeProbeResult();
         job.request.reset();
+        if (cache_ && !ListedSite(job.url))
+            cache_->Remember(job.url, job.probe);
         QueueAheadDownloads();
         return;
     }

@@ -2,12 +2,15 @@
 
 #include "engine/crawl_frontier.h"
 #include "engine/http/crawl_ahead.h"
+#include "engine/http/answer_cache.h"
 #include "engine/http/fetch_job.h"
 #include "engine/http/fetch_queue.h"
 #include "engine/http/fetch_runner.h"
 #include "engine/http/http_settings.h"
 #include "engine/http/network_wait.h"
 #include "engine/http/robots_source.h"
+#include "engine/http/request_url.h"
+#include "engine/http/transfer_pool.h"
 #include "engine/http/url_prober.h"
 #include "engine/list_file.h"
 #include "engine/page/downloaded_page.h"
@@ -22,6 +25,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace pardovane {
@@ -70,6 +74,10 @@ public:
     // Not owned: the run's crawl, which the fetcher reads ahead of.
     void FollowCrawl(const CrawlFrontier& frontier);
     const RobotsRules& RobotsFor(const std::u16string& origin) override;
+    // Not owned; null (the default) keeps nothing across runs. A fresh good
+    // answer it holds for a link to another site than the list's is taken
+    // instead of a request, and every answer to such a link goes into it.
+    void SetAnswerCache(AnswerCache* cache) { cache_ = cache; }
     // Not owned; null (the default) sleeps in curl's own poll.
     void SetNetworkWait(NetworkWait* wait) { runner_.SetNetworkWait(wait); }
 
@@ -116,6 +124,7 @@ private:
     void Release(FetchJob& job);
     void ForgetPage(const std::u16string& url);
     bool Listed(const std::u16string& url) const;
+    bool ListedSite(const std::u16string& url) const { return listedSites_.contains(RequestHostName(url)); }
     bool WantsMoreLines() const;
     void ReadAhead();
     void ReadAheadLine(const std::u16string& url);
@@ -127,6 +136,7 @@ private:
     std::size_t jobs_;
     HttpSettings settings_;
     LinkExclusion exclusion_;
+    AnswerCache* cache_ = nullptr;
     bool cancelled_ = false;
     FetchRunner runner_;
 
@@ -143,6 +153,9 @@ private:
     std::unordered_map<std::u16string, JobPtr> pages_;
     // How many lines not yet passed list each URL, by its hash.
     std::unordered_map<std::size_t, std::uint32_t> listed_;
+    // The host names of the listed pages, whose links are the site's own
+    // and never taken from the cache.
+    std::unordered_set<std::string> listedSites_;
 
     std::optional<ListFile> list_;
     std::deque<AheadLine> aheadLines_;   // references stay valid: only ends change

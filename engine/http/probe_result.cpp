@@ -9,6 +9,8 @@ const char* HttpFailureName(HttpFailure failure)
         return "none";
     case HttpFailure::RefusedScheme:
         return "refused scheme";
+    case HttpFailure::LocalFile:
+        return "local file";
     case HttpFailure::MalformedUrl:
         return "malformed URL";
     case HttpFailure::NoRequestObject:
@@ -51,8 +53,18 @@ const char* HttpFailureName(HttpFailure failure)
         return "transfer failed";
     case HttpFailure::FileNotFound:
         return "file not found";
+    case HttpFailure::PermanentRedirect:
+        return "permanent redirect";
     }
     return "unknown";
+}
+
+bool ProbeResult::movedPermanently() const
+{
+    for (const Redirect& hop : redirects)
+        if (hop.status == 301 || hop.status == 308)
+            return true;
+    return false;
 }
 
 }  // namespace pardovane

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace pardovane {
 
@@ -9,6 +10,7 @@ namespace pardovane {
 enum class HttpFailure {
     None,
     RefusedScheme,    // not http or https, or redirected elsewhere
+    LocalFile,        // file:, which no reader of a web page can follow
     MalformedUrl,     // control characters or no host
     NoRequestObject,  // the transfer could not be set up
     NameNotFound,
@@ -26,13 +28,20 @@ enum class HttpFailure {
     TooLarge,           // a page above the download cap
     GotNothing,         // connection closed before any byte of an answer
     SendFailed,
-    ReceiveFailed,  // e.g. the connection was reset
-    NotHttp,        // the server answered, but not in HTTP
-    Transfer,       // any other network failure
-    FileNotFound,   // a local folder's link to a file it does not hold
+    ReceiveFailed,      // e.g. the connection was reset
+    NotHttp,            // the server answered, but not in HTTP
+    Transfer,           // any other network failure
+    FileNotFound,       // a local folder's link to a file it does not hold
+    PermanentRedirect,  // answered through a 301 or 308, which the user counts as broken
 };
 
 const char* HttpFailureName(HttpFailure failure);
+
+// One redirect followed on the way to the final response.
+struct Redirect {
+    long status = 0;
+    std::string location;  // where it led, in wire form
+};
 
 struct ProbeResult {
     long status = 0;  // of the final response; 0 when there was none
@@ -42,8 +51,23 @@ struct ProbeResult {
     // and where it came from when a redirect moved it, in wire form.
     bool html = false;
     std::string movedTo = {};
+    std::vector<Redirect> redirects;
+    // Set by VerdictRules::Judge: the final status is one the user accepts,
+    // and whether a permanent redirect on the way is to be pointed out.
+    bool accepted = false;
+    bool warned = false;
 
-    bool good() const { return failure == HttpFailure::None && status > 0 && status < 400; }
+    // No status, for this reason.
+    static ProbeResult Failed(HttpFailure failure, std::string detail)
+    {
+        ProbeResult result;
+        result.failure = failure;
+        result.detail = std::move(detail);
+        return result;
+    }
+
+    bool good() const { return failure == HttpFailure::None && accepted; }
+    bool movedPermanently() const;
 };
 
 struct DownloadResult {

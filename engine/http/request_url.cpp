@@ -1,5 +1,6 @@
 #include "engine/http/request_url.h"
 
+#include "engine/http/host_gate.h"
 #include "engine/page/ascii.h"
 #include "engine/page/percent_encoding.h"
 #include "engine/page/utf_convert.h"
@@ -74,6 +75,8 @@ std::variant<std::string, HttpFailure> RequestUrlFor(std::u16string_view url)
         authority = 7;
     else if (StartsWithNoCase(url, u"https://"))
         authority = 8;
+    else if (StartsWithNoCase(url, u"file:"))
+        return HttpFailure::LocalFile;
     else
         return HttpFailure::RefusedScheme;
 
@@ -108,6 +111,21 @@ std::variant<std::string, HttpFailure> RequestUrlFor(std::u16string_view url)
         }
     }
     return out;
+}
+
+std::string RequestHostName(std::u16string_view url)
+{
+    auto wire = RequestUrlFor(url);
+    if (!std::holds_alternative<std::string>(wire))
+        return {};
+    std::string host = HostKey(std::get<std::string>(wire));
+    host.erase(0, host.find("://") + 3);
+    if (const std::size_t at = host.rfind('@'); at != std::string::npos)
+        host.erase(0, at + 1);
+    if (const std::size_t colon = host.rfind(':');
+        colon != std::string::npos && host.find(']', colon) == std::string::npos)
+        host.erase(colon);
+    return host;
 }
 
 }  // namespace pardovane

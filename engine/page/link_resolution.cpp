@@ -120,12 +120,19 @@ std::u16string CleanLink(std::u16string_view decoded)
     return link;
 }
 
+// Only http(s) can be checked; a file: link stays, as no reader of an http(s)
+// page can follow it (see RequestUrlFor). Everything else is skipped.
 bool IsSkippedScheme(std::u16string_view lowerScheme)
 {
-    for (std::u16string_view skipped : {u"mailto", u"javascript", u"tel", u"sms", u"data"})
-        if (lowerScheme == skipped)
-            return true;
-    return false;
+    return lowerScheme != u"http" && lowerScheme != u"https" && lowerScheme != u"file";
+}
+
+std::u16string LowerScheme(std::u16string_view text)
+{
+    std::u16string scheme;
+    for (char16_t c : text.substr(0, SchemeLength(text)))
+        scheme += AsciiLower(c);
+    return scheme;
 }
 
 // RFC 3986's remove_dot_segments.
@@ -183,18 +190,17 @@ LinkTarget TargetOfLink(std::u16string_view written, std::u16string_view base, c
 {
     LinkTarget target;
     const std::u16string link = CleanLink(DecodeCharRefs(written));
-    if (const std::size_t length = SchemeLength(link)) {
-        std::u16string scheme;
-        for (char16_t c : std::u16string_view(link).substr(0, length))
-            scheme += AsciiLower(c);
-        if (IsSkippedScheme(scheme)) {
-            target.kind = LinkTarget::Kind::SkippedScheme;
-            target.url = link;
-            target.detail = std::move(scheme);
-            return target;
-        }
+    // An absolute link is skipped as written; a relative one only by where
+    // it leads, as a <base href> may lead it to another scheme.
+    const bool absolute = SchemeLength(link) > 0;
+    target.url = absolute ? link : ResolveReference(base, link);
+    if (std::u16string scheme = LowerScheme(target.url); !scheme.empty() && IsSkippedScheme(scheme)) {
+        target.kind = LinkTarget::Kind::SkippedScheme;
+        target.detail = std::move(scheme);
+        return target;
     }
-    target.url = ResolveReference(base, link);
+    if (absolute)
+        target.url = ResolveReference(base, link);
     if (const std::size_t hash = target.url.find(u'#'); hash != std::u16string::npos)
         target.url.resize(hash);
     // Here, not on the way to the wire: the verdict cache and every prober

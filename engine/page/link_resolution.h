@@ -26,7 +26,8 @@ std::u16string ResolveReference(std::u16string_view base, std::u16string_view re
 // decoded; leading and trailing spaces and controls stripped, tabs and line
 // ends inside removed; a "\" before any "?" or "#" read as "/". A link with
 // a scheme (a letter, then letters, digits, "+", "-" or ".", then ":") is
-// absolute; mailto, javascript, tel, sms and data are skipped. Anything else
+// absolute. A link that is or resolves to any scheme but http, https and file
+// (mailto, ftp, ...) is skipped: nothing else can be checked. Anything else
 // resolves against base. The fragment goes, so a page's own "#top" is the
 // page itself. On a page in a legacy charset (the iconv name it was decoded
 // from) the query's non-ASCII text is percent-encoded in it (EncodeQueryIn).

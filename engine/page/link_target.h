@@ -8,7 +8,7 @@ namespace pardovane {
 struct LinkTarget {
     enum class Kind {
         Probe,          // request url
-        SkippedScheme,  // mailto:, javascript:, tel:, sms:, data:; detail is the scheme
+        SkippedScheme,  // any but http:, https: and file:; detail is the scheme
         Excluded,       // the user's pattern in detail matched url
     };
     Kind kind = Kind::Probe;

@@ -1,3 +1,4 @@
+#include "tests/check_command.h"
 #include "tests/local_server.h"
 #include "tests/python_runner.h"
 #include "tests/run_command.h"
@@ -19,10 +20,7 @@ using test::RunPython;
 using test::ShellQuote;
 using test::TempDir;
 
-test::CommandResult Check(const std::string& arguments)
-{
-    return RunCommand(ShellQuote(PARDOVANE_CHECK_BINARY) + " " + arguments);
-}
+using test::Check;
 
 // Each format reduced to the same outline: a line per listed page with its
 // verdict (OK, Err or unreachable), a line per bad link as written, and the

@@ -1,3 +1,4 @@
+#include "tests/check_command.h"
 #include "tests/local_server.h"
 #include "tests/run_command.h"
 #include "tests/temp_dir.h"
@@ -45,11 +46,6 @@ constexpr const char* kIndexPage
 constexpr const char* kSubPage = "<html><head><base href=\"../docs/\"><base href=\"/ignored/\"></head>"
                                  "<body><img src=pic.png><a href=\"./gone.html\">gone</a></body></html>\n";
 
-test::CommandResult CheckCommand(const std::string& arguments)
-{
-    return RunCommand(ShellQuote(PARDOVANE_CHECK_BINARY) + " " + arguments);
-}
-
 std::string WithPort(std::string text, int port)
 {
     for (std::size_t at; (at = text.find("PORT")) != std::string::npos;)
@@ -82,7 +78,7 @@ TEST(CheckCommandLinks, FindsAndResolvesLinksAsBrowsersDo)
     const std::string sub = server.Url("/old/sub");
     const auto list = dir.Write("list.txt", index + "\r\n" + sub + "\r\n");
 
-    const auto result = CheckCommand(ShellQuote(list.string()));
+    const auto result = test::Check(ShellQuote(list.string()));
 
     // Error lines show each link as written; links of schemes that cannot
     // be checked (mail, script, phone, text, data, ftp) are neither
@@ -136,7 +132,7 @@ TEST(CheckCommandPolicy, AWarningFailsTheRunOnlyWhenAskedTo)
         = {{"", 0}, {"--redirects warn", 0}, {"--redirects warn --warnings-as-errors", 1}};
     for (const auto& [options, exitCode] : kRuns) {
         const auto result
-            = CheckCommand("--accept 200-299,403 " + std::string(options) + " " + server.Url("/index.html"));
+            = test::Check("--accept 200-299,403 " + std::string(options) + " " + server.Url("/index.html"));
         EXPECT_EQ(result.exitCode, exitCode) << options;
         EXPECT_EQ(result.out, ok) << options;
     }
@@ -167,8 +163,8 @@ TEST(CheckCommandCache, FreshAnswersAreTakenStaleAndDamagedOnesAreAskedAgain)
     TempDir dir;
     const auto cache = dir.path() / "answers";
     const auto run = [&](const std::string& options) {
-        return CheckCommand("--cache " + ShellQuote(cache.string()) + " " + options + " "
-                            + site.Url("/index.html"));
+        return test::Check("--cache " + ShellQuote(cache.string()) + " " + options + " "
+                           + site.Url("/index.html"));
     };
     int goodSeen = 0;  // requests for the good pages, till the last look
     const auto newGoodRequests = [&] {

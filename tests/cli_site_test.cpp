@@ -1,3 +1,4 @@
+#include "tests/check_command.h"
 #include "tests/local_server.h"
 #include "tests/run_command.h"
 #include "tests/temp_dir.h"
@@ -18,10 +19,7 @@ using test::RunCommand;
 using test::ShellQuote;
 using test::TempDir;
 
-test::CommandResult Check(const std::string& arguments)
-{
-    return RunCommand(ShellQuote(PARDOVANE_CHECK_BINARY) + " " + arguments);
-}
+using test::Check;
 
 // One site, served and as files: a crawl from /docs/ meets a robots.txt
 // Disallow, links above its directory, a redirect leaving it, a redirect

@@ -35,6 +35,8 @@ const char* const kCliUsage
       "      --cache FILE        keep good answers of other sites' links across runs\n"
       "      --max-cache-age AGE fresh for seconds, or with s, m, h or d (default 1d)\n"
       "  -k, --insecure          do not verify TLS certificates\n"
+      "      --resources         also check stylesheets, scripts, frames, media, srcset, CSS\n"
+      "      --fragments         a link's #fragment must name an element of its page\n"
       "  -r, --recurse           also check the HTML pages linked on each one's site\n"
       "      --ignore-robots     crawl what the site's robots.txt disallows too\n"
       "      --max-pages N       pages at most, listed or found (default 100000)\n"
@@ -69,6 +71,8 @@ enum LongOnly {
     kWarningsAsErrors,
     kCache,
     kMaxCacheAge,
+    kResources,
+    kFragments,
 };
 
 constexpr const char* kShortOptions = ":f:o:j:H:krhV";
@@ -88,6 +92,8 @@ constexpr option kLongOptions[] = {
     {"warnings-as-errors", no_argument, nullptr, kWarningsAsErrors},
     {"cache", required_argument, nullptr, kCache},
     {"max-cache-age", required_argument, nullptr, kMaxCacheAge},
+    {"resources", no_argument, nullptr, kResources},
+    {"fragments", no_argument, nullptr, kFragments},
     {"insecure", no_argument, nullptr, 'k'},
     {"recurse", no_argument, nullptr, 'r'},
     {"ignore-robots", no_argument, nullptr, kIgnoreRobots},
@@ -274,6 +280,12 @@ std::optional<std::string> Apply(int option, std::string_view value, CliOptions&
         return "--max-cache-age takes seconds, or a number with s, m, h or d, up to a year";
     case 'k':
         options.http.insecure = true;
+        return std::nullopt;
+    case kResources:
+        options.checks.resources = true;
+        return std::nullopt;
+    case kFragments:
+        options.checks.fragments = true;
         return std::nullopt;
     case 'r':
         options.crawl.recurse = true;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/content_checks.h"
 #include "engine/crawl_settings.h"
 #include "engine/http/http_settings.h"
 
@@ -22,6 +23,7 @@ struct CliOptions {
     std::vector<std::string> excludeFiles;  // files of patterns
     HttpSettings http;  // with the accepted statuses and the redirect policy
     bool warningsAsErrors = false;  // a warning fails the run as a broken link does
+    ContentChecks checks;           // --resources, --fragments
     std::string cacheFile;          // empty: every run asks everything afresh
     std::chrono::seconds maxCacheAge{24 * 60 * 60};
     // Beyond the pages given: a crawl from each, a sitemap's pages as the

@@ -191,6 +191,7 @@ int Run(int argc, char** argv)
     if (folder)
         pardovane::SetUpLocalFolder(engine, fetcher, *folder);
     pardovane::SetUpCrawl(engine, fetcher, options->crawl);
+    pardovane::SetUpContentChecks(engine, fetcher, options->checks);
     engine.AddObserver(fetcher);
     pardovane::AnswerCache cache(options->maxCacheAge, pardovane::AnswerCache::Clock::now());
     if (!options->cacheFile.empty()) {

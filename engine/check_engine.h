@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/content_checks.h"
 #include "engine/crawl_frontier.h"
 #include "engine/crawl_settings.h"
 #include "engine/http/robots_source.h"
@@ -55,6 +56,9 @@ public:
     // follow the list's (see CrawlFrontier); robots is not owned. Without
     // it, only the listed pages are read.
     void SetCrawl(const CrawlSettings& settings, RobotsSource& robots);
+    // What is judged besides <a href> and <img src>; nothing (the default)
+    // judges those alone.
+    void SetContentChecks(ContentChecks checks) { checks_ = checks; }
     // How the report, the labels and the messages name a page: the URL
     // itself unless set.
     using PageNames = std::function<std::u16string(std::u16string_view url)>;
@@ -82,6 +86,7 @@ private:
     RunOutcome lastRun_;
     bool cancelRequested_ = false;
     LinkExclusion exclusion_;
+    ContentChecks checks_;
     PageNames names_;
     bool crawling_ = false;
     CrawlSettings crawlSettings_;

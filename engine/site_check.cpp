@@ -9,6 +9,12 @@ void SetUpCrawl(CheckEngine& engine, LookaheadFetcher& fetcher, const CrawlSetti
         fetcher.FollowCrawl(engine.frontier());
 }
 
+void SetUpContentChecks(CheckEngine& engine, LookaheadFetcher& fetcher, ContentChecks checks)
+{
+    engine.SetContentChecks(checks);
+    fetcher.SetContentChecks(checks);
+}
+
 void SetUpLocalFolder(CheckEngine& engine, LookaheadFetcher& fetcher, const LocalFolder& folder)
 {
     fetcher.SetLocalFolder(&folder);

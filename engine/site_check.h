@@ -15,6 +15,9 @@ namespace pardovane {
 // gives it each site's robots.txt.
 void SetUpCrawl(CheckEngine& engine, LookaheadFetcher& fetcher, const CrawlSettings& settings);
 
+// What both judge beyond <a href> and <img src>.
+void SetUpContentChecks(CheckEngine& engine, LookaheadFetcher& fetcher, ContentChecks checks);
+
 // URLs under the folder's base URL are answered from its files, and its
 // pages are named by their path in it. The folder must outlive the runs.
 void SetUpLocalFolder(CheckEngine& engine, LookaheadFetcher& fetcher, const LocalFolder& folder);

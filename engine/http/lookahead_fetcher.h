@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/content_checks.h"
 #include "engine/crawl_frontier.h"
 #include "engine/http/crawl_ahead.h"
 #include "engine/http/answer_cache.h"
@@ -68,6 +69,8 @@ public:
     std::optional<DownloadedPage> DownloadText(const std::u16string& url);
     // The same exclusion as the run's, so nothing it skips is requested.
     void SetLinkExclusion(LinkExclusion exclusion) { exclusion_ = std::move(exclusion); }
+    // The same checks as the run's, so what they need is fetched ahead.
+    void SetContentChecks(ContentChecks checks) { checks_ = checks; }
     // Not owned; URLs under its base are answered from its files instead of
     // the network. Null (the default): everything is requested.
     void SetLocalFolder(const LocalFolder* folder) { runner_.SetLocalFolder(folder); }
@@ -136,6 +139,7 @@ private:
     std::size_t jobs_;
     HttpSettings settings_;
     LinkExclusion exclusion_;
+    ContentChecks checks_;
     AnswerCache* cache_ = nullptr;
     bool cancelled_ = false;
     FetchRunner runner_;

@@ -1,3 +1,4 @@
+#include "engine/page/css_links.h"
 #include "engine/page/srcset_parser.h"
 
 #include <gtest/gtest.h>
@@ -46,6 +47,47 @@ TEST_P(Srcset, FindsTheCandidatesABrowserWouldLoad)
 }
 
 INSTANTIATE_TEST_SUITE_P(Values, Srcset, ::testing::ValuesIn(kSrcsets), NameOf);
+
+// Each link as "written|url", "@" first for an @import. A hex escape owns
+// the space after it, so that space is part of what is written.
+const Case kStyleSheets[] = {
+    {"CommentsHoldNoLinks", u"/* url(a) */ b { c: url(d) } /* url(e)", {u"d|d"}},
+    {"StringsAreUrlsOnlyInsideUrl",
+     u"a { content: \"x\"; b: url( \"y\" ) format(\"woff2\"); c: url(\"z\" url(w)) url(v) }",
+     {u"y|y", u"v|v"}},
+    {"EscapesInBothForms",
+     u"a { b: URL( c\\29 .png ); d: url('e\\'f\\\ng'); h: u\\rl(i\\0 \\110000 \\D83D\\1F600 ) }",
+     {u"c\\29 .png|c).png", u"e\\'f\\\ng|e'fg",
+      u"i\\0 \\110000 \\D83D\\1F600 |i\uFFFD\uFFFD\uFFFD\U0001F600"}},
+    {"BadOrEmptyUrlsGiveNothing",
+     u"a { b: url(c d); e: url(f\"g); h: url(i(j)); k: url(); l: url(  ); m: url(\"n\n); o: 1url(p) #url(q);"
+     u" r: url(s\\)) }",
+     {u"s\\)|s)"}},
+    {"ImportsBeforeOtherRulesOnly",
+     u"@charset \"utf-8\"; @layer base; @IMPORT \"a.css\" screen; @import url(b.css);"
+     u" @import url(\"c.css\") supports(x: url(d)); p {} @import \"e.css\";",
+     {u"@a.css|a.css", u"@b.css|b.css", u"@c.css|c.css"}},
+    {"AtRulePreludesAreNoLinks",
+     u"@namespace url(n); @import 'x'; @media print { a { b: url(c) } }"
+     u" @font-face { src: url(f.woff2) format(\"woff2\"), url('g.ttf') }",
+     {u"c|c", u"f.woff2|f.woff2", u"g.ttf|g.ttf"}},
+    {"ImportWithABlockIsNone", u"@import 'a' { } @import 'b';", {}},
+    {"TextMayEndAnywhere", u"@import 'a", {u"@a|a"}},
+};
+
+class StyleSheet : public ::testing::TestWithParam<Case> { };
+
+TEST_P(StyleSheet, FindsTheUrlsABrowserLoads)
+{
+    Texts links;
+    for (const CssLink& link : CssLinks(GetParam().input))
+        links.push_back((link.import ? u"@" : u"")
+                        + std::u16string(GetParam().input.substr(link.offset, link.length)) + u"|"
+                        + link.url);
+    EXPECT_EQ(links, GetParam().found);
+}
+
+INSTANTIATE_TEST_SUITE_P(Css, StyleSheet, ::testing::ValuesIn(kStyleSheets), NameOf);
 
 }  // namespace
 }  // namespace pardovane

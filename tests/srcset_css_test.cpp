@@ -1,8 +1,10 @@
 #include "engine/page/css_links.h"
+#include "engine/page/refresh_url.h"
 #include "engine/page/srcset_parser.h"
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -88,6 +90,29 @@ TEST_P(StyleSheet, FindsTheUrlsABrowserLoads)
 }
 
 INSTANTIATE_TEST_SUITE_P(Css, StyleSheet, ::testing::ValuesIn(kStyleSheets), NameOf);
+
+// The URL a refresh names, or none.
+const Case kRefreshes[] = {
+    {"UrlEquals", u"0; url=a", {u"a"}}, {"QuotedAndUpperCase", u"5;URL='b' x", {u"b"}},
+    {"Comma", u"0,url=c", {u"c"}},      {"SpacesAroundAll", u" 3.5 ; url = \"d\"", {u"d"}},
+    {"BareUrl", u".5 'e f", {u"e f"}},  {"PartOfUrlEquals", u"1; urx=g", {u"urx=g"}},
+    {"NoTime", u"url=h", {}},           {"BadTime", u"-1; url=i", {}},
+    {"TimeRunsIntoUrl", u"5url=j", {}}, {"PlainReloads", u"0", {}},
+    {"EmptyUrl", u"0; url=' '", {}},
+};
+
+class Refresh : public ::testing::TestWithParam<Case> { };
+
+TEST_P(Refresh, NamesTheUrlABrowserFollows)
+{
+    const auto span = RefreshUrl(GetParam().input);
+    Texts urls;
+    if (span)
+        urls.emplace_back(GetParam().input.substr(span->first, span->second));
+    EXPECT_EQ(urls, GetParam().found);
+}
+
+INSTANTIATE_TEST_SUITE_P(Content, Refresh, ::testing::ValuesIn(kRefreshes), NameOf);
 
 }  // namespace
 }  // namespace pardovane

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets into build-fuzz/ and runs each for SECONDS.
 #   bash scripts/fuzz.sh [SECONDS] [TARGET...]
-# Targets: link_scanner resolve_link list_file page_text (default: all, one
-# after another). The committed seeds in fuzz/corpus/<target>/ are copied to
-# build-fuzz/corpus/<target>/, where the corpus grows, so the repository keeps
-# only the small seed set. A crash leaves its input in build-fuzz/artifacts/.
+# Targets: link_scanner resolve_link list_file page_text css_srcset (default:
+# all, one after another). The committed seeds in fuzz/corpus/<target>/ are
+# copied to build-fuzz/corpus/<target>/, where the corpus grows, so the
+# repository keeps only the small seed set. A crash leaves its input in build-fuzz/artifacts/.
 # SECONDS 0 only replays the committed seeds, as a quick check that every
 # target still builds and passes them.
 set -euo pipefail
@@ -12,7 +12,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(link_scanner resolve_link list_file page_text)
+[ ${#targets[@]} -gt 0 ] || targets=(link_scanner resolve_link list_file page_text css_srcset)
 
 build_dir=build-fuzz
 CC=clang CXX=clang++ cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

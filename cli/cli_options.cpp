@@ -11,10 +11,9 @@ namespace pardovane {
 const char* const kCliUsage
     = "Usage: pardovane-check [OPTIONS] [LIST | - | URL... | DIR]\n"
       "\n"
-      "Checks the links of every page in LIST, one URL per line, and prints the\n"
-      "report. LIST is a file, a pipe, or - for standard input; URLs given\n"
-      "instead are checked as a list of those lines. Without either, the list is\n"
-      "HtmlURL.txt beside this program when it is there and writable, else\n"
+      "Checks the links of every page in LIST (a file, a pipe, or - for stdin;\n"
+      "one URL a line) or of the URLs given. Without either: HtmlURL.txt beside\n"
+      "this program when there and writable, else\n"
       "${XDG_CONFIG_HOME:-~/.config}/pardovane/HtmlURL.txt. A DIR's .html and\n"
       ".htm files are checked without a server, as if DIR were a site's root.\n"
       "\n"
@@ -35,12 +34,11 @@ const char* const kCliUsage
       "      --cache FILE        keep good answers of other sites' links across runs\n"
       "      --max-cache-age AGE fresh for seconds, or with s, m, h or d (default 1d)\n"
       "  -k, --insecure          do not verify TLS certificates\n"
-      "      --resources         also check stylesheets, scripts, frames, media, srcset, CSS\n"
+      "      --resources         also check what pages load: CSS, scripts, media...\n"
       "      --fragments         a link's #fragment must name an element of its page\n"
       "  -r, --recurse           also check the HTML pages linked on each one's site\n"
       "      --ignore-robots     crawl what the site's robots.txt disallows too\n"
-      "      --max-pages N       pages at most, listed or found (default 100000)\n"
-      "      --max-depth N       links at most from a listed page to a crawled one\n"
+      "      --max-pages N, --max-depth N  most pages (100000), links from a listed one\n"
       "      --sitemap URL       check the pages a sitemap or sitemap index names\n"
       "      --base-url URL      where DIR is published: its links there are files\n"
       "  -h, --help              show this help and exit (-V, --version: the version)\n"
@@ -49,7 +47,6 @@ const char* const kCliUsage
       "Exit status: 0 all good; 1 a page or link was bad (or warned, with\n"
       "--warnings-as-errors); 2 unusable list, report or arguments; 128 + the\n"
       "signal after SIGHUP, SIGINT, SIGQUIT or SIGTERM. See man pardovane-check.\n"
-      "\n"
       "In CI:  pardovane-check --exclude /login -f junit -o links.xml pages.txt\n";
 
 namespace {

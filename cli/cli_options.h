@@ -21,10 +21,10 @@ struct CliOptions {
     OutputFormat format = OutputFormat::Text;
     std::vector<std::string> excludes;      // patterns, in the order given
     std::vector<std::string> excludeFiles;  // files of patterns
-    HttpSettings http;  // with the accepted statuses and the redirect policy
-    bool warningsAsErrors = false;  // a warning fails the run as a broken link does
-    ContentChecks checks;           // --resources, --fragments
-    std::string cacheFile;          // empty: every run asks everything afresh
+    HttpSettings http;                      // with the accepted statuses and the redirect policy
+    bool warningsAsErrors = false;          // a warning fails the run as a broken link does
+    ContentChecks checks;                   // --resources, --fragments
+    std::string cacheFile;                  // empty: every run asks everything afresh
     std::chrono::seconds maxCacheAge{24 * 60 * 60};
     // Beyond the pages given: a crawl from each, a sitemap's pages as the
     // list, or a local folder's pages (listFile naming a directory) at baseUrl.

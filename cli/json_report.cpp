@@ -43,9 +43,15 @@ void WriteRedirects(JsonWriter& json, const std::optional<ProbeResult>& probe)
 }
 
 // What is known of a bad answer beyond its status.
-void WriteWhy(JsonWriter& json, const std::optional<ProbeResult>& probe)
+void WriteWhy(JsonWriter& json, const std::optional<ProbeResult>& probe, bool fragmentMissing = false)
 {
     json.Key("failure");
+    if (fragmentMissing) {
+        json.Null();
+        json.Key("reason");
+        json.String("fragment not found");
+        return;
+    }
     if (probe && probe->failure != HttpFailure::None)
         json.String(HttpFailureName(probe->failure));
     else
@@ -63,6 +69,12 @@ void WriteLink(JsonWriter& json, const LinkRecord& link)
     json.BeginObject();
     json.Key("link");
     json.String(WithoutPasswords(link.link));
+    json.Key("kind");
+    json.String(ElementName(link.element));
+    if (link.sheet) {
+        json.Key("stylesheet");
+        json.String(WithoutPasswords(link.sheet->first));
+    }
     json.Key("url");
     json.String(WithoutPasswords(link.url()));
     if (link.skipped()) {
@@ -79,7 +91,7 @@ void WriteLink(JsonWriter& json, const LinkRecord& link)
     WriteStatus(json, link.probe());
     WriteRedirects(json, link.probe());
     if (!link.good)
-        WriteWhy(json, link.probe());
+        WriteWhy(json, link.probe(), link.fragmentMissing);
     json.EndObject();
 }
 

@@ -65,12 +65,16 @@ void WriteLink(XmlWriter& xml, const LinkRecord& link, const std::u16string& pag
     xml.Attribute("name", shown);
     xml.Attribute("classname", pageName);
     if (link.broken()) {
-        const std::string reason = ProbeReason(link.probe());
+        const std::string reason = LinkReason(link);
         xml.Open("failure");
         xml.Attribute("type", reason);
         xml.Attribute("message", Utf16ToUtf8(shown) + ": " + reason);
-        xml.Text(u"link: " + shown + u"\nurl: " + WithoutPasswords(link.url()) + u"\nreason: "
-                 + Utf8ToUtf16(reason + Detail(link.probe())));
+        std::u16string text = u"link: " + shown + u"\nkind: " + Utf8ToUtf16(ElementName(link.element));
+        if (link.sheet)
+            text += u"\nstylesheet: " + WithoutPasswords(link.sheet->first);
+        text += u"\nurl: " + WithoutPasswords(link.url()) + u"\nreason: "
+            + Utf8ToUtf16(reason + (link.fragmentMissing ? std::string() : Detail(link.probe())));
+        xml.Text(text);
         xml.Close();
     }
     WriteWarning(xml, link.probe());

@@ -28,6 +28,15 @@ std::string Reason(const std::optional<ProbeResult>& probe)
     return MarkdownText(reason);
 }
 
+// The kind of a link, and where a stylesheet's link is written.
+std::string Kind(const LinkRecord& link)
+{
+    std::string kind = ElementName(link.element);
+    if (link.sheet)
+        kind += " in " + MarkdownLink(WithoutPasswords(link.sheet->first), true);
+    return kind;
+}
+
 // Where a permanent redirect finally led.
 std::string MovedTo(const ProbeResult& probe, bool inTable)
 {
@@ -50,13 +59,14 @@ bool WritePage(std::string& out, const RunRecord& record, const PageRecord& page
     }
     if (page.badLinks == 0 && page.warnedLinks == 0)
         return true;
-    out += "| Link | URL | Reason |\n| --- | --- | --- |\n";
+    out += "| Link | Kind | URL | Reason |\n| --- | --- | --- | --- |\n";
     for (const LinkRecord& link : record.LinksOf(page)) {
+        const std::string reason
+            = link.fragmentMissing ? std::string("fragment not found") : Reason(link.probe());
         if (link.broken() || link.warned())
-            out += "| " + MarkdownCode(WithoutPasswords(link.link), true) + " | "
+            out += "| " + MarkdownCode(WithoutPasswords(link.link), true) + " | " + Kind(link) + " | "
                 + MarkdownLink(WithoutPasswords(link.url()), true) + " | "
-                + (link.broken() ? Reason(link.probe()) : "warning: " + MovedTo(*link.probe(), true))
-                + " |\n";
+                + (link.broken() ? reason : "warning: " + MovedTo(*link.probe(), true)) + " |\n";
         if (!PassOn(out, write))
             return false;
     }

@@ -32,13 +32,15 @@ void RunRecord::AddLink(LinkRecord link)
     links_.push_back(std::move(link));
 }
 
-void RunRecord::OnLinkJudged(const std::u16string& linkText, const std::u16string& url, bool good)
+void RunRecord::OnLinkJudged(const JudgedLink& link)
 {
     if (!pages_.empty())
-        AddLink({linkText, &Entry(url), LinkTarget::Kind::Probe, good});
+        AddLink({link.text, &Entry(link.url), LinkTarget::Kind::Probe, link.good, link.element,
+                 link.fragmentMissing, link.sheet ? &Entry(*link.sheet) : nullptr});
 }
 
-void RunRecord::OnLinkSkipped(const std::u16string& linkText, const LinkTarget& target)
+void RunRecord::OnLinkSkipped(const std::u16string& linkText, const LinkTarget& target,
+                              LinkScanner::Element element)
 {
     if (pages_.empty())
         return;
@@ -46,7 +48,7 @@ void RunRecord::OnLinkSkipped(const std::u16string& linkText, const LinkTarget& 
     UrlEntry& entry = Entry(target.url);
     if (entry.second.skipDetail.empty())
         entry.second.skipDetail = target.detail;
-    AddLink({linkText, &entry, target.kind, false});
+    AddLink({linkText, &entry, target.kind, false, element});
 }
 
 void RunRecord::OnPageEnd(bool reachable, bool downloaded)
@@ -74,6 +76,11 @@ std::string ProbeReason(const std::optional<ProbeResult>& probe)
     if (probe->status > 0)
         return "HTTP " + std::to_string(probe->status);
     return "no status";
+}
+
+std::string LinkReason(const LinkRecord& link)
+{
+    return link.fragmentMissing ? "fragment not found" : ProbeReason(link.probe());
 }
 
 }  // namespace pardovane

@@ -32,6 +32,9 @@ struct LinkRecord {
     const UrlEntry* target = nullptr;
     LinkTarget::Kind kind = LinkTarget::Kind::Probe;
     bool good = false;
+    LinkScanner::Element element = LinkScanner::Element::Anchor;
+    bool fragmentMissing = false;     // its target answered, without the place its #fragment names
+    const UrlEntry* sheet = nullptr;  // the stylesheet it is written in; null: the page
 
     // As probed, or as resolved when skipped.
     const std::u16string& url() const { return target->first; }
@@ -85,8 +88,9 @@ public:
 
     void OnRunStart() override;
     void OnPageStart(const std::u16string& pageUrl, std::uint64_t offset) override;
-    void OnLinkJudged(const std::u16string& linkText, const std::u16string& url, bool good) override;
-    void OnLinkSkipped(const std::u16string& linkText, const LinkTarget& target) override;
+    void OnLinkJudged(const JudgedLink& link) override;
+    void OnLinkSkipped(const std::u16string& linkText, const LinkTarget& target,
+                       LinkScanner::Element element) override;
     void OnPageEnd(bool reachable, bool downloaded) override;
     void OnProbe(const std::u16string& url, const ProbeResult& result) override;
 
@@ -120,5 +124,7 @@ private:
 // Why a request was judged bad, in a few words: the failure's name, or
 // "HTTP " and the status.
 std::string ProbeReason(const std::optional<ProbeResult>& probe);
+// Why a link was judged bad: its request's reason, or "fragment not found".
+std::string LinkReason(const LinkRecord& link);
 
 }  // namespace pardovane

@@ -2,6 +2,8 @@
 
 #include "engine/list_file.h"
 #include "engine/list_location.h"
+#include "engine/page/fragment_match.h"
+#include "engine/page/page_ids.h"
 #include "engine/page/page_links.h"
 #include "engine/page/url_password.h"
 #include "engine/page/utf_convert.h"
@@ -229,42 +231,103 @@ int CheckEngine::CheckUrl(const std::u16string& url)
 
 void CheckEngine::ScanPage()
 {
+    pageIds_.reset();
+    sheetsExpanded_.clear();
     // Positions fit: the download caps pages far below 2^31 code units.
-    ForEachPageLink(state_.pageText, state_.baseUrl, state_.pageCharset, exclusion_,
-                    [this](const PageLink& link) {
+    ForEachPageLink(
+        state_.pageText, state_.baseUrl, state_.pageCharset, exclusion_,
+        [this](const PageLink& link) {
         if (cancelRequested_)
             return;
         state_.linkStart = static_cast<std::int32_t>(link.start);
         state_.scanPos = static_cast<std::int32_t>(link.start + link.length);
-        CheckLink(link.target, link.element == LinkScanner::Element::Anchor);
-    });
+        JudgeLink(link, nullptr, 0);
+        },
+        checks_.resources);
 }
 
-// followed: the link is one a crawl follows (an <a href>).
 void CheckEngine::CheckLink(const LinkTarget& target, bool followed)
 {
+    PageLink link;
+    link.target = target;
+    link.element = followed ? LinkScanner::Element::Anchor : LinkScanner::Element::Image;
+    JudgeLink(link, nullptr, 0);
+}
+
+// sheet: the stylesheet the link is written in, null for the page itself;
+// depth: how many stylesheets deep that is.
+void CheckEngine::JudgeLink(const PageLink& link, const std::u16string* sheet, int depth)
+{
     RunState& s = state_;
-    s.linkText = Cut(s.pageText, s.linkStart, s.scanPos - s.linkStart);
+    const LinkTarget& target = link.target;
+    s.linkText = sheet || !link.written.empty() ? link.written
+                                                : Cut(s.pageText, s.linkStart, s.scanPos - s.linkStart);
     if (!target.probed()) {
-        Notify([&](RunObserver& o) { o.OnLinkSkipped(s.linkText, target); });
+        Notify([&](RunObserver& o) { o.OnLinkSkipped(s.linkText, target, link.element); });
         return;
     }
-    const int verdict = CheckUrl(target.url);
-    if (verdict != 0 && followed && crawlPage_)
+    const bool reached = CheckUrl(target.url) != 0;
+    if (reached && crawlPage_ && FollowedByCrawl(link.element))
         frontier_.Offer(StoredUrl(s, target.url), *crawlPage_);
-    Notify([&](RunObserver& o) { o.OnLinkJudged(s.linkText, target.url, verdict != 0); });
+    const bool fragmentMissing = reached && checks_.fragments && !FragmentFound(target);
+    const bool good = reached && !fragmentMissing;
+    Notify([&](RunObserver& o) {
+        o.OnLinkJudged({s.linkText, target.url, good, link.element, sheet, fragmentMissing});
+    });
 
     ++s.checkedCount;
-    if (verdict != 0) {
+    if (good) {
         CountWarning(target.url);
-        return;
+    } else {
+        // The link as the page wrote it, line ends and all, not the resolved URL.
+        s.report += u"  ";
+        AppendWithoutPasswords(s.report, s.linkText);
+        s.report += texts::kLinkError;
+        ++s.errorCount;
+        s.pageHasError = true;
     }
-    // The link as the page wrote it, line ends and all, not the resolved URL.
-    s.report += u"  ";
-    AppendWithoutPasswords(s.report, s.linkText);
-    s.report += texts::kLinkError;
-    ++s.errorCount;
-    s.pageHasError = true;
+    if (reached && link.stylesheet && checks_.resources)
+        JudgeSheet(target.url, depth);
+}
+
+bool CheckEngine::FollowedByCrawl(LinkScanner::Element element) const
+{
+    using E = LinkScanner::Element;
+    return element == E::Anchor || (checks_.resources && (element == E::Frame || element == E::IFrame));
+}
+
+// The links of a stylesheet the page loads are the page's: each stylesheet
+// is read once per page however often it is imported, and so deep only.
+void CheckEngine::JudgeSheet(const std::u16string& url, int depth)
+{
+    if (depth >= kMostSheetDepth || !sheetsExpanded_.insert(url).second || cancelRequested_)
+        return;
+    const DocumentFactsPtr sheet = prober_.Document(url, true);
+    if (!sheet || sheet->html)
+        return;
+    // The facts are the run's, shared; the URL outlives this page's links.
+    const std::u16string sheetUrl = url;
+    for (const PageLink& link : sheet->sheetLinks) {
+        if (cancelRequested_)
+            return;
+        JudgeLink(link, &sheetUrl, depth + 1);
+    }
+}
+
+// Whether the link's #fragment names a place in its target, which answered
+// well; true when there is nothing to judge.
+bool CheckEngine::FragmentFound(const LinkTarget& target)
+{
+    if (!target.hasFragment || target.fragment.empty())
+        return true;
+    const RunState& s = state_;
+    if (target.url == s.baseUrl || target.url == s.pageUrl) {
+        if (!pageIds_)
+            pageIds_ = PageIds(s.pageText);
+        return pardovane::FragmentFound(*pageIds_, target.fragment);
+    }
+    const DocumentFactsPtr page = prober_.Document(target.url, false);
+    return !page || !page->html || pardovane::FragmentFound(page->ids, target.fragment);
 }
 
 }  // namespace pardovane

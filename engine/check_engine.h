@@ -5,8 +5,10 @@
 #include "engine/crawl_settings.h"
 #include "engine/http/robots_source.h"
 #include "engine/http/url_prober.h"
+#include "engine/page/id_set.h"
 #include "engine/page/link_exclusion.h"
 #include "engine/page/link_target.h"
+#include "engine/page/page_links.h"
 #include "engine/run_observer.h"
 #include "engine/run_state.h"
 #include "engine/window_operations.h"
@@ -14,6 +16,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <unordered_set>
 #include <vector>
@@ -76,6 +79,10 @@ public:
 private:
     bool CheckPage(std::uint64_t offset, const std::optional<CrawlFrontier::Page>& found);
     void ReportBadPage();
+    void JudgeLink(const PageLink& link, const std::u16string* sheet, int depth);
+    void JudgeSheet(const std::u16string& url, int depth);
+    bool FollowedByCrawl(LinkScanner::Element element) const;
+    bool FragmentFound(const LinkTarget& target);
     std::u16string PageName() const;
     void CountWarning(const std::u16string& url);
 
@@ -87,6 +94,11 @@ private:
     bool cancelRequested_ = false;
     LinkExclusion exclusion_;
     ContentChecks checks_;
+    // Stylesheets within stylesheets, as deep as a browser would go and no
+    // deeper; those of the current page already read, and its own ids.
+    static constexpr int kMostSheetDepth = 16;
+    std::unordered_set<std::u16string> sheetsExpanded_;
+    std::optional<IdSet> pageIds_;
     PageNames names_;
     bool crawling_ = false;
     CrawlSettings crawlSettings_;

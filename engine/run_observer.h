@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/http/probe_result.h"
+#include "engine/judged_link.h"
 #include "engine/page/link_target.h"
 
 #include <cstdint>
@@ -32,16 +33,14 @@ public:
     {
         (void)pageText, (void)pageUrl, (void)charset;
     }
-    // One link occurrence was judged: as written, as probed, and the verdict.
-    virtual void OnLinkJudged(const std::u16string& linkText, const std::u16string& url, bool good)
-    {
-        (void)linkText, (void)url, (void)good;
-    }
+    // One link occurrence was judged.
+    virtual void OnLinkJudged(const JudgedLink& link) { (void)link; }
     // One link occurrence was left alone: a scheme not to request, or the
     // user's exclusion.
-    virtual void OnLinkSkipped(const std::u16string& linkText, const LinkTarget& target)
+    virtual void OnLinkSkipped(const std::u16string& linkText, const LinkTarget& target,
+                               LinkScanner::Element element)
     {
-        (void)linkText, (void)target;
+        (void)linkText, (void)target, (void)element;
     }
     // The page's block is complete. reachable is false for a page whose
     // probe was bad; downloaded is false when its text could not be had.

@@ -67,10 +67,7 @@ struct Judged {
 class JudgedLinks : public RunObserver {
 public:
     std::vector<Judged> links;
-    void OnLinkJudged(const std::u16string& linkText, const std::u16string& url, bool good) override
-    {
-        links.push_back({linkText, url, good});
-    }
+    void OnLinkJudged(const JudgedLink& link) override { links.push_back({link.text, link.url, link.good}); }
 };
 
 // One list file for the whole fuzzing process, rewritten for each input.

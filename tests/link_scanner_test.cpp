@@ -66,5 +66,49 @@ TEST_P(LinkScannerShapes, FindsTheLinksABrowserFinds)
 INSTANTIATE_TEST_SUITE_P(Html, LinkScannerShapes, ::testing::ValuesIn(kShapes),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// What a browser loads from a page, and the places a #fragment may name, as
+// "kind:value" in the order written ("sheet" for a stylesheet's link).
+std::vector<std::u16string> Everything(std::u16string_view page)
+{
+    std::vector<std::u16string> values;
+    LinkScanner scanner({.resources = true, .ids = true});
+    scanner.Scan(page, [&](LinkScanner::Element element, std::size_t offset, std::size_t length) {
+        const std::string kind = element == LinkScanner::Element::Stylesheet ? "sheet" : ElementName(element);
+        values.push_back(std::u16string(kind.begin(), kind.end()) + u":"
+                         + std::u16string(page.substr(offset, length)));
+        return true;
+    });
+    return values;
+}
+
+const Shape kResourceShapes[] = {
+    {"LinksByRel",
+     u"<link rel=\"Alternate StyleSheet\" href=a><link rel=\"preconnect dns-prefetch\" href=b>"
+     u"<link rel=\"icon preconnect\" href=c><link href=d>",
+     {u"sheet:a", u"link:c", u"link:d"}},
+    {"MediaFramesAndObjects",
+     u"<video poster=p src=v><audio src=a><track src=t><source src=s srcset=\"x 1x\"><object data=o>"
+     u"<embed src=e><iframe src=i></iframe><frame src=f><area href=r><script src=j></script>",
+     {u"video:p", u"video:v", u"audio:a", u"track:t", u"source:s", u"srcset:x 1x", u"object:o", u"embed:e",
+      u"iframe:i", u"frame:f", u"area:r", u"script:j"}},
+    {"OnlyImageInputsAndRefreshMetas",
+     u"<input type=IMAGE src=1><input src=2><meta http-equiv=Refresh content=\"0;url=x\"><meta content=y>",
+     {u"input:1", u"meta:0;url=x"}},
+    {"StyleTextAndAttributes",
+     u"<style>a{b:url(x)}</style><p style=\"c:url(y)\">",
+     {u"css:a{b:url(x)}", u"css:c:url(y)"}},
+    {"IdsAndAnchorNames", u"<p id=x><a name=y id=z href=h>", {u"id:x", u"id:y", u"id:z", u"a:h"}},
+};
+
+class ResourceShapes : public ::testing::TestWithParam<Shape> { };
+
+TEST_P(ResourceShapes, FindsWhatABrowserLoads)
+{
+    EXPECT_EQ(Everything(GetParam().page), GetParam().found);
+}
+
+INSTANTIATE_TEST_SUITE_P(Html, ResourceShapes, ::testing::ValuesIn(kResourceShapes),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 }  // namespace
 }  // namespace pardovane

@@ -26,7 +26,8 @@ void Page(RunRecord& record, const std::u16string& url, const ProbeResult& answe
     record.OnProbe(url, answer);
     for (const auto& [link, linkAnswer] : links) {
         record.OnProbe(u"http://h/" + link, linkAnswer);
-        record.OnLinkJudged(link, u"http://h/" + link, linkAnswer.good());
+        const std::u16string url = u"http://h/" + link;
+        record.OnLinkJudged({link, url, linkAnswer.good()});
     }
 }
 
@@ -41,7 +42,11 @@ TEST(MarkdownReport, ListsPagesWithAProblemOrAWarningWithPageTextInCodeAndUrlsAs
           {u"fine", Answer(200)},
           {u"old", Answer(200, HttpFailure::None, {}, {{301, "http://h/new"}})},
           {u"`a`` b", Answer(404)}});
-    record.OnLinkSkipped(u"mailto:a@h", {LinkTarget::Kind::SkippedScheme, u"mailto:a@h", u"mailto"});
+    const std::u16string sheet = u"http://h/s.css";
+    const std::u16string target = u"http://h/p.html";
+    record.OnLinkJudged({u"p.html#x", target, false, LinkScanner::Element::Css, &sheet, true});
+    record.OnLinkSkipped(u"mailto:a@h", {LinkTarget::Kind::SkippedScheme, u"mailto:a@h", u"mailto"},
+                         LinkScanner::Element::Anchor);
     record.OnPageEnd(true, true);
     Page(record, u"http://h/gone", Answer(0, HttpFailure::ConnectionRefused, "refused <b>"));
     record.OnPageEnd(false, false);
@@ -56,11 +61,13 @@ TEST(MarkdownReport, ListsPagesWithAProblemOrAWarningWithPageTextInCodeAndUrlsAs
         "## Link check\n\n"
         "**4** links checked, **2** broken, **1** with a warning; **2** of **3** pages with a problem.\n"
         "\n### [`http://h/a_b`](<http://h/a_b>)\n\n"
-        "| Link | URL | Reason |\n| --- | --- | --- |\n"
-        "| `x\\|y *z*` | [`http://h/x\\|y *z*`](<http://h/x\\|y%0A*z*>) | HTTP 404 |\n"
-        "| `old` | [`http://h/old`](<http://h/old>) | warning: moved permanently to "
+        "| Link | Kind | URL | Reason |\n| --- | --- | --- | --- |\n"
+        "| `x\\|y *z*` | a | [`http://h/x\\|y *z*`](<http://h/x\\|y%0A*z*>) | HTTP 404 |\n"
+        "| `old` | a | [`http://h/old`](<http://h/old>) | warning: moved permanently to "
         "[`http://h/new`](<http://h/new>) |\n"
-        "| ``` `a`` b ``` | [```http://h/`a`` b```](<http://h/`a`` b>) | HTTP 404 |\n"
+        "| ``` `a`` b ``` | a | [```http://h/`a`` b```](<http://h/`a`` b>) | HTTP 404 |\n"
+        "| `p.html#x` | css in [`http://h/s.css`](<http://h/s.css>) | [`http://h/p.html`](<http://h/p.html>) "
+        "| fragment not found |\n"
         "\n### [`http://h/gone`](<http://h/gone>)\n\n"
         "The page cannot be reached: connection refused (refused \\<b>)\n");
 }

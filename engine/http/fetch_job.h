@@ -36,6 +36,8 @@ struct FetchJob {
     bool scanned = false;       // its links are queued already
     std::size_t heldBytes = 0;  // of its page, while held for the run
     bool robots = false;        // a site's robots.txt, for a crawl
+    bool document = false;      // fetched for its content (see DocumentStore)
+    int sheetDepth = 0;         // stylesheets between it and a page
     CrawlPlace place;           // of its page
 };
 

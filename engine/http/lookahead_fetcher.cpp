@@ -66,6 +66,7 @@ void LookaheadFetcher::DropEverything()
     runner_.Clear();
     probes_.clear();
     pages_.clear();
+    documents_.Clear();
     robotsJobs_.clear();
     aheadBytes_ = 0;
     aheadLines_.clear();
@@ -110,18 +111,64 @@ void LookaheadFetcher::OnPageText(const std::u16string& pageText, const std::u16
 
 // A page the run judged without reading it: a guess of ours that it would
 // be a page of the crawl, held for nothing.
-void LookaheadFetcher::OnLinkJudged(const std::u16string&, const std::u16string& url, bool)
+void LookaheadFetcher::OnLinkJudged(const JudgedLink& link)
 {
+    const std::u16string& url = link.url;
     if (crawl_.on() && pages_.contains(url) && !Listed(url) && !crawl_.frontier().Seen(url))
         ForgetPage(url);
 }
 
 void LookaheadFetcher::PrefetchLinks(const DownloadedPage& page, Priority priority, const CrawlPlace& place)
 {
-    ForEachPageLink(page.text, page.url, page.charset, exclusion_, [&](const PageLink& link) {
-        if (link.target.probed())
-            Prefetch(link.target.url, priority, &place);
-    });
+    ForEachPageLink(
+        page.text, page.url, page.charset, exclusion_,
+        [&](const PageLink& link) { PrefetchLink(link, priority, &place, 0); }, checks_.resources);
+}
+
+// A link whose target the run will read, a stylesheet or a page its
+// #fragment points into, is fetched whole; any other is probed.
+void LookaheadFetcher::PrefetchLink(const PageLink& link, Priority priority, const CrawlPlace* place,
+                                    int sheetDepth)
+{
+    if (!link.target.probed())
+        return;
+    const std::u16string& url = link.target.url;
+    const bool stylesheet = link.stylesheet && checks_.resources;
+    const bool fragment = checks_.fragments && link.target.hasFragment && !link.target.fragment.empty();
+    if ((stylesheet || fragment) && !documents_.Known(url) && !pages_.contains(url) && !Listed(url)
+        && KnownVerdict(url).value_or(true) && sheetDepth < kMostSheetDepth)
+        FetchDocument(url, stylesheet, priority, sheetDepth);
+    else
+        Prefetch(url, priority, place);
+}
+
+// One GET gives the verdict too, unless the URL was asked already.
+LookaheadFetcher::JobPtr LookaheadFetcher::FetchDocument(const std::u16string& url, bool stylesheet,
+                                                         Priority priority, int sheetDepth)
+{
+    const auto probe = probes_.find(url);
+    const JobPtr unsent = probe != probes_.end() && !probe->second->started ? probe->second : nullptr;
+    const bool asked = probe != probes_.end() || verdicts_.contains(UrlHash(url));
+    JobPtr job = documents_.Fetch(url, stylesheet, priority, sheetDepth, unsent, asked);
+    if (job->servesProbe)
+        probes_[url] = job;
+    return job;
+}
+
+DocumentFactsPtr LookaheadFetcher::Document(const std::u16string& url, bool stylesheet)
+{
+    // A listed page on its way gives its ids as it comes.
+    if (auto page = pages_.find(url); page != pages_.end() && checks_.fragments && !documents_.Known(url))
+        if (!WaitFor(page->second))
+            return nullptr;
+    if (DocumentFactsPtr known = documents_.Find(url))
+        return known;
+    JobPtr job = documents_.Pending(url);
+    if (!job)
+        job = FetchDocument(url, stylesheet, FetchQueue::kCritical, 0);
+    if (!WaitFor(job))
+        return nullptr;
+    return documents_.Find(url);
 }
 
 const RobotsRules& LookaheadFetcher::RobotsFor(const std::u16string& origin)
@@ -273,6 +320,13 @@ void LookaheadFetcher::Finish(FetchJob& job)
         job.download.reset();
         return;
     }
+    if (job.document) {
+        // A stylesheet's own links are fetched ahead as a page's are.
+        for (const PageLink& link : documents_.Finish(job, checks_.fragments, exclusion_)->sheetLinks)
+            PrefetchLink(link, FetchQueue::kLaterPages, nullptr, job.sheetDepth + 1);
+        QueueAheadDownloads();
+        return;
+    }
     if (job.kind == HttpRequest::Kind::Probe) {
         if (job.request)
             job.probe = job.request->TakeProbeResult();
@@ -294,6 +348,9 @@ void LookaheadFetcher::Finish(FetchJob& job)
             job.download = std::move(result);
     }
     job.request.reset();
+    // A page's ids are all a #fragment elsewhere asks of it.
+    if (checks_.fragments && job.download)
+        documents_.StorePage(job.url, *job.download, exclusion_);
     if (auto held = pages_.find(job.url);
         held != pages_.end() && held->second.get() == &job && job.download) {
         job.heldBytes = job.download->body.size();

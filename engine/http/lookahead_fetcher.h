@@ -2,21 +2,23 @@
 
 #include "engine/content_checks.h"
 #include "engine/crawl_frontier.h"
-#include "engine/http/crawl_ahead.h"
 #include "engine/http/answer_cache.h"
+#include "engine/http/crawl_ahead.h"
+#include "engine/http/document_ahead.h"
 #include "engine/http/fetch_job.h"
 #include "engine/http/fetch_queue.h"
 #include "engine/http/fetch_runner.h"
 #include "engine/http/http_settings.h"
 #include "engine/http/network_wait.h"
-#include "engine/http/robots_source.h"
 #include "engine/http/request_url.h"
+#include "engine/http/robots_source.h"
 #include "engine/http/transfer_pool.h"
 #include "engine/http/url_prober.h"
 #include "engine/list_file.h"
 #include "engine/page/downloaded_page.h"
 #include "engine/page/link_exclusion.h"
 #include "engine/page/local_folder.h"
+#include "engine/page/page_links.h"
 #include "engine/run_observer.h"
 
 #include <cstdint>
@@ -61,10 +63,13 @@ public:
     static constexpr std::size_t kAheadBytes = std::size_t{64} * 1024 * 1024;
     // Work queued per job that counts as enough.
     static constexpr std::size_t kQueuedPerJob = 4;
+    // Stylesheets imported within stylesheets that are fetched ahead.
+    static constexpr int kMostSheetDepth = 16;
     // Distinct hosts whose names are looked up at once.
     static constexpr int kMaxResolving = 6;
 
     ProbeResult Probe(const std::u16string& url) override;
+    DocumentFactsPtr Document(const std::u16string& url, bool stylesheet) override;
     // The current line's page, as the page-download window operation.
     std::optional<DownloadedPage> DownloadText(const std::u16string& url);
     // The same exclusion as the run's, so nothing it skips is requested.
@@ -98,7 +103,7 @@ public:
     void OnCrawlPage(const std::u16string& scope, std::uint32_t depth) override;
     void OnPageText(const std::u16string& pageText, const std::u16string& pageUrl,
                     const std::string& charset) override;
-    void OnLinkJudged(const std::u16string& linkText, const std::u16string& url, bool good) override;
+    void OnLinkJudged(const JudgedLink& link) override;
 
 private:
     using JobPtr = FetchJobPtr;
@@ -134,6 +139,8 @@ private:
     void QueueAheadDownloads();
     std::optional<bool> KnownVerdict(const std::u16string& url) const;
     void PrefetchLinks(const DownloadedPage& page, Priority priority, const CrawlPlace& place);
+    void PrefetchLink(const PageLink& link, Priority priority, const CrawlPlace* place, int sheetDepth);
+    JobPtr FetchDocument(const std::u16string& url, bool stylesheet, Priority priority, int sheetDepth);
 
     std::filesystem::path listFile_;
     std::size_t jobs_;
@@ -143,6 +150,7 @@ private:
     AnswerCache* cache_ = nullptr;
     bool cancelled_ = false;
     FetchRunner runner_;
+    DocumentAhead documents_{runner_.queue()};
 
     CrawlAhead crawl_;
     std::unordered_map<std::u16string, JobPtr> robotsJobs_;  // by origin, until their rules are stored

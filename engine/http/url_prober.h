@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/http/probe_result.h"
+#include "engine/page/document_facts.h"
 
 #include <string>
 
@@ -11,6 +12,14 @@ class UrlProber {
 public:
     virtual ~UrlProber() = default;
     virtual ProbeResult Probe(const std::u16string& url) = 0;
+    // What the run needs of a good URL's content: a stylesheet's links, or
+    // an HTML page's ids. Fetched once per run; null when it could not be
+    // had, which leaves the verdict to the probe.
+    virtual DocumentFactsPtr Document(const std::u16string& url, bool stylesheet)
+    {
+        (void)url, (void)stylesheet;
+        return nullptr;
+    }
 };
 
 }  // namespace pardovane

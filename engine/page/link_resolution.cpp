@@ -188,8 +188,13 @@ std::u16string ResolveReference(std::u16string_view base, std::u16string_view re
 
 LinkTarget TargetOfLink(std::u16string_view written, std::u16string_view base, const std::string& charset)
 {
+    return TargetOfUrl(DecodeCharRefs(written), base, charset);
+}
+
+LinkTarget TargetOfUrl(std::u16string_view url, std::u16string_view base, const std::string& charset)
+{
     LinkTarget target;
-    const std::u16string link = CleanLink(DecodeCharRefs(written));
+    const std::u16string link = CleanLink(url);
     // An absolute link is skipped as written; a relative one only by where
     // it leads, as a <base href> may lead it to another scheme.
     const bool absolute = SchemeLength(link) > 0;
@@ -201,8 +206,11 @@ LinkTarget TargetOfLink(std::u16string_view written, std::u16string_view base, c
     }
     if (absolute)
         target.url = ResolveReference(base, link);
-    if (const std::size_t hash = target.url.find(u'#'); hash != std::u16string::npos)
+    if (const std::size_t hash = target.url.find(u'#'); hash != std::u16string::npos) {
+        target.hasFragment = true;
+        target.fragment = target.url.substr(hash + 1);
         target.url.resize(hash);
+    }
     // Here, not on the way to the wire: the verdict cache and every prober
     // know a URL by this text alone, and "?q=日本" from a Shift_JIS page and
     // from a UTF-8 page are two requests, so they must be two texts.

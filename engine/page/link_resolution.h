@@ -28,11 +28,15 @@ std::u16string ResolveReference(std::u16string_view base, std::u16string_view re
 // a scheme (a letter, then letters, digits, "+", "-" or ".", then ":") is
 // absolute. A link that is or resolves to any scheme but http, https and file
 // (mailto, ftp, ...) is skipped: nothing else can be checked. Anything else
-// resolves against base. The fragment goes, so a page's own "#top" is the
-// page itself. On a page in a legacy charset (the iconv name it was decoded
+// resolves against base. The fragment goes to its own field, so a page's
+// own "#top" is the page itself. On a page in a legacy charset (the iconv name it was decoded
 // from) the query's non-ASCII text is percent-encoded in it (EncodeQueryIn).
 LinkTarget TargetOfLink(std::u16string_view written, std::u16string_view base,
                         const std::string& charset = {});
+
+// The same for a URL that is no attribute value, such as one in CSS: no
+// character references are decoded.
+LinkTarget TargetOfUrl(std::u16string_view url, std::u16string_view base, const std::string& charset = {});
 
 // What a page's links resolve against: its first <base href>, resolved
 // against the URL the page came from, else that URL.

@@ -36,7 +36,74 @@ constexpr std::u16string_view kBreakOut[] = {
     u"s"sv,       u"small"sv, u"span"sv,       u"strong"sv, u"strike"sv, u"sub"sv,    u"sup"sv,  u"table"sv,
     u"tt"sv,      u"u"sv,     u"ul"sv,         u"var"sv};
 
+// The attributes a tag's links depend on; their place is their index in
+// LinkScanner::Attributes.
+enum AttributeIndex : std::size_t {
+    kHref,
+    kSrc,
+    kSrcset,
+    kRel,
+    kType,
+    kHttpEquiv,
+    kContent,
+    kData,
+    kPoster,
+    kId,
+    kName,
+    kStyle
+};
+constexpr std::u16string_view kAttributeNames[]
+    = {u"href"sv,    u"src"sv,  u"srcset"sv, u"rel"sv, u"type"sv, u"http-equiv"sv,
+       u"content"sv, u"data"sv, u"poster"sv, u"id"sv,  u"name"sv, u"style"sv};
+
+// Whether space-separated tokens hold one that is word, in any case.
+bool HasToken(std::u16string_view tokens, std::u16string_view word)
+{
+    std::size_t i = 0;
+    while (i < tokens.size()) {
+        while (i < tokens.size() && IsHtmlSpace(tokens[i]))
+            ++i;
+        const std::size_t start = i;
+        while (i < tokens.size() && !IsHtmlSpace(tokens[i]))
+            ++i;
+        if (i > start && EqualsNoCase(tokens.substr(start, i - start), word))
+            return true;
+    }
+    return false;
+}
+
+// A <link> that only names an origin to connect to early loads nothing.
+bool NamesOnlyOrigins(std::u16string_view rel)
+{
+    bool any = false;
+    std::size_t i = 0;
+    while (i < rel.size()) {
+        while (i < rel.size() && IsHtmlSpace(rel[i]))
+            ++i;
+        const std::size_t start = i;
+        while (i < rel.size() && !IsHtmlSpace(rel[i]))
+            ++i;
+        if (i == start)
+            break;
+        const std::u16string_view token = rel.substr(start, i - start);
+        if (!EqualsNoCase(token, u"preconnect"sv) && !EqualsNoCase(token, u"dns-prefetch"sv))
+            return false;
+        any = true;
+    }
+    return any;
+}
+
 }  // namespace
+
+const char* ElementName(LinkScanner::Element element)
+{
+    // In the order of the enumeration.
+    constexpr const char* kNames[] = {
+        "a",    "img",   "base",  "id",    "link",   "link",  "script", "srcset", "source", "iframe", "frame",
+        "area", "video", "audio", "track", "object", "embed", "input",  "meta",   "css",    "css",    "css"};
+    static_assert(std::size(kNames) == static_cast<std::size_t>(LinkScanner::Element::Css) + 1);
+    return kNames[static_cast<std::size_t>(element)];
+}
 
 void LinkScanner::Scan(std::u16string_view text, const OnValue& onValue)
 {
@@ -129,20 +196,9 @@ bool LinkScanner::Tag(const OnValue& onValue)
     const bool endTag = text_[pos_ + 1] == u'/';
     pos_ += endTag ? 2 : 1;
     const std::u16string_view name = TagName();
-    Element element = Element::Anchor;
-    std::u16string_view wanted;
-    if (!endTag && EqualsNoCase(name, u"a"sv)) {
-        wanted = u"href"sv;
-    } else if (!endTag && EqualsNoCase(name, u"img"sv)) {
-        element = Element::Image;
-        wanted = u"src"sv;
-    } else if (!endTag && EqualsNoCase(name, u"base"sv)) {
-        element = Element::Base;
-        wanted = u"href"sv;
-    }
 
     const std::size_t n = text_.size();
-    Attribute link;
+    Attributes attributes;
     bool selfClosing = false;
     for (;;) {
         while (pos_ < n && (IsHtmlSpace(text_[pos_]) || text_[pos_] == u'/')) {
@@ -183,8 +239,16 @@ bool LinkScanner::Tag(const OnValue& onValue)
                 value = {start, pos_ - start, true};
             }
         }
-        if (!link.found && !wanted.empty() && EqualsNoCase(attribute, wanted))
-            link = value;
+        if (!endTag && attribute.size() <= 10) {
+            const std::u16string_view known = Lookup(attribute, kAttributeNames);
+            if (!known.empty()) {
+                const auto index = static_cast<std::size_t>(
+                    std::find(std::begin(kAttributeNames), std::end(kAttributeNames), known)
+                    - std::begin(kAttributeNames));
+                if (!attributes[index].found)
+                    attributes[index] = value;
+            }
+        }
     }
     ++pos_;  // the ">"
     const char root = EqualsNoCase(name, u"svg"sv) ? 's' : EqualsNoCase(name, u"math"sv) ? 'm' : '\0';
@@ -199,6 +263,8 @@ bool LinkScanner::Tag(const OnValue& onValue)
     // there is a CDATA section text.
     if (!foreign_.empty() && !Lookup(name, kBreakOut).empty())
         foreign_.clear();
+    if (!Report(name, attributes, onValue))
+        return false;
     if (root) {
         if (!selfClosing)
             foreign_ += root;
@@ -206,10 +272,88 @@ bool LinkScanner::Tag(const OnValue& onValue)
         pos_ = n;  // the rest of the page is text
     } else if (const std::u16string_view textOnly = foreign_.empty() ? Lookup(name, kTextOnly) : u""sv;
                !textOnly.empty()) {
+        const std::size_t textStart = pos_;
         SkipText(textOnly);
+        if (wants_.resources && textOnly == u"style"sv && pos_ > textStart)
+            return onValue(Element::StyleText, textStart, pos_ - textStart);
     }
-    if (link.found)
-        return onValue(element, link.offset, link.length);
+    return true;
+}
+
+// The links of one start tag, in the order its attributes were written.
+bool LinkScanner::Report(std::u16string_view name, const Attributes& attributes, const OnValue& onValue) const
+{
+    struct Found {
+        Element element;
+        Attribute value;
+    };
+    std::array<Found, 5> found{};
+    std::size_t count = 0;
+    auto add = [&](Element element, std::size_t index) {
+        if (attributes[index].found)
+            found[count++] = {element, attributes[index]};
+    };
+    auto is = [&name](std::u16string_view lower) { return EqualsNoCase(name, lower); };
+    auto valueOf
+        = [&](std::size_t index) { return text_.substr(attributes[index].offset, attributes[index].length); };
+
+    if (is(u"a"sv)) {
+        add(Element::Anchor, kHref);
+        if (wants_.ids)
+            add(Element::Id, kName);
+    } else if (is(u"img"sv)) {
+        add(Element::Image, kSrc);
+        if (wants_.resources)
+            add(Element::Srcset, kSrcset);
+    } else if (is(u"base"sv)) {
+        add(Element::Base, kHref);
+    } else if (wants_.resources) {
+        if (is(u"link"sv)) {
+            if (HasToken(valueOf(kRel), u"stylesheet"sv))
+                add(Element::Stylesheet, kHref);
+            else if (!NamesOnlyOrigins(valueOf(kRel)))
+                add(Element::Link, kHref);
+        } else if (is(u"script"sv)) {
+            add(Element::Script, kSrc);
+        } else if (is(u"source"sv)) {
+            add(Element::Source, kSrc);
+            add(Element::Srcset, kSrcset);
+        } else if (is(u"iframe"sv)) {
+            add(Element::IFrame, kSrc);
+        } else if (is(u"frame"sv)) {
+            add(Element::Frame, kSrc);
+        } else if (is(u"area"sv)) {
+            add(Element::Area, kHref);
+        } else if (is(u"video"sv)) {
+            add(Element::Video, kSrc);
+            add(Element::Video, kPoster);
+        } else if (is(u"audio"sv)) {
+            add(Element::Audio, kSrc);
+        } else if (is(u"track"sv)) {
+            add(Element::Track, kSrc);
+        } else if (is(u"object"sv)) {
+            add(Element::Object, kData);
+        } else if (is(u"embed"sv)) {
+            add(Element::Embed, kSrc);
+        } else if (is(u"input"sv)) {
+            if (EqualsNoCase(valueOf(kType), u"image"sv))
+                add(Element::Input, kSrc);
+        } else if (is(u"meta"sv)) {
+            if (EqualsNoCase(valueOf(kHttpEquiv), u"refresh"sv))
+                add(Element::Refresh, kContent);
+        }
+    }
+    if (wants_.ids)
+        add(Element::Id, kId);
+    if (wants_.resources)
+        add(Element::StyleAttribute, kStyle);
+    // At most a few: sorted in place by where each is written.
+    for (std::size_t i = 1; i < count; ++i)
+        for (std::size_t j = i; j > 0 && found[j].value.offset < found[j - 1].value.offset; --j)
+            std::swap(found[j], found[j - 1]);
+    for (std::size_t i = 0; i < count; ++i)
+        if (!onValue(found[i].element, found[i].value.offset, found[i].value.length))
+            return false;
     return true;
 }
 

@@ -16,6 +16,9 @@ struct LinkTarget {
     // cache knows it; for a skipped scheme, the link as resolved.
     std::u16string url;
     std::u16string detail;
+    // What followed the "#", when the link had one: the place in the page.
+    bool hasFragment = false;
+    std::u16string fragment = {};
 
     bool probed() const { return kind == Kind::Probe; }
 };

@@ -1,29 +1,99 @@
 #include "engine/page/page_links.h"
 
+#include "engine/page/char_refs.h"
+#include "engine/page/css_links.h"
 #include "engine/page/link_resolution.h"
 #include "engine/page/link_scanner.h"
+#include "engine/page/refresh_url.h"
+#include "engine/page/srcset_parser.h"
 
 namespace pardovane {
+namespace {
+
+using Element = LinkScanner::Element;
+
+void Emit(PageLink link, const LinkExclusion& exclusion, const std::function<void(const PageLink&)>& onLink)
+{
+    link.stylesheet = link.stylesheet || link.element == Element::Stylesheet;
+    if (link.target.probed() && exclusion) {
+        if (auto pattern = exclusion(link.target.url)) {
+            link.target.kind = LinkTarget::Kind::Excluded;
+            link.target.detail = std::move(*pattern);
+        }
+    }
+    onLink(link);
+}
+
+// The url()s and @imports of css, which starts at the 0-based offset of
+// text; CSS reads no character references, so its URLs are taken as they are.
+void EmitCss(std::u16string_view css, std::size_t offset, std::u16string_view base,
+             const std::string& charset, const LinkExclusion& exclusion,
+             const std::function<void(const PageLink&)>& onLink)
+{
+    for (const CssLink& found : CssLinks(css))
+        Emit({offset + found.offset + 1,
+              found.length,
+              TargetOfUrl(found.url, base, charset),
+              Element::Css,
+              {},
+              found.import},
+             exclusion, onLink);
+}
+
+}  // namespace
 
 void ForEachPageLink(std::u16string_view pageText, std::u16string_view pageUrl, const std::string& charset,
-                     const LinkExclusion& exclusion, const std::function<void(const PageLink&)>& onLink)
+                     const LinkExclusion& exclusion, const std::function<void(const PageLink&)>& onLink,
+                     bool resources)
 {
     const std::u16string base = PageBaseUrl(pageText, pageUrl, charset);
-    LinkScanner scanner;
-    scanner.Scan(pageText, [&](LinkScanner::Element element, std::size_t offset, std::size_t length) {
-        if (element == LinkScanner::Element::Base)
-            return true;
-        PageLink link{offset + 1, length, TargetOfLink(pageText.substr(offset, length), base, charset),
-                      element};
-        if (link.target.probed() && exclusion) {
-            if (auto pattern = exclusion(link.target.url)) {
-                link.target.kind = LinkTarget::Kind::Excluded;
-                link.target.detail = std::move(*pattern);
+    LinkScanner scanner({.resources = resources, .ids = false});
+    scanner.Scan(pageText, [&](Element element, std::size_t offset, std::size_t length) {
+        const std::u16string_view value = pageText.substr(offset, length);
+        auto link = [&](Element kind, std::size_t at, std::size_t size) {
+            Emit({at + 1, size, TargetOfLink(pageText.substr(at, size), base, charset), kind}, exclusion,
+                 onLink);
+        };
+        switch (element) {
+        case Element::Base:
+        case Element::Id:
+            break;
+        case Element::Srcset:
+            for (const SrcsetCandidate& candidate : SrcsetUrls(value))
+                link(Element::Srcset, offset + candidate.offset, candidate.length);
+            break;
+        case Element::Refresh:
+            if (const auto url = RefreshUrl(value))
+                link(Element::Refresh, offset + url->first, url->second);
+            break;
+        case Element::StyleText:
+            EmitCss(value, offset, base, charset, exclusion, onLink);
+            break;
+        case Element::StyleAttribute:
+            if (value.find(u'&') == std::u16string_view::npos) {
+                EmitCss(value, offset, base, charset, exclusion, onLink);
+            } else {
+                // The CSS is the value once its references are decoded; each
+                // URL is then shown as that CSS writes it.
+                const std::u16string css = DecodeCharRefs(value);
+                for (const CssLink& found : CssLinks(css))
+                    Emit({offset + 1, length, TargetOfUrl(found.url, base, charset), Element::Css,
+                          css.substr(found.offset, found.length), found.import},
+                         exclusion, onLink);
             }
+            break;
+        default:
+            link(element, offset, length);
+            break;
         }
-        onLink(link);
         return true;
     });
+}
+
+void ForEachSheetLink(std::u16string_view sheetText, std::u16string_view sheetUrl,
+                      const LinkExclusion& exclusion, const std::function<void(const PageLink&)>& onLink)
+{
+    EmitCss(sheetText, 0, sheetUrl, {}, exclusion, onLink);
 }
 
 }  // namespace pardovane

@@ -18,13 +18,29 @@ struct PageLink {
     std::size_t length = 0;
     LinkTarget target;
     LinkScanner::Element element = LinkScanner::Element::Anchor;
+    // The link as written when that is no span of the page: a URL in a
+    // style attribute whose character references had to be decoded first.
+    // Empty otherwise.
+    std::u16string written = {};
+    // A stylesheet (a <link rel=stylesheet> or an @import), whose own links
+    // are the page's too.
+    bool stylesheet = false;
 };
 
 // The one rule that decides which URL each link of a page probes, used by the
 // run and by whatever fetches ahead of it. Links come in page order, repeats
 // included; pageUrl is where the page finally came from, charset what its
-// text was decoded from (see TargetOfLink). It changes nothing.
+// text was decoded from (see TargetOfLink). With resources, also what a
+// browser loads from the page (see LinkScanner): each srcset candidate, a
+// refresh's URL and each url() or @import of its CSS come as links of their
+// own. It changes nothing.
 void ForEachPageLink(std::u16string_view pageText, std::u16string_view pageUrl, const std::string& charset,
-                     const LinkExclusion& exclusion, const std::function<void(const PageLink&)>& onLink);
+                     const LinkExclusion& exclusion, const std::function<void(const PageLink&)>& onLink,
+                     bool resources = false);
+
+// The links of a stylesheet: each url() and @import, resolved against
+// sheetUrl, where it came from.
+void ForEachSheetLink(std::u16string_view sheetText, std::u16string_view sheetUrl,
+                      const LinkExclusion& exclusion, const std::function<void(const PageLink&)>& onLink);
 
 }  // namespace pardovane

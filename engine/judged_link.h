@@ -1,0 +1,21 @@
+#pragma once
+
+#include "engine/page/link_scanner.h"
+
+#include <string>
+
+namespace pardovane {
+
+// One link occurrence as the run judged it.
+struct JudgedLink {
+    const std::u16string& text;  // as written in the page, or in its stylesheet
+    const std::u16string& url;   // as probed
+    bool good = false;
+    LinkScanner::Element element = LinkScanner::Element::Anchor;
+    // The stylesheet it is written in, as probed; null when it is the page's.
+    const std::u16string* sheet = nullptr;
+    // Its target answered well but holds no place its #fragment names.
+    bool fragmentMissing = false;
+};
+
+}  // namespace pardovane

@@ -2,20 +2,17 @@
 
 #include <getopt.h>
 
-#include <algorithm>
-#include <charconv>
-#include <cmath>
+#include <utility>
 
 namespace pardovane {
 
 const char* const kCliUsage
     = "Usage: pardovane-check [OPTIONS] [LIST | - | URL... | DIR]\n"
       "\n"
-      "Checks the links of every page in LIST (a file, a pipe, or - for stdin;\n"
-      "one URL a line) or of the URLs given. Without either: HtmlURL.txt beside\n"
-      "this program when there and writable, else\n"
-      "${XDG_CONFIG_HOME:-~/.config}/pardovane/HtmlURL.txt. A DIR's .html and\n"
-      ".htm files are checked without a server, as if DIR were a site's root.\n"
+      "Checks the links of every page in LIST (a file, a pipe, or - for stdin; one\n"
+      "URL a line) or of the URLs given. The default LIST is HtmlURL.txt beside\n"
+      "this program when writable, else ${XDG_CONFIG_HOME:-~/.config}/pardovane/.\n"
+      "A DIR's .html and .htm files are checked as if DIR were a site's root.\n"
       "\n"
       "Options:\n"
       "  -f, --format FORMAT     text (default), json, junit or markdown\n"
@@ -41,13 +38,15 @@ const char* const kCliUsage
       "      --max-pages N, --max-depth N  most pages (100000), links from a listed one\n"
       "      --sitemap URL       check the pages a sitemap or sitemap index names\n"
       "      --base-url URL      where DIR is published: its links there are files\n"
+      "      --config FILE       settings from FILE instead of the user's config.toml\n"
       "  -h, --help              show this help and exit (-V, --version: the version)\n"
       "\n"
       "Only http(s) links are requested; messages and the summary go to stderr.\n"
       "Exit status: 0 all good; 1 a page or link was bad (or warned, with\n"
       "--warnings-as-errors); 2 unusable list, report or arguments; 128 + the\n"
       "signal after SIGHUP, SIGINT, SIGQUIT or SIGTERM. See man pardovane-check.\n"
-      "In CI:  pardovane-check --exclude /login -f junit -o links.xml pages.txt\n";
+      "In CI:  pardovane-check --exclude /login -f junit -o links.xml pages.txt\n"
+      "Defaults for the options: ${XDG_CONFIG_HOME:-~/.config}/pardovane/config.toml\n";
 
 namespace {
 
@@ -70,6 +69,7 @@ enum LongOnly {
     kMaxCacheAge,
     kResources,
     kFragments,
+    kConfig,
 };
 
 constexpr const char* kShortOptions = ":f:o:j:H:krhV";
@@ -98,86 +98,11 @@ constexpr option kLongOptions[] = {
     {"max-depth", required_argument, nullptr, kMaxDepth},
     {"sitemap", required_argument, nullptr, kSitemap},
     {"base-url", required_argument, nullptr, kBaseUrl},
+    {"config", required_argument, nullptr, kConfig},
     {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, 'V'},
     {nullptr, 0, nullptr, 0},
 };
-
-// Pages a run may read at most: far beyond what its memory allows a crawl.
-constexpr int kMostPages = 10'000'000;
-
-std::optional<int> WholeNumber(std::string_view text, int low, int high)
-{
-    int value = 0;
-    const auto [end, failure] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (failure != std::errc() || end != text.data() + text.size() || value < low || value > high)
-        return std::nullopt;
-    return value;
-}
-
-// Seconds as a whole or decimal number, to milliseconds; a day at most.
-std::optional<long> Milliseconds(std::string_view text)
-{
-    double seconds = 0;
-    const auto [end, failure] = std::from_chars(text.data(), text.data() + text.size(), seconds);
-    if (failure != std::errc() || end != text.data() + text.size() || !(seconds > 0) || seconds > 86'400)
-        return std::nullopt;
-    return std::max(1L, std::lround(seconds * 1000));
-}
-
-// A number of seconds, or of minutes, hours or days with m, h or d after it;
-// a year at most.
-std::optional<std::chrono::seconds> Duration(std::string_view text)
-{
-    long unit = 1;
-    if (!text.empty()) {
-        const std::string_view units = "smhd";
-        const long seconds[] = {1, 60, 60L * 60, 24L * 60 * 60};
-        if (const std::size_t at = units.find(text.back()); at != std::string_view::npos) {
-            unit = seconds[at];
-            text.remove_suffix(1);
-        }
-    }
-    const long year = 366L * 24 * 60 * 60;
-    long value = 0;
-    const auto [end, failure] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || failure != std::errc() || end != text.data() + text.size() || value < 0
-        || value > year / unit)
-        return std::nullopt;
-    return std::chrono::seconds(value * unit);
-}
-
-std::optional<RedirectPolicy> Policy(std::string_view name)
-{
-    if (name == "ok")
-        return RedirectPolicy::Ok;
-    if (name == "warn")
-        return RedirectPolicy::Warn;
-    if (name == "error")
-        return RedirectPolicy::Error;
-    return std::nullopt;
-}
-
-// A header value as it may go out: a line end would start a header of its
-// own, and no other control character belongs in one either (tab does).
-bool IsHeaderValue(std::string_view text)
-{
-    return std::none_of(text.begin(), text.end(), [](char c) {
-        const auto byte = static_cast<unsigned char>(c);
-        return (byte < 0x20 && byte != '\t') || byte == 0x7f;
-    });
-}
-
-bool IsHeader(std::string_view text)
-{
-    const std::size_t colon = text.find(':');
-    if (colon == 0 || colon == std::string_view::npos)
-        return false;
-    for (char c : text.substr(0, colon))
-        if (c <= ' ' || c >= 0x7f)
-            return false;
-    return IsHeaderValue(text.substr(colon + 1));
-}
 
 std::optional<OutputFormat> Format(std::string_view name)
 {
@@ -190,6 +115,15 @@ std::optional<OutputFormat> Format(std::string_view name)
     if (name == "markdown")
         return OutputFormat::Markdown;
     return std::nullopt;
+}
+
+// The long name of an option, as the settings know it.
+std::string_view LongName(int code)
+{
+    for (const option& known : kLongOptions)
+        if (known.name != nullptr && known.val == code)
+            return known.name;
+    return {};
 }
 
 // Applies one option with its value; on a bad value returns the error line.
@@ -207,101 +141,14 @@ std::optional<std::string> Apply(int option, std::string_view value, CliOptions&
             return "--output needs a file name";
         options.outputFile = value;
         return std::nullopt;
-    case 'j':
-        if (const auto jobs = WholeNumber(value, 1, 256)) {
-            options.jobs = *jobs;
-            return std::nullopt;
-        }
-        return "--jobs takes a whole number from 1 to 256";
-    case kExclude:
-        options.excludes.emplace_back(value);
-        return std::nullopt;
     case kExcludeFile:
         options.excludeFiles.emplace_back(value);
         return std::nullopt;
-    case kTimeout:
-        if (const auto ms = Milliseconds(value)) {
-            options.http.probeTimeoutMs = *ms;
-            options.http.downloadTimeoutMs = *ms;
-            options.http.connectTimeoutMs = std::min(options.http.connectTimeoutMs, *ms);
-            return std::nullopt;
-        }
-        return "--timeout takes seconds, more than 0 and at most 86400";
-    case kUserAgent:
-        if (!IsHeaderValue(value))
-            return "--user-agent takes text without control characters";
-        options.http.userAgent = value;
-        return std::nullopt;
-    case 'H':
-        if (!IsHeader(value))
-            return "--header takes \"Name: value\"";
-        options.http.headers.emplace_back(value);
-        return std::nullopt;
-    case kMaxRetries:
-        if (const auto retries = WholeNumber(value, 0, 20)) {
-            options.http.maxRetries = *retries;
-            return std::nullopt;
-        }
-        return "--max-retries takes a whole number from 0 to 20";
-    case kMaxPerHost:
-        if (const auto perHost = WholeNumber(value, 1, 256)) {
-            options.http.maxPerHost = *perHost;
-            return std::nullopt;
-        }
-        return "--max-per-host takes a whole number from 1 to 256";
-    case kAccept:
-        if (auto ranges = StatusRanges::Parse(value)) {
-            options.http.verdict.accepted = std::move(*ranges);
-            return std::nullopt;
-        }
-        return "--accept takes statuses and ranges from 100 to 999, such as 200-299,403";
-    case kRedirects:
-        if (const auto policy = Policy(value)) {
-            options.http.verdict.redirects = *policy;
-            return std::nullopt;
-        }
-        return "--redirects takes ok, warn or error";
-    case kWarningsAsErrors:
-        options.warningsAsErrors = true;
-        return std::nullopt;
-    case kCache:
+    case kConfig:
         if (value.empty())
-            return "--cache needs a file name";
-        options.cacheFile = value;
+            return "--config needs a file name";
+        options.configFile = value;
         return std::nullopt;
-    case kMaxCacheAge:
-        if (const auto age = Duration(value)) {
-            options.maxCacheAge = *age;
-            return std::nullopt;
-        }
-        return "--max-cache-age takes seconds, or a number with s, m, h or d, up to a year";
-    case 'k':
-        options.http.insecure = true;
-        return std::nullopt;
-    case kResources:
-        options.checks.resources = true;
-        return std::nullopt;
-    case kFragments:
-        options.checks.fragments = true;
-        return std::nullopt;
-    case 'r':
-        options.crawl.recurse = true;
-        return std::nullopt;
-    case kIgnoreRobots:
-        options.crawl.obeyRobots = false;
-        return std::nullopt;
-    case kMaxPages:
-        if (const auto pages = WholeNumber(value, 1, kMostPages)) {
-            options.crawl.maxPages = static_cast<std::size_t>(*pages);
-            return std::nullopt;
-        }
-        return "--max-pages takes a whole number from 1 to 10000000";
-    case kMaxDepth:
-        if (const auto depth = WholeNumber(value, 0, kMostPages)) {
-            options.crawl.maxDepth = static_cast<std::size_t>(*depth);
-            return std::nullopt;
-        }
-        return "--max-depth takes a whole number from 0 to 10000000";
     case kSitemap:
         if (value.find("://") == std::string_view::npos)
             return "--sitemap takes a URL";
@@ -318,8 +165,14 @@ std::optional<std::string> Apply(int option, std::string_view value, CliOptions&
     case 'V':
         options.showVersion = true;
         return std::nullopt;
+    default:
+        break;
     }
-    return "unknown option";
+    // The rest are the run's settings, which the configuration file has too.
+    const std::string_view name = LongName(option);
+    if (auto problem = ApplySetting(name, value, options))
+        return "--" + std::string(name) + " " + *problem;
+    return std::nullopt;
 }
 
 // The option getopt_long stopped at, as the user wrote it: a long option
@@ -356,7 +209,8 @@ std::optional<std::string> SortOperands(const std::vector<std::string>& operands
 
 }  // namespace
 
-std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& arguments, std::string& error)
+std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& arguments, std::string& error,
+                                          const RunSettings& base)
 {
     // getopt_long wants writable C strings and permutes them; give it copies.
     std::vector<std::string> storage{"pardovane-check"};
@@ -369,6 +223,10 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& argume
     const int argc = static_cast<int>(storage.size());
 
     CliOptions options;
+    static_cast<RunSettings&>(options) = base;
+    // The first --header or --exclude given replaces the file's list.
+    bool headersGiven = false;
+    bool excludesGiven = false;
     optind = 0;  // glibc: start afresh, so the parser can run more than once
     opterr = 0;
     for (;;) {
@@ -390,6 +248,10 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& argume
             error = "option '" + Offending(where, optopt) + "' needs a value";
             return std::nullopt;
         }
+        if (option == 'H' && !std::exchange(headersGiven, true))
+            options.http.headers.clear();
+        if (option == kExclude && !std::exchange(excludesGiven, true))
+            options.excludes.clear();
         if (auto bad = Apply(option, optarg ? optarg : "", options)) {
             error = std::move(*bad);
             return std::nullopt;

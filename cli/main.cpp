@@ -9,15 +9,17 @@
 #include "cli/report_output.h"
 #include "cli/run_record.h"
 #include "cli/terminal_escapes.h"
-#include "cli/url_exclusion.h"
 #include "engine/check_engine.h"
+#include "engine/config_file.h"
 #include "engine/http/lookahead_fetcher.h"
 #include "engine/http/sitemap_reader.h"
 #include "engine/page/local_folder.h"
 #include "engine/page/url_password.h"
 #include "engine/page/utf_convert.h"
+#include "engine/run_setup.h"
 #include "engine/site_check.h"
 #include "engine/ui_texts.h"
+#include "engine/url_exclusion.h"
 #include "engine/version.h"
 
 #include <algorithm>
@@ -118,13 +120,21 @@ int Run(int argc, char** argv)
     std::signal(SIGPIPE, SIG_IGN);
 
     std::string error;
-    const auto options = pardovane::ParseCliOptions(std::vector<std::string>(argv + 1, argv + argc), error);
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    auto options = pardovane::ParseCliOptions(arguments, error);
     if (!options)
         return UsageError(error);
     if (options->showHelp)
         return Print(pardovane::kCliUsage);
     if (options->showVersion)
         return Print("pardovane-check " PARDOVANE_VERSION "\n");
+    // The file's settings, then the options again over them.
+    pardovane::RunSettings fromFile;
+    if (auto problem = pardovane::ReadConfigFile(options->configFile, fromFile))
+        return Failed(*problem);
+    options = pardovane::ParseCliOptions(arguments, error, fromFile);
+    if (!options)
+        return UsageError(error);
 
     pardovane::UrlExclusion exclusion;
     for (const std::string& pattern : options->excludes)
@@ -177,22 +187,13 @@ int Run(int argc, char** argv)
 
     // The run is sequential; the fetcher asks ahead of it, as many at once
     // as the jobs allow, and the report is the same bytes at every number.
-    const int jobs = options->jobs == 0 ? pardovane::kDefaultJobs : options->jobs;
-    pardovane::LookaheadFetcher fetcher(list.path(), jobs, options->http);
+    pardovane::LookaheadFetcher fetcher(list.path(), pardovane::JobsOf(*options), options->http);
     pardovane::ConsoleWindow window([&](const std::u16string& url) { return fetcher.DownloadText(url); },
                                     stderr, escapes, pardovane::IsTerminal(STDERR_FILENO));
     pardovane::CheckEngine engine(window, fetcher, list.path());
-    if (!exclusion.empty()) {
-        const pardovane::LinkExclusion excluded
-            = [&exclusion](std::u16string_view url) { return exclusion.Match(url); };
-        engine.SetLinkExclusion(excluded);
-        fetcher.SetLinkExclusion(excluded);
-    }
     if (folder)
         pardovane::SetUpLocalFolder(engine, fetcher, *folder);
-    pardovane::SetUpCrawl(engine, fetcher, options->crawl);
-    pardovane::SetUpContentChecks(engine, fetcher, options->checks);
-    engine.AddObserver(fetcher);
+    pardovane::SetUpRun(engine, fetcher, exclusion, *options);
     pardovane::AnswerCache cache(options->maxCacheAge, pardovane::AnswerCache::Clock::now());
     if (!options->cacheFile.empty()) {
         WriteMessage(pardovane::Utf8ToUtf16(pardovane::LoadAnswerCache(options->cacheFile, cache)));

@@ -1,4 +1,6 @@
 #include "cli/cli_options.h"
+#include "engine/config_file.h"
+#include "tests/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -155,6 +157,49 @@ TEST(CliOptionsParser, GoodAndBadCommandLines)
         std::string error;
         const auto options = ParseCliOptions(c.arguments, error);
         EXPECT_EQ(options ? Describe(*options) : "error: " + error, c.expected);
+    }
+}
+
+struct ConfigCase {
+    std::string file;  // config.toml's text
+    std::vector<std::string> arguments;
+    std::string expected;  // as kCases, with FILE for the file's path
+};
+
+const ConfigCase kConfigCases[] = {
+    {"jobs = 4\ntimeout = 2.5\nheader = [\"X-A: 1\", \"X-B: 2\"]\nrecurse = true\nignore-robots = false\n"
+     "max-cache-age = \"2h\"\nexclude = [\"/login\"]\n",
+     {},
+     "jobs=4 exclude=/login ms=2500/2500/2500 header=X-A: 1 header=X-B: 2 recurse max-age=7200"},
+    // Options win, and a repeatable one replaces the file's list.
+    {"jobs = 4\nheader = [\"X-A: 1\"]\naccept = \"200-299\"\n",
+     {"-j8", "-H", "X-C: 3"},
+     "jobs=8 header=X-C: 3 accept=200-299"},
+    {"jobs = 4\n[nope]\n", {}, "error: FILE:2: unknown key 'nope'"},
+    {"\njobs = \"4\"\n", {}, "error: FILE:2: jobs must be a whole number"},
+    {"recurse = true\n\naccept = \"200-\"\n",
+     {},
+     "error: FILE:3: accept takes statuses and ranges from 100 to 999, such as 200-299,403"},
+    {"header = [\"X-A: 1\",\n  \"X-B\"]\n", {}, "error: FILE:2: header takes \"Name: value\""},
+};
+
+TEST(CliOptionsParser, ConfigFileUnderTheOptions)
+{
+    const test::TempDir dir;
+    for (const ConfigCase& c : kConfigCases) {
+        SCOPED_TRACE(c.file);
+        const auto file = dir.Write("config.toml", c.file);
+        RunSettings fromFile;
+        std::string error;
+        std::optional<CliOptions> options;
+        if (auto problem = ReadConfigFile(file, fromFile))
+            error = *problem;
+        else
+            options = ParseCliOptions(c.arguments, error, fromFile);
+        std::string expected = c.expected;
+        if (const auto at = expected.find("FILE"); at != std::string::npos)
+            expected.replace(at, 4, file.string());
+        EXPECT_EQ(options ? Describe(*options) : "error: " + error, expected);
     }
 }
 

@@ -120,6 +120,36 @@ TEST(CheckCommand, AFailureOfItsOwnIsOneLineAndStatusTwo)
     }
 }
 
+TEST(CheckCommand, TakesTheUsersConfigFileAndStopsOnABadOne)
+{
+    LocalServer server;
+    server.Status("/gone.html", 410);
+    server.Start();
+    TempDir dir;
+    const std::string config = (dir.path() / "pardovane" / "config.toml").string();
+    const std::string withConfig
+        = "env XDG_CONFIG_HOME=" + ShellQuote(dir.path().string()) + " " + ShellQuote(kBinary);
+    const std::string url = ShellQuote(server.Url("/gone.html"));
+
+    std::filesystem::create_directory(dir.path() / "pardovane");
+    dir.Write("pardovane/config.toml", "accept = \"200-299,410\"\n");
+    EXPECT_EQ(RunCommand(withConfig + " " + url).exitCode, 0);
+    EXPECT_EQ(RunCommand(withConfig + " --accept 200 " + url).exitCode, 1);
+
+    dir.Write("pardovane/config.toml", "jobs = 0\n");
+    const auto broken = RunCommand(withConfig + " " + url);
+    const auto missing = Check("--config " + ShellQuote(config + ".none") + " " + url);
+    for (const auto& [result, message] :
+         {std::pair(broken, config + ":1: jobs takes a whole number from 1 to 256"),
+          std::pair(missing,
+                    "cannot read the configuration file " + config + ".none: No such file or directory")}) {
+        EXPECT_EQ(result.exitCode, 2);
+        EXPECT_EQ(result.err, "pardovane-check: " + message + "\n");
+        EXPECT_EQ(result.out, "");
+    }
+    EXPECT_EQ(server.Hits("/gone.html"), 2);
+}
+
 TEST(CheckCommand, VersionHelpAndAUsageError)
 {
     const auto version = Check("--version");

@@ -1,6 +1,7 @@
 #include "engine/http/http_client.h"
 #include "tests/tls_fixture.h"
 
+#include "tests/scoped_env.h"
 #include "tests/test_fixtures.h"
 
 #include <gtest/gtest.h>
@@ -13,21 +14,9 @@ namespace {
 
 using test::FaultConnection;
 using test::FaultServer;
+using test::ScopedEnv;
 using test::TlsDataFile;
 using test::TlsServer;
-
-// Sets (or, given nullptr, removes) an environment variable for a scope.
-struct ScopedEnv {
-    const char* name;
-    std::optional<std::string> old;
-    ScopedEnv(const char* n, const char* value) : name(n)
-    {
-        if (const char* was = std::getenv(n))
-            old = was;
-        value ? setenv(n, value, 1) : unsetenv(n);
-    }
-    ~ScopedEnv() { old ? setenv(name, old->c_str(), 1) : unsetenv(name); }
-};
 
 class Tls : public testing::Test {
 protected:

@@ -1,5 +1,6 @@
 #include "ui/form1.h"
 
+#include "engine/config_file.h"
 #include "engine/list_location.h"
 #include "engine/page/utf_convert.h"
 #include "engine/ui_texts.h"
@@ -103,12 +104,9 @@ Form1::Form1(QWidget* parent) : Form1(DefaultListFilePath(), parent)
 }
 
 Form1::Form1(std::filesystem::path listFile, QWidget* parent)
-    : QWidget(parent), fetcher_(listFile, kDefaultJobs), engine_(*this, fetcher_, std::move(listFile)),
-      opener_(new FileOpener(this))
+    : QWidget(parent), listFile_(std::move(listFile)), opener_(new FileOpener(this))
 {
     setObjectName(QStringLiteral("Form1"));
-    fetcher_.SetNetworkWait(&networkWait_);
-    engine_.AddObserver(fetcher_);
     setWindowTitle(ToQString(texts::kProgramName));
     setWindowIcon(QIcon(QStringLiteral(":/pardovane/pardovane.png")));
     setFont(JapaneseCapableFont(font()));
@@ -193,7 +191,7 @@ void Form1::EditUrlList()
             ShowMessageWithListPath(texts::kListCreateFailed);
             return;
         }
-        const QString path = ToQString(Utf8ToUtf16(engine_.listFile().string()));
+        const QString path = ToQString(Utf8ToUtf16(listFile_.string()));
         opener_->Open(path, [this] {
             // A run waiting on the network may be what heard the opener
             // fail; its message must not start a second wait inside that one.
@@ -211,16 +209,15 @@ void Form1::EditUrlList()
 // elsewhere; an empty list to fill in is what the user wants.
 bool Form1::CreateListIfMissing()
 {
-    const std::filesystem::path& list = engine_.listFile();
     std::error_code error;
-    return std::filesystem::exists(list, error) || CreateListFile(list, {});
+    return std::filesystem::exists(listFile_, error) || CreateListFile(listFile_, {});
 }
 
 void Form1::ShowMessageWithListPath(std::u16string_view text)
 {
     std::u16string message(text);
     message += u'\n';
-    message += Utf8ToUtf16(engine_.listFile().string());
+    message += Utf8ToUtf16(listFile_.string());
     ShowMessage(message);
 }
 
@@ -238,12 +235,20 @@ void Form1::RunCheckFromButton()
     // The engine turns the failures it knows into messages; anything else
     // must not unwind through Qt's event dispatch.
     try {
+        // Read at every press, so an edited file counts at once; a broken
+        // one is said, and nothing runs.
+        RunSettings settings;
+        if (auto problem = ReadConfigFile({}, settings)) {
+            ShowMessage(std::u16string(texts::kConfigFileUnusable) + u'\n' + Utf8ToUtf16(*problem));
+            return;
+        }
+        check_ = std::make_unique<WindowCheck>(*this, networkWait_, listFile_, settings);
         const RunInputGuard guard(*this, {command1_, command2_});
         text1_->SetCommandsEnabled(false);
         running_ = true;
-        engine_.RunCheck();
+        check_->engine().RunCheck();
+        const RunOutcome outcome = check_->engine().lastRun();
         EndRun();
-        const RunOutcome& outcome = engine_.lastRun();
         // The bar counts lines that had a page; a run that read the list
         // ends with the bar full, whatever its last lines were.
         if (!outcome.listFileFailed && !outcome.cancelled)
@@ -260,6 +265,7 @@ void Form1::RunCheckFromButton()
 void Form1::EndRun() noexcept
 {
     running_ = false;
+    check_.reset();
     text1_->SetCommandsEnabled(true);
     if (std::exchange(editFailedDuringRun_, false))
         QTimer::singleShot(0, this, [this] { ShowMessageWithListPath(texts::kNoEditor); });
@@ -269,9 +275,9 @@ void Form1::closeEvent(QCloseEvent* event)
 {
     // The window goes at once; the run stops at the wait it is in, with
     // whatever is on the network dropped, and asks for nothing more.
-    if (running_) {
-        engine_.Cancel();
-        fetcher_.Cancel();
+    if (running_ && check_) {
+        check_->engine().Cancel();
+        check_->fetcher().Cancel();
     }
     QWidget::closeEvent(event);
 }
@@ -359,12 +365,12 @@ void Form1::ShowMessage(const std::u16string& text)
 void Form1::WaitForAnswer(QMessageBox& box)
 {
     box.show();
-    fetcher_.WaitUntil([&box] { return !box.isVisible(); });
+    check_->fetcher().WaitUntil([&box] { return !box.isVisible(); });
 }
 
 std::optional<DownloadedPage> Form1::DownloadPage(const std::u16string& url)
 {
-    return fetcher_.DownloadText(url);
+    return check_->fetcher().DownloadText(url);
 }
 
 }  // namespace pardovane

@@ -1,14 +1,14 @@
 #pragma once
 
-#include "engine/check_engine.h"
-#include "engine/http/lookahead_fetcher.h"
 #include "engine/window_operations.h"
 #include "ui/event_loop_wait.h"
+#include "ui/window_check.h"
 
 #include <QWidget>
 
 #include <filesystem>
 #include <functional>
+#include <memory>
 
 class QLabel;
 class QMessageBox;
@@ -21,12 +21,12 @@ class FileOpener;
 class ReportBox;
 class WrappingButton;
 
-// The program's one window. It owns the check engine and with it the run's
-// state, shows the engine's progress with its controls, and starts the run
-// from the Check button. The run keeps the thread until it ends, fetching
-// ahead as pardovane-check does; while it waits on the network or on a
-// message, the window goes on painting, resizing and answering the desktop,
-// and closing it ends the run.
+// The program's one window. The Check button reads the user's configuration
+// file and starts a run with its settings, whose engine owns the run's
+// state; the window shows the engine's progress with its controls. The run
+// keeps the thread until it ends, fetching ahead as pardovane-check does;
+// while it waits on the network or on a message, the window goes on
+// painting, resizing and answering the desktop, and closing it ends the run.
 class Form1 : public QWidget, public WindowOperations {
     Q_OBJECT
 
@@ -74,8 +74,8 @@ private:
     void WaitForAnswer(QMessageBox& box);
 
     EventLoopWait networkWait_;
-    LookaheadFetcher fetcher_;
-    CheckEngine engine_;
+    std::filesystem::path listFile_;
+    std::unique_ptr<WindowCheck> check_;  // during a run
     MessageBoxRunner messageBoxRunner_;
     FileOpener* opener_ = nullptr;
     bool busy_ = false;

@@ -13,6 +13,9 @@ inline constexpr std::u16string_view kCheckButton = u"チェック";
 inline constexpr std::u16string_view kNoEditor
     = u"チェックするファイルを開くプログラムが見つかりません。テキストエディタをインストールしてください。";
 inline constexpr std::u16string_view kListCreateFailed = u"チェックするファイルを作成できません。";
+// Followed by a line naming the configuration file and what is wrong in it.
+inline constexpr std::u16string_view kConfigFileUnusable
+    = u"設定ファイルを読み込めないため、チェックを開始できません。";
 
 // What screen readers call each control.
 inline constexpr std::u16string_view kReportName = u"レポート";

@@ -1,4 +1,4 @@
-#include "cli/url_exclusion.h"
+#include "engine/url_exclusion.h"
 
 #include "engine/page/utf_convert.h"
 
@@ -8,20 +8,42 @@
 
 namespace pardovane {
 
+namespace {
+
+std::unique_ptr<RE2> Compile(const std::string& pattern)
+{
+    RE2::Options options;
+    options.set_log_errors(false);  // the error is ours to report, once
+    return std::make_unique<RE2>(pattern, options);
+}
+
+std::string Complaint(const RE2& compiled)
+{
+    return "'" + compiled.pattern() + "': " + compiled.error();
+}
+
+}  // namespace
+
 UrlExclusion::UrlExclusion() = default;
 UrlExclusion::~UrlExclusion() = default;
 
 bool UrlExclusion::Add(const std::string& pattern, std::string& error)
 {
-    RE2::Options options;
-    options.set_log_errors(false);  // the error is ours to report, once
-    auto compiled = std::make_unique<RE2>(pattern, options);
+    auto compiled = Compile(pattern);
     if (!compiled->ok()) {
-        error = "--exclude '" + pattern + "': " + compiled->error();
+        error = "--exclude " + Complaint(*compiled);
         return false;
     }
     patterns_.push_back(std::move(compiled));
     return true;
+}
+
+std::optional<std::string> UrlExclusion::Problem(const std::string& pattern)
+{
+    const auto compiled = Compile(pattern);
+    if (compiled->ok())
+        return std::nullopt;
+    return Complaint(*compiled);
 }
 
 bool UrlExclusion::AddFile(const std::filesystem::path& file, std::string& error)

@@ -25,6 +25,9 @@ public:
 
     // False with a one-line error when the pattern does not compile.
     bool Add(const std::string& pattern, std::string& error);
+    // Why pattern does not compile ("'(': missing ): ("), or nullopt when it
+    // does; for settings checked before any run is set up.
+    static std::optional<std::string> Problem(const std::string& pattern);
     // One pattern a line; empty lines and lines starting with # are skipped.
     bool AddFile(const std::filesystem::path& file, std::string& error);
 

@@ -1,0 +1,63 @@
+#include "tests/local_server.h"
+#include "tests/scoped_env.h"
+#include "tests/temp_dir.h"
+#include "tests/ui_controls.h"
+#include "ui/form1.h"
+
+#include <QAbstractButton>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace pardovane {
+namespace {
+
+using test::FindControl;
+
+// The configuration file is read at each press of Check: a broken one is
+// said in a message and nothing is checked; mended, the next press checks
+// with it, without a restart.
+TEST(WindowConfigFile, ABrokenOneStopsTheRunAndAMendedOneCountsAtTheNextPress)
+{
+    test::LocalServer server;
+    server.Page("/a.html", "<a href=gone.html>gone</a>");
+    server.Start();
+    const test::TempDir dir;
+    const auto list = dir.Write("HtmlURL.txt", server.Url("/a.html") + "\n");
+    std::filesystem::create_directory(dir.path() / "pardovane");
+    const auto config = dir.Write("pardovane/config.toml", "jobs = 4\nmax-depth = -1\n");
+    const test::ScopedEnv home("XDG_CONFIG_HOME", dir.path().c_str());
+
+    Form1 form{list};
+    QStringList messages;
+    form.SetMessageBoxRunner([&messages](QMessageBox& box) {
+        messages << box.text();
+        box.button(QMessageBox::Ok)->click();
+    });
+    form.show();
+    auto& check = FindControl<QPushButton>(form, "Command1");
+    const auto& report = FindControl<QPlainTextEdit>(form, "Text1");
+
+    QTest::mouseClick(&check, Qt::LeftButton);
+    EXPECT_EQ(
+        messages,
+        QStringList(QString::fromStdU16String(u"設定ファイルを読み込めないため、チェックを開始できません。\n")
+                    + QString::fromStdString(config.string())
+                    + ":2: max-depth takes a whole number from 0 to 10000000"));
+    EXPECT_EQ(report.toPlainText(), QString());
+    EXPECT_EQ(server.TotalHits(), 0);
+
+    dir.Write("pardovane/config.toml", "jobs = 4\naccept = \"200-299,404\"\n");
+    messages.clear();
+    QTest::mouseClick(&check, Qt::LeftButton);
+    EXPECT_EQ(messages, QStringList());
+    EXPECT_EQ(report.toPlainText(), QString::fromStdString(server.Url("/a.html")) + "\n  <OK>\n\n");
+}
+
+}  // namespace
+}  // namespace pardovane

@@ -208,6 +208,31 @@ def make_webroot(workdir):
     return www, removed
 
 
+def make_site_root(workdir, parts):
+    """Lays out one site alone under workdir/www, with its share of the
+    removals, and returns (www, removed): for tools that crawl a whole
+    origin, so that a crawl stays inside the one site."""
+    www = os.path.join(workdir, "www")
+    os.makedirs(www)
+    for prefix, source in parts:
+        dest = os.path.join(www, prefix)
+        if source is None:
+            build_jekyll(workdir, os.path.join(workdir, "jekyll-out"))
+            shutil.copytree(os.path.join(workdir, "jekyll-out"), dest, dirs_exist_ok=True)
+        else:
+            shutil.copytree(source, dest, symlinks=False,
+                            ignore_dangling_symlinks=True, dirs_exist_ok=True)
+    removed = []
+    for rel in REMOVED:
+        path = os.path.join(www, rel)
+        if os.path.isfile(path):
+            os.remove(path)
+            removed.append(rel)
+    for d in (workdir, www):
+        os.chmod(d, 0o755)
+    return www, removed
+
+
 def pages_of(www, parts):
     """URL paths of every HTML page of a site, in a fixed order. An index
     page is listed by its directory, as sitemaps list it; a site's top

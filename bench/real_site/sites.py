@@ -7,18 +7,28 @@ import shutil
 import subprocess
 import tempfile
 
+# Debian's nodejs-doc conflicts with NodeSource's nodejs package, so
+# setup.sh unpacks it here instead of installing it where Node is not Debian's.
+NODEJS_DOC = "/var/tmp/pardovane-real-site/nodejs-doc/usr/share/doc/nodejs/api"
+NODE_API = ("/usr/share/doc/nodejs/api" if os.path.isfile("/usr/share/doc/nodejs/api/index.html")
+            else NODEJS_DOC)
+
 # (row name, [(path under the web root, source directory or None)]).
 # None stands for the Jekyll site, which is built, not copied.
 SITES = [
     ("Python 3.11 docs (Sphinx)", [("python", "/usr/share/doc/python3.11/html")]),
     ("PostgreSQL 15 docs (DocBook)", [("postgresql", "/usr/share/doc/postgresql-doc-15/html")]),
-    ("Jekyll default site + Node.js API", [("", None), ("api", "/usr/share/doc/nodejs/api")]),
+    ("Jekyll default site + Node.js API", [("", None), ("api", NODE_API)]),
     ("older doc sets (libxslt, libffi, expat, valgrind)", [
         ("doc/libxslt1-dev", "/usr/share/doc/libxslt1-dev"),
         ("doc/libffi-dev", "/usr/share/doc/libffi-dev"),
         ("doc/libexpat1-dev", "/usr/share/doc/libexpat1-dev"),
         ("doc/valgrind", "/usr/share/doc/valgrind"),
     ]),
+    ("Git docs (AsciiDoc)", [("git", "/usr/share/doc/git-doc")]),
+    ("libsigc++ 2.0 (Doxygen)", [("sigc", "/usr/share/doc/libsigc++-2.0-doc")]),
+    # gi-docgen; Debian compresses the web fonts its fonts.css names.
+    ("JSON-GLib 1.0 reference (gi-docgen)", [("json-glib", "/usr/share/doc/json-glib-1.0")]),
 ]
 
 # Removed after copying: pages and images that other pages link to, and
@@ -193,6 +203,31 @@ def make_webroot(workdir):
             os.remove(path)
             removed.append(rel)
     # nginx's workers may run as another user.
+    for d in (workdir, www):
+        os.chmod(d, 0o755)
+    return www, removed
+
+
+def make_site_root(workdir, parts):
+    """Lays out one site alone under workdir/www, with its share of the
+    removals, and returns (www, removed): for tools that crawl a whole
+    origin, so that a crawl stays inside the one site."""
+    www = os.path.join(workdir, "www")
+    os.makedirs(www)
+    for prefix, source in parts:
+        dest = os.path.join(www, prefix)
+        if source is None:
+            build_jekyll(workdir, os.path.join(workdir, "jekyll-out"))
+            shutil.copytree(os.path.join(workdir, "jekyll-out"), dest, dirs_exist_ok=True)
+        else:
+            shutil.copytree(source, dest, symlinks=False,
+                            ignore_dangling_symlinks=True, dirs_exist_ok=True)
+    removed = []
+    for rel in REMOVED:
+        path = os.path.join(www, rel)
+        if os.path.isfile(path):
+            os.remove(path)
+            removed.append(rel)
     for d in (workdir, www):
         os.chmod(d, 0o755)
     return www, removed

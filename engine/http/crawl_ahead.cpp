@@ -19,6 +19,29 @@ void CrawlAhead::Reset()
     queueRead_ = 0;
 }
 
+FetchJobPtr CrawlAhead::RobotsJob(const std::u16string& origin, FetchQueue& queue)
+{
+    FetchJobPtr& job = robotsJobs_[origin];
+    if (!job) {
+        job = std::make_shared<FetchJob>();
+        job->kind = HttpRequest::Kind::Download;
+        job->url = RobotsUrlOf(origin);
+        job->robots = true;
+        queue.Push(job, FetchQueue::kCritical, true);
+    }
+    return job;
+}
+
+void CrawlAhead::RobotsDone(FetchJob& job)
+{
+    if (job.request)
+        job.download = job.request->TakeDownloadResult();
+    job.request.reset();
+    StoreAnswer(job.url, job.download);
+    robotsJobs_.erase(OriginOf(job.url));
+    job.download.reset();
+}
+
 const RobotsRules* CrawlAhead::Known(const std::u16string& origin) const
 {
     const auto found = robots_.find(origin);

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "engine/crawl_frontier.h"
+#include "engine/http/fetch_job.h"
+#include "engine/http/fetch_queue.h"
 #include "engine/http/probe_result.h"
 #include "engine/page/robots_rules.h"
 
@@ -27,6 +29,14 @@ public:
     // A new run: no rules known, nothing guessed.
     void Reset();
 
+    // The request for origin's robots.txt, made once: it goes first, so
+    // that the pages its links lead to are fetched as the crawl will read them.
+    FetchJobPtr RobotsJob(const std::u16string& origin, FetchQueue& queue);
+    // A robots job ended: its rules stored.
+    void RobotsDone(FetchJob& job);
+    // Requests dropped: none is waited for any more.
+    void DropJobs() { robotsJobs_.clear(); }
+
     // The rules of origin once they came; null before.
     const RobotsRules* Known(const std::u16string& origin) const;
     const RobotsRules& Store(const std::u16string& origin, RobotsRules rules);
@@ -51,6 +61,7 @@ private:
     const CrawlFrontier* frontier_ = nullptr;
     std::string agent_;
     std::unordered_map<std::u16string, RobotsRules> robots_;
+    std::unordered_map<std::u16string, FetchJobPtr> robotsJobs_;  // by origin, until their rules are stored
     std::size_t guessed_ = 0;
     std::size_t queueRead_ = 0;
 };

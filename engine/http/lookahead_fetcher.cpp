@@ -1,6 +1,7 @@
 #include "engine/http/lookahead_fetcher.h"
 
 #include "engine/http/ca_environment.h"
+#include "engine/http/url_hash.h"
 #include "engine/page/page_links.h"
 #include "engine/page/page_text_decoder.h"
 #include "engine/page/url_parts.h"
@@ -13,11 +14,6 @@ namespace {
 
 // How long one wait on the network may last before the queues are looked at again.
 constexpr long kPollMs = 100;
-
-std::size_t UrlHash(const std::u16string& url)
-{
-    return std::hash<std::u16string>{}(url);
-}
 
 DownloadedPage Decoded(const DownloadResult& download)
 {
@@ -43,22 +39,9 @@ void LookaheadFetcher::OnRunStart()
     currentPlace_ = {};
     currentLine_ = 0;
     currentUrl_.clear();
-    CountListedPages();
+    listed_.Count(listFile_, cache_ != nullptr);
     list_ = ListFile::Open(listFile_);
     ReadAhead();
-}
-
-// Which URLs the list names, and how often, so that a listed page met first
-// as a link is fetched whole, once, for its line too.
-void LookaheadFetcher::CountListedPages()
-{
-    listed_.clear();
-    listedSites_.clear();
-    for (auto list = ListFile::Open(listFile_); list && !list->AtEnd();) {
-        const std::u16string url = list->ReadLine();
-        if (!url.empty() && ++listed_[UrlHash(url)] == 1 && cache_)
-            listedSites_.insert(RequestHostName(url));
-    }
 }
 
 void LookaheadFetcher::DropEverything()
@@ -67,7 +50,7 @@ void LookaheadFetcher::DropEverything()
     probes_.clear();
     pages_.clear();
     documents_.Clear();
-    robotsJobs_.clear();
+    crawl_.DropJobs();
     aheadBytes_ = 0;
     aheadLines_.clear();
     undecided_.clear();
@@ -79,8 +62,7 @@ void LookaheadFetcher::OnPageStart(const std::u16string& pageUrl, std::uint64_t 
     // The line before is passed; a page no later line lists goes with it.
     if (!Listed(currentUrl_))
         ForgetPage(currentUrl_);
-    if (auto found = listed_.find(UrlHash(pageUrl)); found != listed_.end() && --found->second == 0)
-        listed_.erase(found);
+    listed_.Pass(pageUrl);
     currentUrl_ = pageUrl;
     currentLine_ = offset;
     currentPageScanned_ = false;
@@ -175,24 +157,9 @@ const RobotsRules& LookaheadFetcher::RobotsFor(const std::u16string& origin)
 {
     if (const RobotsRules* known = crawl_.Known(origin))
         return *known;
-    if (!WaitFor(RequestRobots(origin)))
+    if (!WaitFor(crawl_.RobotsJob(origin, runner_.queue())))
         return crawl_.Store(origin, RobotsRules::DisallowAll());  // cancelled: read nothing more
     return *crawl_.Known(origin);
-}
-
-// Asked before anything else of its site, so that the pages its links lead
-// to are fetched as the crawl will read them.
-LookaheadFetcher::JobPtr LookaheadFetcher::RequestRobots(const std::u16string& origin)
-{
-    JobPtr& job = robotsJobs_[origin];
-    if (!job) {
-        job = std::make_shared<FetchJob>();
-        job->kind = HttpRequest::Kind::Download;
-        job->url = RobotsUrlOf(origin);
-        job->robots = true;
-        runner_.queue().Push(job, FetchQueue::kCritical, true);
-    }
-    return job;
 }
 
 ProbeResult LookaheadFetcher::Probe(const std::u16string& url)
@@ -248,7 +215,7 @@ void LookaheadFetcher::Prefetch(const std::u16string& url, Priority priority, co
     if (crawl_.on() && from && !pages_.contains(url) && aheadBytes_ < kAheadBytes
         && crawl_.WillRead(url, from->scope, from->depth)) {
         if (crawl_.frontier().settings().obeyRobots && !crawl_.Known(OriginOf(url)))
-            RequestRobots(OriginOf(url));
+            crawl_.RobotsJob(OriginOf(url), runner_.queue());
         JobPtr job = FetchListedPage(url, true, priority, HttpRequest::Kind::CrawledPage);
         job->place = {from->scope, from->depth + 1};
         return;
@@ -312,12 +279,7 @@ void LookaheadFetcher::Finish(FetchJob& job)
 {
     job.done = true;
     if (job.robots) {
-        if (job.request)
-            job.download = job.request->TakeDownloadResult();
-        job.request.reset();
-        crawl_.StoreAnswer(job.url, job.download);
-        robotsJobs_.erase(OriginOf(job.url));
-        job.download.reset();
+        crawl_.RobotsDone(job);
         return;
     }
     if (job.document) {
@@ -383,12 +345,6 @@ void LookaheadFetcher::ForgetPage(const std::u16string& url)
     pages_.erase(found);
 }
 
-// Whether a line the run has not passed yet lists url.
-bool LookaheadFetcher::Listed(const std::u16string& url) const
-{
-    return !url.empty() && listed_.contains(UrlHash(url));
-}
-
 // More lines while the jobs could use more work and the pages held ahead
 // leave room.
 bool LookaheadFetcher::WantsMoreLines() const
@@ -427,7 +383,7 @@ void LookaheadFetcher::ReadAheadLine(const std::u16string& url)
 {
     aheadLines_.push_back({url, list_->offset()});
     if (crawl_.on() && crawl_.frontier().settings().obeyRobots && !crawl_.Known(OriginOf(url)))
-        RequestRobots(OriginOf(url));
+        crawl_.RobotsJob(OriginOf(url), runner_.queue());
     if (pages_.contains(url))
         return;  // fetched already, for a link or an earlier line
     if (!verdicts_.contains(UrlHash(url)) && !probes_.contains(url)) {

@@ -9,6 +9,7 @@
 #include "engine/http/fetch_queue.h"
 #include "engine/http/fetch_runner.h"
 #include "engine/http/http_settings.h"
+#include "engine/http/listed_pages.h"
 #include "engine/http/network_wait.h"
 #include "engine/http/request_url.h"
 #include "engine/http/robots_source.h"
@@ -113,12 +114,10 @@ private:
         std::uint64_t offset;  // after the line
     };
 
-    void CountListedPages();
     void Prefetch(const std::u16string& url, Priority priority, const CrawlPlace* from = nullptr);
     JobPtr Enqueue(HttpRequest::Kind kind, const std::u16string& url, Priority priority);
     JobPtr FetchListedPage(const std::u16string& url, bool servesProbe, Priority priority,
                            HttpRequest::Kind kind = HttpRequest::Kind::Download);
-    JobPtr RequestRobots(const std::u16string& origin);
     void ReadAheadFound();
     bool WaitFor(const JobPtr& job);
     void DropEverything();
@@ -131,8 +130,8 @@ private:
     void Finish(FetchJob& job);
     void Release(FetchJob& job);
     void ForgetPage(const std::u16string& url);
-    bool Listed(const std::u16string& url) const;
-    bool ListedSite(const std::u16string& url) const { return listedSites_.contains(RequestHostName(url)); }
+    bool Listed(const std::u16string& url) const { return listed_.Listed(url); }
+    bool ListedSite(const std::u16string& url) const { return listed_.ListedSite(url); }
     bool WantsMoreLines() const;
     void ReadAhead();
     void ReadAheadLine(const std::u16string& url);
@@ -153,9 +152,8 @@ private:
     DocumentAhead documents_{runner_.queue()};
 
     CrawlAhead crawl_;
-    std::unordered_map<std::u16string, JobPtr> robotsJobs_;  // by origin, until their rules are stored
-    CrawlPlace currentPlace_;                                // of the run's current page
-    std::unordered_map<std::u16string, JobPtr> probes_;      // asked for, not yet taken by the run
+    CrawlPlace currentPlace_;                            // of the run's current page
+    std::unordered_map<std::u16string, JobPtr> probes_;  // asked for, not yet taken by the run
     // Taken by the run: good or bad, by a hash of the URL, as a long list
     // would otherwise hold every URL twice. A collision costs a request, not
     // a verdict: the run asks what it was not given.
@@ -163,12 +161,7 @@ private:
     // Listed pages fetched, or being fetched, for lines the run has not
     // passed yet, by URL: every line that lists one takes the same GET.
     std::unordered_map<std::u16string, JobPtr> pages_;
-    // How many lines not yet passed list each URL, by its hash.
-    std::unordered_map<std::size_t, std::uint32_t> listed_;
-    // The host names of the listed pages, whose links are the site's own
-    // and never taken from the cache.
-    std::unordered_set<std::string> listedSites_;
-
+    ListedPages listed_;  // of the lines not passed yet
     std::optional<ListFile> list_;
     std::deque<AheadLine> aheadLines_;   // references stay valid: only ends change
     std::vector<AheadLine*> undecided_;  // download not yet queued or refused

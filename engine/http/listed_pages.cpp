@@ -1,0 +1,36 @@
+#include "engine/http/listed_pages.h"
+
+#include "engine/http/request_url.h"
+#include "engine/http/url_hash.h"
+#include "engine/list_file.h"
+
+namespace pardovane {
+
+void ListedPages::Count(const std::filesystem::path& listFile, bool sites)
+{
+    lines_.clear();
+    sites_.clear();
+    for (auto list = ListFile::Open(listFile); list && !list->AtEnd();) {
+        const std::u16string url = list->ReadLine();
+        if (!url.empty() && ++lines_[UrlHash(url)] == 1 && sites)
+            sites_.insert(RequestHostName(url));
+    }
+}
+
+void ListedPages::Pass(const std::u16string& url)
+{
+    if (auto found = lines_.find(UrlHash(url)); found != lines_.end() && --found->second == 0)
+        lines_.erase(found);
+}
+
+bool ListedPages::Listed(const std::u16string& url) const
+{
+    return !url.empty() && lines_.contains(UrlHash(url));
+}
+
+bool ListedPages::ListedSite(const std::u16string& url) const
+{
+    return sites_.contains(RequestHostName(url));
+}
+
+}  // namespace pardovane

@@ -70,10 +70,12 @@ def parse_args():
 
 
 def run_measured(command, limit, stdin_text=None):
-    """(wall seconds, peak RSS MiB, exit code, stdout bytes) of one command,
-    its peak taken from the rusage the kernel keeps for the child and
-    every process it waited for."""
-    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as inp:
+    """(wall seconds, peak RSS MiB, exit code, stdout bytes) of one command.
+    The peak is GNU time's: a child forked from this (large) interpreter
+    would carry its resident size into the measured one across exec."""
+    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as inp, \
+            tempfile.NamedTemporaryFile("r") as peak:
+        command = ["/usr/bin/time", "-f", "%M", "-o", peak.name, *command]
         if stdin_text is not None:
             inp.write(stdin_text.encode("utf-8"))
             inp.seek(0)
@@ -91,7 +93,9 @@ def run_measured(command, limit, stdin_text=None):
         seconds = time.monotonic() - start
         proc.returncode = os.waitstatus_to_exitcode(status)
         out.seek(0)
-        return seconds, usage.ru_maxrss / 1024.0, proc.returncode, out.read()
+        peak.seek(0)
+        kib = [line for line in peak.read().split() if line.isdigit()]
+        return seconds, (int(kib[-1]) if kib else usage.ru_maxrss) / 1024.0, proc.returncode, out.read()
 
 
 # --- what each tool reports --------------------------------------------------
@@ -114,6 +118,8 @@ def broken_pardovane(out, origin):
                 continue
             base, fragment = split_fragment(url)
             if "fragment" in (link.get("reason") or "").lower():
+                # The URL goes without its fragment; the link as written has it.
+                fragment = split_fragment(link.get("link") or "")[1]
                 fragments.add(truth.percent_encode(base) + "#" + (fragment or ""))
             else:
                 urls.add(truth.percent_encode(base))

@@ -13,6 +13,7 @@ packages=(
   git-doc libsigc++-2.0-doc libjson-glib-doc   # AsciiDoc, Doxygen, gi-docgen
   python3-tinycss2   # the CSS of the resources' ground truth
   linkchecker        # a peer in compare.py
+  time               # compare.py: each tool's peak memory, measured apart from Python
 )
 
 bash "$(dirname "$0")/../../scripts/setup.sh" "${packages[@]}"

@@ -15,7 +15,7 @@ namespace pardovane {
 class RobotsRules {
 public:
     // Most of what a robots.txt may hold that is read; the rest is ignored.
-    static constexpr std::size_t kMaxBytes = 512 * 1024;
+    static constexpr std::size_t kMaxBytes = std::size_t{512} * 1024;
 
     static RobotsRules AllowAll() { return {}; }
     static RobotsRules DisallowAll();

@@ -8,9 +8,11 @@
 #include "engine/page/ascii.h"
 #include "engine/page/link_scanner.h"
 #include "engine/page/page_links.h"
+#include "engine/page/url_password.h"
 #include "engine/ui_texts.h"
 #include "fuzz_check.h"
 
+#include <algorithm>
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdlib>
@@ -93,12 +95,15 @@ const std::filesystem::path& ListPath()
 
 using Values = std::vector<std::pair<std::size_t, std::size_t>>;
 
-Values ScanValues(std::u16string_view text)
+// The anchors', images' and bases' values; with everything, also what a
+// page loads and its ids, each but a <style>'s text.
+Values ScanValues(std::u16string_view text, bool everything = false)
 {
     Values values;
-    LinkScanner scanner;
-    scanner.Scan(text, [&](LinkScanner::Element, std::size_t offset, std::size_t length) {
-        values.emplace_back(offset, length);
+    LinkScanner scanner(LinkScanner::Wants{.resources = everything, .ids = everything});
+    scanner.Scan(text, [&](LinkScanner::Element element, std::size_t offset, std::size_t length) {
+        if (element != LinkScanner::Element::StyleText)
+            values.emplace_back(offset, length);
         return true;
     });
     return values;
@@ -117,6 +122,17 @@ void CheckScanner(std::u16string_view text)
             for (std::size_t i = offset; i < offset + length; ++i)
                 Require(!IsHtmlSpace(text[i]) && text[i] != u'>', "an unquoted value ends at a blank or '>'");
         }
+    }
+    // Wanting more finds more values of the same kind, never other ones.
+    const Values all = ScanValues(text, true);
+    for (const auto& value : values)
+        Require(std::find(all.begin(), all.end(), value) != all.end(), "wanting more keeps every link");
+    for (const auto& [offset, length] : all) {
+        const char16_t before = offset > 0 ? text[offset - 1] : u'\0';
+        Require(offset >= 1 && offset + length <= text.size(), "every value inside the text");
+        Require(before != u'"' && before != u'\''
+                    || (offset + length < text.size() && text[offset + length] == before),
+                "every quoted value ends at its quote");
     }
     Values shifted = ScanValues(u"<p>" + std::u16string(text));
     for (auto& value : shifted)
@@ -156,13 +172,14 @@ void CheckRun(const std::u16string& pageLine, const std::u16string& text)
             expected.push_back(link.target.url);
     });
     Require(judged.links.size() == expected.size(), "one judgement per probed link");
-    std::u16string report = s.pageUrl + u"\r\n";
+    // Passwords in URLs are masked wherever the report shows them.
+    std::u16string report = WithoutPasswords(s.pageUrl) + u"\r\n";
     int errors = 0;
     for (std::size_t i = 0; i < expected.size(); ++i) {
         Require(judged.links[i].url == expected[i], "the run probes what ForEachPageLink says");
         Require(judged.links[i].good == GoodUrl(expected[i]), "the verdict is the probe's");
         if (!judged.links[i].good) {
-            report += u"  " + judged.links[i].linkText + std::u16string(texts::kLinkError);
+            report += u"  " + WithoutPasswords(judged.links[i].linkText) + std::u16string(texts::kLinkError);
             ++errors;
         }
     }

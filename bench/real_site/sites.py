@@ -185,27 +185,7 @@ def build_jekyll(workdir, out):
 
 def make_webroot(workdir):
     """Lays out every site under workdir/www and returns (www, removed)."""
-    www = os.path.join(workdir, "www")
-    os.makedirs(www)
-    for _, parts in SITES:
-        for prefix, source in parts:
-            dest = os.path.join(www, prefix)
-            if source is None:
-                build_jekyll(workdir, os.path.join(workdir, "jekyll-out"))
-                shutil.copytree(os.path.join(workdir, "jekyll-out"), dest, dirs_exist_ok=True)
-            else:
-                shutil.copytree(source, dest, symlinks=False,
-                                ignore_dangling_symlinks=True, dirs_exist_ok=True)
-    removed = []
-    for rel in REMOVED:
-        path = os.path.join(www, rel)
-        if os.path.isfile(path):
-            os.remove(path)
-            removed.append(rel)
-    # nginx's workers may run as another user.
-    for d in (workdir, www):
-        os.chmod(d, 0o755)
-    return www, removed
+    return make_site_root(workdir, [part for _, parts in SITES for part in parts])
 
 
 def make_site_root(workdir, parts):
@@ -228,6 +208,7 @@ def make_site_root(workdir, parts):
         if os.path.isfile(path):
             os.remove(path)
             removed.append(rel)
+    # nginx's workers may run as another user.
     for d in (workdir, www):
         os.chmod(d, 0o755)
     return www, removed

@@ -110,6 +110,24 @@ TEST(CheckCommandResources, WithoutTheOptionsOnlyAnchorsAndImagesCount)
     EXPECT_EQ(server.Hits("/s/site.css"), 0);
 }
 
+// A stylesheet's repeats count as a page's do, up to a bound past which a
+// hostile one holds only its distinct URLs.
+TEST(CheckCommandResources, AStylesheetRepeatingOneUrlEndlesslyIsBounded)
+{
+    LocalServer server;
+    std::string sheet;
+    for (int i = 0; i < 20'000; ++i)
+        sheet += ".a { background: url(x.png) }\n";
+    server.Page("/index.html", "<link rel=stylesheet href=s.css>");
+    server.Page("/s.css", sheet, "text/css");
+    server.Page("/x.png", "x", "image/png");
+    server.Start();
+
+    const auto result = test::Check("--resources " + ShellQuote(server.Url("/index.html")));
+
+    EXPECT_EQ(result.err, "チェック数/10001  エラー/0\n");
+}
+
 TEST(CheckCommandResources, StructuredReportsNameTheKindAndTheStylesheet)
 {
     LocalServer server;

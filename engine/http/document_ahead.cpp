@@ -4,6 +4,9 @@
 #include "engine/page/page_links.h"
 #include "engine/page/page_text_decoder.h"
 
+#include <string_view>
+#include <unordered_set>
+
 namespace pardovane {
 
 void DocumentAhead::Clear()
@@ -75,10 +78,18 @@ DocumentFactsPtr DocumentAhead::Store(const std::u16string& url, const DownloadR
         if (facts->html && ids) {
             facts->ids = PageIds(text.text);
         } else if (!facts->html) {
+            // Every occurrence, as a page's links are; past the first many,
+            // only URLs not seen yet, so a hostile stylesheet holds no more
+            // than its distinct URLs.
+            std::unordered_set<std::u16string_view> seen;
             ForEachSheetLink(text.text, text.url, exclusion, [&](const PageLink& link) {
+                const std::u16string_view written
+                    = std::u16string_view(text.text).substr(link.start - 1, link.length);
+                if (!seen.insert(written).second && facts->sheetLinks.size() >= kEveryOccurrence)
+                    return;
                 PageLink kept = link;
                 // The stylesheet's text goes; the link keeps its own.
-                kept.written = text.text.substr(link.start - 1, link.length);
+                kept.written = written;
                 facts->sheetLinks.push_back(std::move(kept));
             });
         }

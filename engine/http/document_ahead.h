@@ -37,6 +37,10 @@ public:
     // A page fetched anyway, whose ids a #fragment elsewhere may ask.
     void StorePage(const std::u16string& url, const DownloadResult& page, const LinkExclusion& exclusion);
 
+    // A stylesheet's links kept as written, repeats included, before only
+    // new ones are.
+    static constexpr std::size_t kEveryOccurrence = 10'000;
+
 private:
     // What a fetched document is to the run: an HTML page's ids when ids
     // are wanted; anything else, as a stylesheet, its links. Without a

@@ -128,8 +128,13 @@ void LookaheadFetcher::PrefetchLink(const PageLink& link, Priority priority, con
 LookaheadFetcher::JobPtr LookaheadFetcher::FetchDocument(const std::u16string& url, bool stylesheet,
                                                          Priority priority, int sheetDepth)
 {
+    // Only a plain probe becomes the document's GET: a page's download
+    // stays the page's.
     const auto probe = probes_.find(url);
-    const JobPtr unsent = probe != probes_.end() && !probe->second->started ? probe->second : nullptr;
+    const JobPtr unsent
+        = probe != probes_.end() && !probe->second->started && probe->second->kind == HttpRequest::Kind::Probe
+        ? probe->second
+        : nullptr;
     const bool asked = probe != probes_.end() || verdicts_.contains(UrlHash(url));
     JobPtr job = documents_.Fetch(url, stylesheet, priority, sheetDepth, unsent, asked);
     if (job->servesProbe)

@@ -344,22 +344,10 @@ class Page(truth.Page):
 
 
 def read_page(listed):
-    page = Page(listed)
-    try:
-        with urllib.request.urlopen(listed, timeout=truth.TIMEOUT) as r:
-            page.final = r.geturl()
-            content_type = r.headers.get("Content-Type") or ""
-            text = truth.decode_page(r.read(), content_type)
-    except (urllib.error.URLError, OSError) as e:
-        page.error = str(e)
+    page = truth.read_page(listed, ResourceFinder(), Page)
+    if page.error:
         return page
-    finder = ResourceFinder()
-    finder.feed(text)
-    finder.close()
-    page.base = page.final
-    if finder.base is not None:
-        page.base = urllib.parse.urljoin(page.final, truth.clean(finder.base))
-    page.links = [(tag, w, d, truth.resolve(d, page.base)) for tag, w, d in finder.links]
+    finder = page.finder
     page.ids = finder.ids
     for entry in finder.resources:
         link = make_link(entry[0], entry[1], entry[2], page.base)

@@ -179,18 +179,22 @@ class Page:
         self.base = None
         # [(tag, written, decoded, url or None)]
         self.links = []
+        self.finder = None
 
 
-def read_page(listed):
-    page = Page(listed)
+def read_page(listed, finder=None, make_page=None):
+    """The listed page (a Page, or what make_page makes) fetched and fed to
+    finder (a LinkFinder, or one that finds more), its links resolved
+    against its base. The finder stays on the page as page.finder."""
+    page = (make_page or Page)(listed)
     try:
         with urllib.request.urlopen(listed, timeout=TIMEOUT) as r:
             page.final = r.geturl()
-            text = decode_page(r.read(), r.headers.get("Content-Type"))
+            text = decode_page(r.read(), r.headers.get("Content-Type") or "")
     except (urllib.error.URLError, OSError) as e:
         page.error = str(e)
         return page
-    finder = LinkFinder()
+    page.finder = finder = finder or LinkFinder()
     finder.feed(text)
     finder.close()
     page.base = page.final

@@ -156,7 +156,8 @@ int Run(int argc, char** argv)
     std::error_code notFolder;
     if (!options->listFile.empty() && std::filesystem::is_directory(options->listFile, notFolder)) {
         if (options->crawl.recurse)
-            return UsageError("--recurse (or recurse in the configuration) takes URLs or a list, not a folder");
+            return UsageError(
+                "--recurse (or recurse in the configuration) takes URLs or a list, not a folder");
         const std::u16string base = options->baseUrl.empty()
             ? std::u16string(pardovane::LocalFolder::kDefaultBaseUrl)
             : pardovane::Utf8ToUtf16(options->baseUrl);

@@ -14,13 +14,21 @@ bool EqualsNoCase(std::u16string_view text, std::u16string_view lower)
     return text.size() == lower.size() && StartsWithNoCase(text, lower);
 }
 
+// Where name stands in names, in any letter case; N when it does not.
+template <std::size_t N>
+std::size_t IndexOf(std::u16string_view name, const std::u16string_view (&names)[N])
+{
+    const auto found = std::find_if(std::begin(names), std::end(names),
+                                    [name](std::u16string_view lower) { return EqualsNoCase(name, lower); });
+    return static_cast<std::size_t>(found - std::begin(names));
+}
+
 // The lower-case name in names that name is, or empty.
 template <std::size_t N>
 std::u16string_view Lookup(std::u16string_view name, const std::u16string_view (&names)[N])
 {
-    const auto found = std::find_if(std::begin(names), std::end(names),
-                                    [name](std::u16string_view lower) { return EqualsNoCase(name, lower); });
-    return found == std::end(names) ? std::u16string_view() : *found;
+    const std::size_t index = IndexOf(name, names);
+    return index == N ? std::u16string_view() : names[index];
 }
 
 // Elements whose text holds no tags up to their own end tag.
@@ -55,6 +63,7 @@ enum AttributeIndex : std::size_t {
 constexpr std::u16string_view kAttributeNames[]
     = {u"href"sv,    u"src"sv,  u"srcset"sv, u"rel"sv, u"type"sv, u"http-equiv"sv,
        u"content"sv, u"data"sv, u"poster"sv, u"id"sv,  u"name"sv, u"style"sv};
+static_assert(std::size(kAttributeNames) == LinkScanner::kAttributes);
 
 // Whether space-separated tokens hold one that is word, in any case.
 bool HasToken(std::u16string_view tokens, std::u16string_view word)
@@ -239,15 +248,10 @@ bool LinkScanner::Tag(const OnValue& onValue)
                 value = {start, pos_ - start, true};
             }
         }
-        if (!endTag && attribute.size() <= 10) {
-            const std::u16string_view known = Lookup(attribute, kAttributeNames);
-            if (!known.empty()) {
-                const auto index = static_cast<std::size_t>(
-                    std::find(std::begin(kAttributeNames), std::end(kAttributeNames), known)
-                    - std::begin(kAttributeNames));
-                if (!attributes[index].found)
-                    attributes[index] = value;
-            }
+        if (!endTag) {
+            const std::size_t index = IndexOf(attribute, kAttributeNames);
+            if (index < kAttributes && !attributes[index].found)
+                attributes[index] = value;
         }
     }
     ++pos_;  // the ">"

@@ -61,6 +61,8 @@ public:
 
     LinkScanner() = default;
     explicit LinkScanner(Wants wants) : wants_(wants) { }
+    // How many attributes a tag's links depend on (href, src, rel...).
+    static constexpr std::size_t kAttributes = 12;
     void Scan(std::u16string_view text, const OnValue& onValue);
 
 private:
@@ -69,8 +71,6 @@ private:
         std::size_t length = 0;
         bool found = false;
     };
-    // The attributes any tag's links depend on, by their place in kAttributeNames.
-    static constexpr std::size_t kAttributes = 12;
     using Attributes = std::array<Attribute, kAttributes>;
 
     // At the "<" of a start or end tag: reads it to its end and reports its

@@ -241,22 +241,12 @@ void CheckEngine::ScanPage()
             return;
         state_.linkStart = static_cast<std::int32_t>(link.start);
         state_.scanPos = static_cast<std::int32_t>(link.start + link.length);
-        JudgeLink(link, nullptr, 0);
+        CheckLink(link);
         },
         checks_.resources);
 }
 
-void CheckEngine::CheckLink(const LinkTarget& target, bool followed)
-{
-    PageLink link;
-    link.target = target;
-    link.element = followed ? LinkScanner::Element::Anchor : LinkScanner::Element::Image;
-    JudgeLink(link, nullptr, 0);
-}
-
-// sheet: the stylesheet the link is written in, null for the page itself;
-// depth: how many stylesheets deep that is.
-void CheckEngine::JudgeLink(const PageLink& link, const std::u16string* sheet, int depth)
+void CheckEngine::CheckLink(const PageLink& link, const std::u16string* sheet, int depth)
 {
     RunState& s = state_;
     const LinkTarget& target = link.target;
@@ -310,7 +300,7 @@ void CheckEngine::JudgeSheet(const std::u16string& url, int depth)
     for (const PageLink& link : sheet->sheetLinks) {
         if (cancelRequested_)
             return;
-        JudgeLink(link, &sheetUrl, depth + 1);
+        CheckLink(link, &sheetUrl, depth + 1);
     }
 }
 

@@ -50,8 +50,10 @@ public:
     // at most once per run.
     int CheckUrl(const std::u16string& url);
     void ScanPage();
-    // Judges the link at linkStart..scanPos of the page, headed for target.
-    void CheckLink(const LinkTarget& target, bool followed = false);
+    // Judges the link at linkStart..scanPos of the page (or, in sheet, the
+    // stylesheet it is written in, depth stylesheets deep), and the links
+    // of a stylesheet it loads.
+    void CheckLink(const PageLink& link, const std::u16string* sheet = nullptr, int depth = 0);
 
     // Links whose resolved URL the user excludes are skipped, not probed.
     void SetLinkExclusion(LinkExclusion exclusion) { exclusion_ = std::move(exclusion); }
@@ -79,7 +81,6 @@ public:
 private:
     bool CheckPage(std::uint64_t offset, const std::optional<CrawlFrontier::Page>& found);
     void ReportBadPage();
-    void JudgeLink(const PageLink& link, const std::u16string* sheet, int depth);
     void JudgeSheet(const std::u16string& url, int depth);
     bool FollowedByCrawl(LinkScanner::Element element) const;
     bool FragmentFound(const LinkTarget& target);

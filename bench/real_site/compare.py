@@ -297,13 +297,13 @@ def main():
                     if tool.startswith("pardovane") and not have_binary:
                         print("  no pardovane-check at %s" % args.binary)
                         continue
-                    spec = commands(tool, args, origin, list_path, listed, workdir,
+                    run = commands(tool, args, origin, list_path, listed, workdir,
                                     help_of_binary)
-                    if spec is None:
+                    if run is None:
                         print("  %s cannot run here (not installed, or the binary lacks "
                               "--resources/--fragments)" % tool)
                         continue
-                    label, command, stdin_text, parse = spec
+                    label, command, stdin_text, parse = run
                     seconds, peak, code, out = run_measured(command, args.time_limit, stdin_text)
                     try:
                         urls, frags = parse(out, origin)

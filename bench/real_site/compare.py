@@ -298,7 +298,7 @@ def main():
                         print("  no pardovane-check at %s" % args.binary)
                         continue
                     run = commands(tool, args, origin, list_path, listed, workdir,
-                                    help_of_binary)
+                                   help_of_binary)
                     if run is None:
                         print("  %s cannot run here (not installed, or the binary lacks "
                               "--resources/--fragments)" % tool)

@@ -22,7 +22,10 @@ const char* const kCliUsage
       "      --exclude-file FILE skip what its patterns match (one a line, # notes)\n"
       "      --timeout SECONDS   limit per request (default: 30 probe, 60 page)\n"
       "      --user-agent TEXT   the User-Agent header (default Pardovane/VERSION)\n"
-      "  -H, --header 'N: V'     send this request header too (repeatable)\n"
+      "  -H, --header 'N: V'     send this header too (repeatable); Authorization,\n"
+      "                          Cookie and the like go to the list's origins alone\n"
+      "      --header-for ORIGIN 'N: V'  send a header to ORIGIN alone (repeatable)\n"
+      "      --credential-header NAME    NAME carries credentials too (repeatable)\n"
       "      --max-retries N     retries after 429, 503, 408 or a drop (default 2)\n"
       "      --max-per-host N    requests in flight to one host (default 32)\n"
       "      --accept RANGES     good final statuses, as 200-299,403 (default 100-399)\n"
@@ -70,6 +73,8 @@ enum LongOnly {
     kResources,
     kFragments,
     kConfig,
+    kHeaderFor,
+    kCredentialHeader,
 };
 
 constexpr const char* kShortOptions = ":f:o:j:H:krhV";
@@ -82,6 +87,8 @@ constexpr option kLongOptions[] = {
     {"timeout", required_argument, nullptr, kTimeout},
     {"user-agent", required_argument, nullptr, kUserAgent},
     {"header", required_argument, nullptr, 'H'},
+    {"header-for", required_argument, nullptr, kHeaderFor},
+    {"credential-header", required_argument, nullptr, kCredentialHeader},
     {"max-retries", required_argument, nullptr, kMaxRetries},
     {"max-per-host", required_argument, nullptr, kMaxPerHost},
     {"accept", required_argument, nullptr, kAccept},
@@ -224,8 +231,11 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& argume
 
     CliOptions options;
     static_cast<RunSettings&>(options) = base;
-    // The first --header or --exclude given replaces the file's list.
+    // The first --header, --header-for, --credential-header or --exclude
+    // given replaces the file's list.
     bool headersGiven = false;
+    bool originHeadersGiven = false;
+    bool credentialHeadersGiven = false;
     bool excludesGiven = false;
     optind = 0;  // glibc: start afresh, so the parser can run more than once
     opterr = 0;
@@ -250,9 +260,23 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& argume
         }
         if (option == 'H' && !std::exchange(headersGiven, true))
             options.http.headers.clear();
+        if (option == kHeaderFor && !std::exchange(originHeadersGiven, true))
+            options.http.originHeaders.clear();
+        if (option == kCredentialHeader && !std::exchange(credentialHeadersGiven, true))
+            options.http.credentialHeaders.clear();
         if (option == kExclude && !std::exchange(excludesGiven, true))
             options.excludes.clear();
-        if (auto bad = Apply(option, optarg ? optarg : "", options)) {
+        std::string value = optarg ? optarg : "";
+        // --header-for takes the header as the argument after the origin.
+        if (option == kHeaderFor) {
+            if (optind >= argc) {
+                error = "option '--header-for' needs an origin and a header";
+                return std::nullopt;
+            }
+            value += ' ';
+            value += argv[optind++];
+        }
+        if (auto bad = Apply(option, value, options)) {
             error = std::move(*bad);
             return std::nullopt;
         }

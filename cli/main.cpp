@@ -12,6 +12,7 @@
 #include "engine/check_engine.h"
 #include "engine/config_file.h"
 #include "engine/http/lookahead_fetcher.h"
+#include "engine/http/request_url.h"
 #include "engine/http/sitemap_reader.h"
 #include "engine/page/local_folder.h"
 #include "engine/page/url_password.h"
@@ -27,9 +28,11 @@
 #include <cstdio>
 #include <exception>
 #include <filesystem>
+#include <memory>
 #include <new>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 namespace {
@@ -168,6 +171,11 @@ int Run(int argc, char** argv)
     } else if (!options->baseUrl.empty()) {
         return UsageError("--base-url goes with a folder to check");
     } else if (!options->sitemap.empty()) {
+        // The sitemap's origin is the run's own, as its pages' are.
+        if (const std::string origin = pardovane::RequestOrigin(pardovane::Utf8ToUtf16(options->sitemap));
+            !origin.empty())
+            options->http.credentialOrigins = std::make_shared<const std::unordered_set<std::string>>(
+                std::unordered_set<std::string>{origin});
         auto sitemap = pardovane::ReadSitemap(pardovane::Utf8ToUtf16(options->sitemap), options->http,
                                               options->crawl.maxPages);
         if (!sitemap.error.empty())

@@ -38,6 +38,8 @@ const char* Expected(SettingType type)
         return "text in quotes";
     case SettingType::TextList:
         return "an array of texts in quotes, such as [\"a\", \"b\"]";
+    case SettingType::OriginHeader:
+        return "a table of origins, each with a header or an array of headers";
     }
     return "";
 }
@@ -73,22 +75,37 @@ std::optional<std::string> ApplyKey(const std::filesystem::path& file, const tom
     const auto wrongType = [&](const toml::node& at) {
         return Where(file, at.source()) + name + " must be " + Expected(*type);
     };
-    std::vector<const toml::node*> values{&node};
+    // Each value with what goes before it in the option's text: the origin
+    // it is given for, in a table of origins.
+    std::vector<std::pair<std::string, const toml::node*>> values{{"", &node}};
     SettingType itemType = *type;
-    if (*type == SettingType::TextList) {
-        const auto* array = node.as_array();
-        if (array == nullptr)
+    if (*type == SettingType::OriginHeader) {
+        const auto* table = node.as_table();
+        if (table == nullptr)
             return wrongType(node);
         values.clear();
-        for (const toml::node& item : *array)
-            values.push_back(&item);
+        for (const auto& [origin, headers] : *table)
+            values.emplace_back(std::string(origin.str()) + " ", &headers);
+    }
+    if (*type == SettingType::TextList || *type == SettingType::OriginHeader) {
+        std::vector<std::pair<std::string, const toml::node*>> items;
+        for (const auto& [prefix, value] : values) {
+            if (const auto* array = value->as_array())
+                for (const toml::node& item : *array)
+                    items.emplace_back(prefix, &item);
+            else if (*type == SettingType::OriginHeader)
+                items.emplace_back(prefix, value);
+            else
+                return wrongType(*value);
+        }
+        values = std::move(items);
         itemType = SettingType::Text;
     }
-    for (const toml::node* value : values) {
+    for (const auto& [prefix, value] : values) {
         const auto text = AsOptionText(*value, itemType);
         if (!text)
             return wrongType(*value);
-        if (auto problem = ApplySetting(name, *text, settings))
+        if (auto problem = ApplySetting(name, prefix + *text, settings))
             return Where(file, value->source()) + name + " " + *problem;
     }
     return std::nullopt;

@@ -1,5 +1,7 @@
 #include "engine/run_settings.h"
 
+#include "engine/http/request_url.h"
+#include "engine/page/utf_convert.h"
 #include "engine/url_exclusion.h"
 
 #include <algorithm>
@@ -76,15 +78,33 @@ bool IsHeaderValue(std::string_view text)
     });
 }
 
+bool IsHeaderName(std::string_view text)
+{
+    return !text.empty()
+        && std::none_of(text.begin(), text.end(), [](char c) { return c <= ' ' || c >= 0x7f || c == ':'; });
+}
+
 bool IsHeader(std::string_view text)
 {
     const std::size_t colon = text.find(':');
-    if (colon == 0 || colon == std::string_view::npos)
-        return false;
-    for (char c : text.substr(0, colon))
-        if (c <= ' ' || c >= 0x7f)
-            return false;
-    return IsHeaderValue(text.substr(colon + 1));
+    return colon != std::string_view::npos && IsHeaderName(text.substr(0, colon))
+        && IsHeaderValue(text.substr(colon + 1));
+}
+
+// An origin as a user writes it, "https://example.org" with a port where it
+// is not the default and at most a "/" after; in WireOrigin's form.
+std::optional<std::string> OriginOfText(std::string_view text)
+{
+    const std::size_t marker = text.find("://");
+    if (marker == std::string_view::npos)
+        return std::nullopt;
+    std::string_view authority = text.substr(marker + 3);
+    if (authority.ends_with('/'))
+        authority.remove_suffix(1);
+    if (authority.empty() || authority.find_first_of("/?#@") != std::string_view::npos)
+        return std::nullopt;
+    std::string origin = RequestOrigin(Utf8ToUtf16(text));
+    return origin.empty() ? std::nullopt : std::optional(std::move(origin));
 }
 
 // A number setting: the value within its range, stored by store.
@@ -133,6 +153,25 @@ constexpr Setting kSettings[] = {
          if (!IsHeader(value))
              return "takes \"Name: value\"";
          s.http.headers.emplace_back(value);
+         return std::nullopt;
+     }},
+    {"credential-header", SettingType::TextList,
+     [](std::string_view value, RunSettings& s) -> Problem {
+         if (!IsHeaderName(value))
+             return "takes a header name";
+         s.http.credentialHeaders.emplace_back(value);
+         return std::nullopt;
+     }},
+    {"header-for", SettingType::OriginHeader,
+     [](std::string_view value, RunSettings& s) -> Problem {
+         const std::size_t space = value.find(' ');
+         const auto origin = OriginOfText(value.substr(0, space));
+         if (!origin || space == std::string_view::npos)
+             return "takes an origin, such as https://example.org, and \"Name: value\"";
+         const std::string_view header = value.substr(space + 1);
+         if (!IsHeader(header))
+             return "takes \"Name: value\" after the origin";
+         s.http.originHeaders.push_back({*origin, std::string(header)});
          return std::nullopt;
      }},
     {"max-retries", SettingType::WholeNumber,

@@ -34,6 +34,9 @@ enum class SettingType {
     Duration,     // seconds as an integer, or text such as "12h"
     Text,
     TextList,  // the option is repeatable: one value a time
+    // An origin and a header for it; repeatable. The option's text is the
+    // origin, a space and the header; the file has a table of origins.
+    OriginHeader,
 };
 
 // The type of the setting named as its long option (without the dashes);

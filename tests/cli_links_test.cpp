@@ -138,6 +138,35 @@ TEST(CheckCommandPolicy, AWarningFailsTheRunOnlyWhenAskedTo)
     }
 }
 
+// The user's credentials, from the options or the configuration file, go to
+// the listed pages' origin, never to a site a page links or redirects to.
+TEST(CheckCommandCredentials, GoOnlyToTheListedPagesOrigin)
+{
+    LocalServer own;
+    LocalServer other;
+    other.Status("/x", 200);
+    other.Status("/landed", 200);
+    other.Start();
+    own.Page("/index.html", "<a href=\"" + other.Url("/x") + "\">x</a><a href=out>out</a>");
+    own.Redirect("/out", other.Url("/landed"));
+    own.Start();
+    const TempDir dir;
+    const auto config
+        = dir.Write("config.toml", "header = [\"Authorization: Bearer S\", \"Cookie: sid=1\"]\n");
+    const std::string kWays[]
+        = {"-H 'Authorization: Bearer S' -H 'Cookie: sid=1'", "--config " + ShellQuote(config.string())};
+    for (const std::string& given : kWays) {
+        EXPECT_EQ(test::Check(given + " " + own.Url("/index.html")).exitCode, 0) << given;
+        const auto page = own.LastHeaders("/index.html");
+        EXPECT_EQ(page.count("Authorization") + page.count("Cookie"), 2u) << given;
+        for (const char* target : {"/x", "/landed"}) {
+            const auto sent = other.LastHeaders(target);
+            EXPECT_EQ(sent.count("Authorization") + sent.count("Cookie"), 0u) << given << " " << target;
+        }
+    }
+    EXPECT_EQ(other.Hits("/x") + other.Hits("/landed"), 4);
+}
+
 // Good answers of other sites' links are kept across runs; bad ones, and
 // the site's own links, are asked every time.
 TEST(CheckCommandCache, FreshAnswersAreTakenStaleAndDamagedOnesAreAskedAgain)

@@ -40,6 +40,10 @@ std::string Describe(const CliOptions& options)
         add("agent=" + http.userAgent);
     for (const std::string& header : http.headers)
         add("header=" + header);
+    for (const OriginHeader& header : http.originHeaders)
+        add("header-for=" + header.origin + " " + header.header);
+    for (const std::string& name : http.credentialHeaders)
+        add("credential=" + name);
     if (http.maxRetries != defaults.maxRetries)
         add("retries=" + std::to_string(http.maxRetries));
     if (http.maxPerHost != defaults.maxPerHost)
@@ -120,6 +124,17 @@ const ParseCase kCases[] = {
     {{"-H", "NoColon"}, "error: --header takes \"Name: value\""},
     {{"-H", ": value"}, "error: --header takes \"Name: value\""},
     {{"-H", "X-A: 1\x01"}, "error: --header takes \"Name: value\""},
+    {{"--header-for", "HTTPS://Api.Example.org/", "X-Key: k", "list", "--credential-header", "X-Key"},
+     "list=list header-for=https://api.example.org:443 X-Key: k credential=X-Key"},
+    {{"--header-for", "http://[::1]:8080", "A: b"}, "header-for=http://[::1]:8080 A: b"},
+    {{"--header-for", "https://example.org/docs", "A: b"},
+     "error: --header-for takes an origin, such as https://example.org, and \"Name: value\""},
+    {{"--header-for", "https://u@example.org", "A: b"},
+     "error: --header-for takes an origin, such as https://example.org, and \"Name: value\""},
+    {{"--header-for", "https://example.org", "A"},
+     "error: --header-for takes \"Name: value\" after the origin"},
+    {{"--header-for", "https://example.org"}, "error: option '--header-for' needs an origin and a header"},
+    {{"--credential-header", "X Key"}, "error: --credential-header takes a header name"},
     {{"--user-agent", "UA\r\nX-Injected: 1"}, "error: --user-agent takes text without control characters"},
     {{"--user-agent=UA\x1b"}, "error: --user-agent takes text without control characters"},
     {{"--max-retries", "21"}, "error: --max-retries takes a whole number from 0 to 20"},
@@ -181,6 +196,20 @@ const ConfigCase kConfigCases[] = {
      {},
      "error: FILE:3: accept takes statuses and ranges from 100 to 999, such as 200-299,403"},
     {"header = [\"X-A: 1\",\n  \"X-B\"]\n", {}, "error: FILE:2: header takes \"Name: value\""},
+    {"credential-header = [\"X-Key\"]\n[header-for]\n\"http://a.example\" = \"X-Key: 1\"\n"
+     "\"https://b.example\" = [\"X-Key: 2\", \"X-C: 3\"]\n",
+     {},
+     "header-for=http://a.example:80 X-Key: 1 header-for=https://b.example:443 X-Key: 2 "
+     "header-for=https://b.example:443 X-C: 3 credential=X-Key"},
+    {"[header-for]\n\"https://a.example\" = \"X-A: 1\"\n",
+     {"--header-for", "https://b.example", "X-B: 2"},
+     "header-for=https://b.example:443 X-B: 2"},
+    {"header-for = [\"X-A: 1\"]\n",
+     {},
+     "error: FILE:1: header-for must be a table of origins, each with a header or an array of headers"},
+    {"[header-for]\n\"a.example\" = \"X-A: 1\"\n",
+     {},
+     "error: FILE:2: header-for takes an origin, such as https://example.org, and \"Name: value\""},
 };
 
 TEST(CliOptionsParser, ConfigFileUnderTheOptions)

@@ -59,5 +59,29 @@ TEST(WindowConfigFile, ABrokenOneStopsTheRunAndAMendedOneCountsAtTheNextPress)
     EXPECT_EQ(report.toPlainText(), QString::fromStdString(server.Url("/a.html")) + "\n  <OK>\n\n");
 }
 
+// The file's credential headers go with the window's requests to the
+// listed page's origin, and never to a site it links to.
+TEST(WindowConfigFile, CredentialsGoOnlyToTheListedPagesOrigin)
+{
+    test::LocalServer other;
+    other.Status("/x", 200);
+    other.Start();
+    test::LocalServer own;
+    own.Page("/a.html", "<a href=\"" + other.Url("/x") + "\">x</a>");
+    own.Start();
+    const test::TempDir dir;
+    const auto list = dir.Write("HtmlURL.txt", own.Url("/a.html") + "\n");
+    std::filesystem::create_directory(dir.path() / "pardovane");
+    dir.Write("pardovane/config.toml", "header = [\"Authorization: Bearer S\"]\n");
+    const test::ScopedEnv home("XDG_CONFIG_HOME", dir.path().c_str());
+
+    Form1 form{list};
+    form.show();
+    QTest::mouseClick(&FindControl<QPushButton>(form, "Command1"), Qt::LeftButton);
+    EXPECT_EQ(own.LastHeaders("/a.html").count("Authorization"), 1u);
+    EXPECT_EQ(other.Hits("/x"), 1);
+    EXPECT_EQ(other.LastHeaders("/x").count("Authorization"), 0u);
+}
+
 }  // namespace
 }  // namespace pardovane

@@ -9,6 +9,9 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
+#include <string>
+#include <unordered_set>
 
 namespace pardovane {
 
@@ -29,6 +32,12 @@ public:
     // Not owned; URLs under its base are answered from its files. Null
     // (the default): everything is requested.
     void SetLocalFolder(const LocalFolder* folder) { local_ = folder; }
+
+    // Where the user's credentials may go from now on (HttpSettings).
+    void SetCredentialOrigins(std::shared_ptr<const std::unordered_set<std::string>> origins)
+    {
+        settings_.credentialOrigins = std::move(origins);
+    }
 
     // Starts what may start and moves the transfers on; when none ended,
     // waits up to sliceMs for the network. True when some job ended.

@@ -1,7 +1,9 @@
 #include "engine/http/http_request.h"
 
 #include "engine/http/curl_failure.h"
+#include "engine/http/header_scope.h"
 #include "engine/http/retry_policy.h"
+#include "engine/http/wire_origin.h"
 #include "engine/page/ascii.h"
 #include "engine/page/page_text_decoder.h"
 #include "engine/version.h"
@@ -129,16 +131,11 @@ std::unique_ptr<HttpRequest> HttpRequest::Create(CURLSH* share, HttpSettings set
 }
 
 HttpRequest::HttpRequest(CurlEasy easy, CURLSH* share, HttpSettings settings)
-    : easy_(std::move(easy)), share_(share), settings_(std::move(settings)), hop_(std::make_unique<Hop>())
+    : easy_(std::move(easy)), share_(share), settings_(std::move(settings)),
+      scopedHeaders_(HeadersDependOnOrigin(settings_)), hop_(std::make_unique<Hop>())
 {
-    // The first append makes the list; later ones extend it in place.
-    for (const std::string& header : settings_.headers) {
-        curl_slist* list = curl_slist_append(headers_.get(), header.c_str());
-        if (!list)
-            break;
-        if (!headers_)
-            headers_.reset(list);
-    }
+    if (!scopedHeaders_)
+        headers_ = HeaderListFor(settings_, {}, false);
 }
 
 HttpRequest::~HttpRequest() = default;
@@ -197,6 +194,8 @@ void HttpRequest::Start(const std::string& url, Kind kind)
     status_ = 0;
     failure_ = HttpFailure::None;
     detail_.clear();
+    chainOrigin_ = scopedHeaders_ ? WireOrigin(url) : std::string();
+    leftOrigin_ = false;
     const long timeoutMs = kind == Kind::Probe ? settings_.probeTimeoutMs : settings_.downloadTimeoutMs;
     deadline_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     BeginHop(url);
@@ -216,6 +215,10 @@ bool HttpRequest::BeginHop(const std::string& url)
             "URL too long: " + std::to_string(url.size()) + " bytes, at most "
                 + std::to_string(kMaxUrlBytes));
         return false;
+    }
+    if (scopedHeaders_) {
+        leftOrigin_ = leftOrigin_ || WireOrigin(url) != chainOrigin_;
+        headers_ = HeaderListFor(settings_, chainOrigin_, !leftOrigin_);
     }
     *hop_ = Hop{};
     hop_->request = this;

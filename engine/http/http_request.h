@@ -71,6 +71,10 @@ private:
     CurlEasy easy_;
     CURLSH* share_;
     HttpSettings settings_;
+    // Which headers go depends on where each hop goes (header_scope.h).
+    bool scopedHeaders_ = false;
+    std::string chainOrigin_;  // of the chain's first hop, when scoped
+    bool leftOrigin_ = false;  // some hop of the chain went elsewhere
     CurlSlist headers_;
     char errorBuffer_[CURL_ERROR_SIZE] = {};
     std::unique_ptr<Hop> hop_;

@@ -3,10 +3,18 @@
 #include "engine/http/verdict_rules.h"
 
 #include <cstddef>
+#include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace pardovane {
+
+// A request header for one origin alone (WireOrigin's form).
+struct OriginHeader {
+    std::string origin;
+    std::string header;  // "Name: value"
+};
 
 // Limits of every HTTP transfer. The defaults suit the public web; tests
 // shorten the time-outs.
@@ -37,8 +45,16 @@ struct HttpSettings {
     std::string caDir;
     // Empty: "Pardovane/" and the version.
     std::string userAgent;
-    // Extra request headers, each "Name: value".
+    // Extra request headers, each "Name: value". Those that carry
+    // credentials go only to credentialOrigins (see header_scope.h).
     std::vector<std::string> headers;
+    // Header names beyond Authorization, Proxy-Authorization and Cookie
+    // whose values are secrets.
+    std::vector<std::string> credentialHeaders;
+    std::vector<OriginHeader> originHeaders;
+    // The origins of the run's own pages, in WireOrigin's form; null: none.
+    // Shared, as every request holds these settings.
+    std::shared_ptr<const std::unordered_set<std::string>> credentialOrigins;
     // Which answers are good; every result is judged by them as it ends.
     VerdictRules verdict;
 };

@@ -6,14 +6,19 @@
 
 namespace pardovane {
 
-void ListedPages::Count(const std::filesystem::path& listFile, bool sites)
+void ListedPages::Count(const std::filesystem::path& listFile, bool sites, bool origins)
 {
     lines_.clear();
     sites_.clear();
+    origins_.clear();
     for (auto list = ListFile::Open(listFile); list && !list->AtEnd();) {
         const std::u16string url = list->ReadLine();
-        if (!url.empty() && ++lines_[UrlHash(url)] == 1 && sites)
+        if (url.empty() || ++lines_[UrlHash(url)] != 1)
+            continue;
+        if (sites)
             sites_.insert(RequestHostName(url));
+        if (origins)
+            origins_.insert(RequestOrigin(url));
     }
 }
 

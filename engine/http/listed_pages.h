@@ -16,16 +16,19 @@ namespace pardovane {
 class ListedPages {
 public:
     // Reads the whole list; with sites, also the host names of its pages,
-    // whose links are the site's own.
-    void Count(const std::filesystem::path& listFile, bool sites);
+    // whose links are the site's own, and with origins their origins
+    // (WireOrigin's form), where the user's credentials may go.
+    void Count(const std::filesystem::path& listFile, bool sites, bool origins);
     // The run passed a line listing url.
     void Pass(const std::u16string& url);
     bool Listed(const std::u16string& url) const;
     bool ListedSite(const std::u16string& url) const;
+    const std::unordered_set<std::string>& origins() const { return origins_; }
 
 private:
     std::unordered_map<std::size_t, std::uint32_t> lines_;
     std::unordered_set<std::string> sites_;
+    std::unordered_set<std::string> origins_;
 };
 
 }  // namespace pardovane

@@ -1,6 +1,7 @@
 #include "engine/http/lookahead_fetcher.h"
 
 #include "engine/http/ca_environment.h"
+#include "engine/http/header_scope.h"
 #include "engine/http/url_hash.h"
 #include "engine/page/page_links.h"
 #include "engine/page/page_text_decoder.h"
@@ -39,7 +40,15 @@ void LookaheadFetcher::OnRunStart()
     currentPlace_ = {};
     currentLine_ = 0;
     currentUrl_.clear();
-    listed_.Count(listFile_, cache_ != nullptr);
+    const bool scoped = HeadersDependOnOrigin(settings_);
+    listed_.Count(listFile_, cache_ != nullptr, scoped);
+    if (scoped) {
+        // The run's own pages are those of this list, as it reads now.
+        auto origins = std::make_shared<std::unordered_set<std::string>>(listed_.origins());
+        if (settings_.credentialOrigins)
+            origins->insert(settings_.credentialOrigins->begin(), settings_.credentialOrigins->end());
+        runner_.SetCredentialOrigins(std::move(origins));
+    }
     list_ = ListFile::Open(listFile_);
     ReadAhead();
 }

@@ -1,6 +1,7 @@
 #include "engine/http/request_url.h"
 
 #include "engine/http/host_gate.h"
+#include "engine/http/wire_origin.h"
 #include "engine/page/ascii.h"
 #include "engine/page/percent_encoding.h"
 #include "engine/page/utf_convert.h"
@@ -126,6 +127,13 @@ std::string RequestHostName(std::u16string_view url)
         colon != std::string::npos && host.find(']', colon) == std::string::npos)
         host.erase(colon);
     return host;
+}
+
+std::string RequestOrigin(std::u16string_view url)
+{
+    const auto wire = RequestUrlFor(url);
+    return std::holds_alternative<std::string>(wire) ? WireOrigin(std::get<std::string>(wire))
+                                                     : std::string();
 }
 
 }  // namespace pardovane

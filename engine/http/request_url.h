@@ -23,4 +23,8 @@ std::variant<std::string, HttpFailure> RequestUrlFor(std::u16string_view url);
 // requested.
 std::string RequestHostName(std::u16string_view url);
 
+// The origin url is requested on, in WireOrigin's form; empty when url is
+// not requested.
+std::string RequestOrigin(std::u16string_view url);
+
 }  // namespace pardovane

@@ -209,15 +209,20 @@ TEST_F(CheckRunTest, TrailingSpaceIsPartOfTheUrl)
     EXPECT_EQ(engine.state().cacheUrls.back(), Url("/p") + u" ");
 }
 
-TEST_F(CheckRunTest, SecondRunStartsFromAFreshCacheAndReport)
+// The window's second press: the same report and summary as the first.
+TEST_F(CheckRunTest, SecondRunStartsFromAFreshCacheReportAndSummary)
 {
-    server.Page("/p", "x");
+    server.Page("/p", "<a href=gone>x</a>");
+    server.Status("/gone", 404);
     server.Start();
     WriteList(Url("/p") + u"\n");
     engine.RunCheck();
     engine.RunCheck();
-    EXPECT_EQ(engine.state().report, Url("/p") + u"\r\n  <OK>\r\n\r\n");
-    EXPECT_EQ(engine.state().cacheUrls.size(), 2u);
+    EXPECT_EQ(engine.state().report, Url("/p") + u"\r\n  gone  <Error>\r\n  <Err>\r\n\r\n");
+    EXPECT_EQ(window.Only({u"Label1"}),
+              (Calls{u"Label1:チェック中", u"Label1:チェック数/1  エラー/1", u"Label1:チェック中",
+                     u"Label1:チェック数/1  エラー/1"}));
+    EXPECT_EQ(engine.state().cacheUrls.size(), 3u);
     EXPECT_EQ(server.Hits("/p"), 4);
 }
 

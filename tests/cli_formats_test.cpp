@@ -80,8 +80,9 @@ for suite in report:
 print('counts', links, bad, bad_pages, sep='\t')
 )";
 
-// The same outline from the text report and the summary, the last line on
-// stderr.
+// The same outline from the text report and stderr: the summary is its last
+// line, and each bad page has a message there, also one that answered but
+// could not be read, which the report shows only as "<Err>".
 std::string TextOutline(const std::string& report, const std::string& messages)
 {
     const auto lastLine = messages.rfind('\n', messages.size() - 2);
@@ -97,12 +98,13 @@ std::string TextOutline(const std::string& report, const std::string& messages)
     }
     std::string out;
     int badPages = 0;
+    for (std::size_t at = 0; (at = messages.find(badBefore, at)) != std::string::npos; at += badBefore.size())
+        ++badPages;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const std::string& line = lines[i];
         if (line.starts_with(badBefore) && line.ends_with(badAfter)) {
             out += "page\tunreachable\t"
                 + line.substr(badBefore.size(), line.size() - badBefore.size() - badAfter.size()) + "\n";
-            ++badPages;
             ++i;  // the line asking to check the URL
             continue;
         }
@@ -189,6 +191,13 @@ struct GeneratedSite {
         server.Redirect("/site/renamed.html", "/site/p2.html", 301);
         server.Redirect("/site/gone.html", "/site/nowhere.html", 301);
         server.Redirect("/site/loop.html", "/site/loop.html");
+        // Answers, then cuts its text short: reachable but never read.
+        server.routes().Get("/site/cut.html", [](const httplib::Request&, httplib::Response& r) {
+            r.set_content_provider(1000, "text/html", [](std::size_t, std::size_t, httplib::DataSink& sink) {
+                sink.write("<a href=", 8);
+                return false;
+            });
+        });
         server.Start();
 
         // A thousand links, so that a document is written in several pieces.
@@ -202,6 +211,7 @@ struct GeneratedSite {
         listed.push_back(server.Url("/site/missing3.html"));
         listed.push_back(closedPortUrl);
         listed.push_back(server.Url("/site/p3.html"));
+        listed.push_back(server.Url("/site/cut.html"));
     }
 
     std::string ListFile() const
@@ -254,6 +264,7 @@ TEST(CheckCommandFormats, EveryFormatAgreesOnEveryPageLinkAndCountAtAnyJobs)
     for (const char* seen : {"page\tOK\t", "page\tErr\t", "page\tunreachable\t", "bad\tmissing",
                              "bad\terr500.html", "bad\tgone.html", "bad\tloop.html", "bad\tfile:"})
         EXPECT_NE(textOutline.find(seen), std::string::npos) << seen << " in\n" << textOutline;
+    EXPECT_NE(runs["text"].err.find(site.server.Url("/site/cut.html")), std::string::npos) << "a bad page";
 }
 
 TEST(CheckCommandFormats, JsonSaysWhyEachLinkAndPageWasBad)

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <fstream>
 #include <map>
 #include <string>
@@ -234,6 +235,15 @@ TEST(CheckCommandCache, FreshAnswersAreTakenStaleAndDamagedOnesAreAskedAgain)
     EXPECT_EQ(newGoodRequests(), kGood);
     run("");  // written anew, whole, by the run that could not use it
     EXPECT_EQ(newGoodRequests(), 0);
+
+    // A clock gone wrong wrote an answer dated tomorrow: it is not trusted.
+    const auto tomorrow = std::chrono::system_clock::now() + std::chrono::hours(24);
+    std::ofstream(cache)
+        << "pardovane answer cache 1\n"
+        << std::chrono::duration_cast<std::chrono::seconds>(tomorrow.time_since_epoch()).count() << "\t200\t"
+        << origin << "/g0.html\nend 1\n";
+    EXPECT_EQ(run("").err, stricter.err);
+    EXPECT_EQ(newGoodRequests(), kGood);
 }
 
 }  // namespace

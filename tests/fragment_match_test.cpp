@@ -43,12 +43,13 @@ constexpr Fragment kFragments[] = {
     {u"", true},      {u"caf%C3%A9", true}, {u"caf\u00e9", true}, {u"CAF%C3%A9", false}, {u"a%20b", true},
     {u"x%20y", true}, {u"x y", true},       {u"top", true},       {u"TOP", true},        {u"%74op", true},
     {u"top2", false}, {u"%C3", true},       {u"%zz", false},      {u"%", false},         {u"missing", false},
+    {u"a%2Fb", true}, {u"a%2fb", true},
 };
 
 TEST(FragmentFound, FindsThePlaceABrowserScrollsTo)
 {
     IdSet ids;
-    for (std::u16string_view id : {u"caf\u00e9", u"a%20b", u"x y", u"\uFFFD", u"%zz_"})
+    for (std::u16string_view id : {u"caf\u00e9", u"a%20b", u"x y", u"\uFFFD", u"%zz_", u"a/b"})
         ids.Add(id);
     ids.Seal();
     for (const Fragment& test : kFragments)

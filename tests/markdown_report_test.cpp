@@ -41,7 +41,8 @@ TEST(MarkdownReport, ListsPagesWithAProblemOrAWarningWithPageTextInCodeAndUrlsAs
          {{u"x|y\n*z*", Answer(404)},
           {u"fine", Answer(200)},
           {u"old", Answer(200, HttpFailure::None, {}, {{301, "http://h/new"}})},
-          {u"`a`` b", Answer(404)}});
+          {u"`a`` b", Answer(404)},
+          {u"pipe", Answer(0, HttpFailure::ConnectionRefused, "a|b")}});
     const std::u16string sheet = u"http://h/s.css";
     const std::u16string target = u"http://h/p.html";
     record.OnLinkJudged({u"p.html#x", target, false, LinkScanner::Element::Css, &sheet, true});
@@ -66,6 +67,7 @@ TEST(MarkdownReport, ListsPagesWithAProblemOrAWarningWithPageTextInCodeAndUrlsAs
         "| `old` | a | [`http://h/old`](<http://h/old>) | warning: moved permanently to "
         "[`http://h/new`](<http://h/new>) |\n"
         "| ``` `a`` b ``` | a | [```http://h/`a`` b```](<http://h/`a`` b>) | HTTP 404 |\n"
+        "| `pipe` | a | [`http://h/pipe`](<http://h/pipe>) | connection refused (a\\|b) |\n"
         "| `p.html#x` | css in [`http://h/s.css`](<http://h/s.css>) | [`http://h/p.html`](<http://h/p.html>) "
         "| fragment not found |\n"
         "\n### [`http://h/gone`](<http://h/gone>)\n\n"

@@ -46,6 +46,8 @@ INSTANTIATE_TEST_SUITE_P(Rules, RobotsRulesTest, ::testing::ValuesIn(kCases),
 TEST(RobotsAnswer, NotFoundAllowsAllAndAServerErrorNothing)
 {
     EXPECT_TRUE(RobotsRules::FromAnswer(404, "", "pardovane").Allows("/a"));
+    EXPECT_TRUE(RobotsRules::FromAnswer(499, "", "pardovane").Allows("/a"));
+    EXPECT_FALSE(RobotsRules::FromAnswer(500, "", "pardovane").Allows("/a"));
     EXPECT_FALSE(RobotsRules::FromAnswer(503, "", "pardovane").Allows("/a"));
     EXPECT_FALSE(RobotsRules::FromAnswer(0, "", "pardovane").Allows("/a"));
     EXPECT_FALSE(RobotsRules::FromAnswer(200, "User-agent: *\nDisallow: /", "pardovane").Allows("/a"));

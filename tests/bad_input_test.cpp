@@ -1,5 +1,6 @@
 #include "engine/check_engine.h"
 #include "engine/page/utf_convert.h"
+#include "tests/file_permissions.h"
 #include "tests/local_server.h"
 #include "tests/recording_window.h"
 #include "tests/temp_dir.h"
@@ -60,7 +61,7 @@ TEST_F(UnusableListFile, IsADirectory)
 
 TEST_F(UnusableListFile, Unreadable)
 {
-    if (geteuid() == 0)
+    if (test::FilePermissionsAreIgnored())
         GTEST_SKIP() << "root reads files whatever their permissions, so none is unreadable here";
     WriteList("http://127.0.0.1:1/\n");
     std::filesystem::permissions(listPath, std::filesystem::perms::none);

@@ -1,8 +1,8 @@
 #include "cli/list_input.h"
 
 #include "cli/unique_fd.h"
-#include "engine/check_engine.h"
 #include "engine/list_file.h"
+#include "engine/list_location.h"
 #include "engine/page/utf_convert.h"
 
 #include <fcntl.h>
@@ -46,7 +46,7 @@ ListInput::ListInput(const std::string& listFile, const std::vector<std::string>
         return;
     }
     if (listFile != "-" && !IsStream(listFile)) {
-        path_ = listFile.empty() ? DefaultListFilePath() : std::filesystem::path(listFile);
+        path_ = listFile.empty() ? UserListFile() : std::filesystem::path(listFile);
         name_ = path_.string();
         return;
     }

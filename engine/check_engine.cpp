@@ -1,7 +1,6 @@
 #include "engine/check_engine.h"
 
 #include "engine/list_file.h"
-#include "engine/list_location.h"
 #include "engine/page/fragment_match.h"
 #include "engine/page/page_ids.h"
 #include "engine/page/page_links.h"
@@ -50,11 +49,6 @@ CheckEngine::CheckEngine(WindowOperations& window, UrlProber& prober, std::files
     : window_(window), prober_(prober), listFile_(std::move(listFile))
 {
     ResetVerdictCache(state_);
-}
-
-std::filesystem::path DefaultListFilePath()
-{
-    return UserListFile();
 }
 
 void CheckEngine::RunCheck()

@@ -10,6 +10,7 @@
 #include "engine/page/link_target.h"
 #include "engine/page/page_links.h"
 #include "engine/run_observer.h"
+#include "engine/run_outcome.h"
 #include "engine/run_state.h"
 #include "engine/window_operations.h"
 
@@ -22,15 +23,6 @@
 #include <vector>
 
 namespace pardovane {
-
-// How the last run ended, for front ends that report an exit status.
-struct RunOutcome {
-    bool listFileFailed = false;
-    bool cancelled = false;     // stopped by Cancel before its end
-    int badPages = 0;           // listed pages judged bad or whose download failed
-    int warnings = 0;           // pages and link occurrences good with a warning
-    std::size_t pagesLeft = 0;  // found by a crawl beyond its most pages
-};
 
 // The link checking engine. It owns the one RunState of its window; its
 // procedures share that record instead of passing arguments, and reach the
@@ -117,8 +109,5 @@ private:
 
     std::vector<RunObserver*> observers_;
 };
-
-// The user's list file; see list_location.h.
-std::filesystem::path DefaultListFilePath();
 
 }  // namespace pardovane

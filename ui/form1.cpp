@@ -11,6 +11,7 @@
 #include "ui/qt_text.h"
 #include "ui/report_box.h"
 #include "ui/run_input_guard.h"
+#include "ui/window_check.h"
 #include "ui/window_texts.h"
 #include "ui/wrapping_button.h"
 
@@ -99,7 +100,7 @@ private:
 
 }  // namespace
 
-Form1::Form1(QWidget* parent) : Form1(DefaultListFilePath(), parent)
+Form1::Form1(QWidget* parent) : Form1(UserListFile(), parent)
 {
 }
 
@@ -122,48 +123,48 @@ Form1::~Form1()
 
 void Form1::CreateControls()
 {
-    command2_ = new WrappingButton(ToQString(texts::kEditButton), this);
-    command2_->setObjectName(QStringLiteral("Command2"));
-    command1_ = new QPushButton(ToQString(texts::kCheckButton), this);
-    command1_->setObjectName(QStringLiteral("Command1"));
+    editButton_ = new WrappingButton(ToQString(texts::kEditButton), this);
+    editButton_->setObjectName(QStringLiteral("Command2"));
+    checkButton_ = new QPushButton(ToQString(texts::kCheckButton), this);
+    checkButton_->setObjectName(QStringLiteral("Command1"));
     // Enter presses the focused button, as Space does.
-    for (QPushButton* button : {static_cast<QPushButton*>(command2_), command1_})
+    for (QPushButton* button : {static_cast<QPushButton*>(editButton_), checkButton_})
         button->setAutoDefault(true);
 
-    text1_ = new ReportBox(this);
-    text1_->setObjectName(QStringLiteral("Text1"));
-    text1_->SetNotifier([this](const std::u16string& text) { ShowMessage(text); });
+    reportBox_ = new ReportBox(this);
+    reportBox_->setObjectName(QStringLiteral("Text1"));
+    reportBox_->SetNotifier([this](const std::u16string& text) { ShowMessage(text); });
 
-    progressBar1_ = new QProgressBar(this);
-    progressBar1_->setObjectName(QStringLiteral("ProgressBar1"));
-    progressBar1_->setRange(0, 100);
-    progressBar1_->setValue(0);
-    progressBar1_->setTextVisible(false);
+    progressBar_ = new QProgressBar(this);
+    progressBar_->setObjectName(QStringLiteral("ProgressBar1"));
+    progressBar_->setRange(0, 100);
+    progressBar_->setValue(0);
+    progressBar_->setTextVisible(false);
 
-    label2_ = CreateLabel("Label2", {}, this);
-    label1_ = CreateLabel("Label1", texts::kInstruction, this);
+    pageLabel_ = CreateLabel("Label2", {}, this);
+    statusLabel_ = CreateLabel("Label1", texts::kInstruction, this);
 
-    command2_->setAccessibleName(ToQString(texts::kEditButton));
-    command1_->setAccessibleName(ToQString(texts::kCheckButton));
-    text1_->setAccessibleName(ToQString(texts::kReportName));
-    progressBar1_->setAccessibleName(ToQString(texts::kProgressName));
-    label2_->setAccessibleName(ToQString(texts::kPageLabelName));
-    label1_->setAccessibleName(ToQString(texts::kStatusLabelName));
+    editButton_->setAccessibleName(ToQString(texts::kEditButton));
+    checkButton_->setAccessibleName(ToQString(texts::kCheckButton));
+    reportBox_->setAccessibleName(ToQString(texts::kReportName));
+    progressBar_->setAccessibleName(ToQString(texts::kProgressName));
+    pageLabel_->setAccessibleName(ToQString(texts::kPageLabelName));
+    statusLabel_->setAccessibleName(ToQString(texts::kStatusLabelName));
 
     auto* layout = new AnchorLayout(kClientSize, kMinimumClientSize, this);
-    layout->addWidget(command2_, Design(120, 120, 1695, 495), kTopLeft);
-    layout->addWidget(command1_, Design(1920, 120, 6975, 495), kTopRow);
-    layout->addWidget(text1_, Design(120, 720, 8775, 5295), kAllEdges);
-    layout->addWidget(progressBar1_, Design(120, 6120, 8775, 255), kBottomRow);
-    layout->addWidget(label2_, Design(120, 6480, 8655, 255), kBottomRow);
-    layout->addWidget(label1_, Design(120, 6720, 8655, 255), kBottomRow);
+    layout->addWidget(editButton_, Design(120, 120, 1695, 495), kTopLeft);
+    layout->addWidget(checkButton_, Design(1920, 120, 6975, 495), kTopRow);
+    layout->addWidget(reportBox_, Design(120, 720, 8775, 5295), kAllEdges);
+    layout->addWidget(progressBar_, Design(120, 6120, 8775, 255), kBottomRow);
+    layout->addWidget(pageLabel_, Design(120, 6480, 8655, 255), kBottomRow);
+    layout->addWidget(statusLabel_, Design(120, 6720, 8655, 255), kBottomRow);
 
-    setTabOrder(command1_, text1_);
-    setTabOrder(text1_, command2_);
-    command1_->setFocus();
+    setTabOrder(checkButton_, reportBox_);
+    setTabOrder(reportBox_, editButton_);
+    checkButton_->setFocus();
 
-    connect(command1_, &QPushButton::clicked, this, &Form1::RunCheckFromButton);
-    connect(command2_, &QPushButton::clicked, this, &Form1::EditUrlList);
+    connect(checkButton_, &QPushButton::clicked, this, &Form1::RunCheckFromButton);
+    connect(editButton_, &QPushButton::clicked, this, &Form1::EditUrlList);
 }
 
 void Form1::SetMessageBoxRunner(MessageBoxRunner runner)
@@ -243,16 +244,15 @@ void Form1::RunCheckFromButton()
             return;
         }
         check_ = std::make_unique<WindowCheck>(*this, networkWait_, listFile_, settings);
-        const RunInputGuard guard(*this, {command1_, command2_});
-        text1_->SetCommandsEnabled(false);
+        const RunInputGuard guard(*this, {checkButton_, editButton_});
+        reportBox_->SetCommandsEnabled(false);
         running_ = true;
-        check_->engine().RunCheck();
-        const RunOutcome outcome = check_->engine().lastRun();
+        const RunOutcome outcome = check_->Run();
         EndRun();
         // The bar counts lines that had a page; a run that read the list
         // ends with the bar full, whatever its last lines were.
         if (!outcome.listFileFailed && !outcome.cancelled)
-            progressBar1_->setValue(progressBar1_->maximum());
+            progressBar_->setValue(progressBar_->maximum());
     } catch (const std::exception& error) {
         EndRun();
         RecoverFromFailedRun(Utf8ToUtf16(error.what()));
@@ -266,7 +266,7 @@ void Form1::EndRun() noexcept
 {
     running_ = false;
     check_.reset();
-    text1_->SetCommandsEnabled(true);
+    reportBox_->SetCommandsEnabled(true);
     if (std::exchange(editFailedDuringRun_, false))
         QTimer::singleShot(0, this, [this] { ShowMessageWithListPath(texts::kNoEditor); });
 }
@@ -275,10 +275,8 @@ void Form1::closeEvent(QCloseEvent* event)
 {
     // The window goes at once; the run stops at the wait it is in, with
     // whatever is on the network dropped, and asks for nothing more.
-    if (running_ && check_) {
-        check_->engine().Cancel();
-        check_->fetcher().Cancel();
-    }
+    if (running_ && check_)
+        check_->Cancel();
     QWidget::closeEvent(event);
 }
 
@@ -286,7 +284,7 @@ void Form1::RecoverFromFailedRun(const std::u16string& reason) noexcept
 {
     try {
         SetDefaultPointer();
-        label1_->setText(ToQString(texts::kInstruction));
+        statusLabel_->setText(ToQString(texts::kInstruction));
         if (!reason.empty())
             ShowMessage(reason);
     } catch (...) {
@@ -295,18 +293,18 @@ void Form1::RecoverFromFailedRun(const std::u16string& reason) noexcept
 
 void Form1::SetStatusLabel(const std::u16string& text)
 {
-    label1_->setText(ToQString(text));
+    statusLabel_->setText(ToQString(text));
 }
 
 void Form1::RepaintStatusLabel()
 {
-    label1_->repaint();
+    statusLabel_->repaint();
 }
 
 void Form1::SetPageLabel(const std::u16string& text)
 {
     // Painted when the run next waits, not once per line.
-    label2_->setText(ToQString(text));
+    pageLabel_->setText(ToQString(text));
 }
 
 void Form1::SetBusyPointer()
@@ -327,17 +325,17 @@ void Form1::SetDefaultPointer()
 
 void Form1::SetProgressMax(int blocks)
 {
-    progressBar1_->setMaximum(blocks);
+    progressBar_->setMaximum(blocks);
 }
 
 void Form1::SetProgressValue(int blocks)
 {
-    progressBar1_->setValue(blocks);
+    progressBar_->setValue(blocks);
 }
 
 void Form1::SetReportText(const std::u16string& text)
 {
-    text1_->SetReport(text);
+    reportBox_->SetReport(text);
 }
 
 void Form1::ShowMessage(const std::u16string& text)
@@ -365,12 +363,12 @@ void Form1::ShowMessage(const std::u16string& text)
 void Form1::WaitForAnswer(QMessageBox& box)
 {
     box.show();
-    check_->fetcher().WaitUntil([&box] { return !box.isVisible(); });
+    check_->WaitUntil([&box] { return !box.isVisible(); });
 }
 
 std::optional<DownloadedPage> Form1::DownloadPage(const std::u16string& url)
 {
-    return check_->fetcher().DownloadText(url);
+    return check_->DownloadText(url);
 }
 
 }  // namespace pardovane

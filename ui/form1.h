@@ -2,7 +2,6 @@
 
 #include "engine/window_operations.h"
 #include "ui/event_loop_wait.h"
-#include "ui/window_check.h"
 
 #include <QWidget>
 
@@ -19,6 +18,7 @@ namespace pardovane {
 
 class FileOpener;
 class ReportBox;
+class WindowCheck;
 class WrappingButton;
 
 // The program's one window. The Check button reads the user's configuration
@@ -82,12 +82,14 @@ private:
     bool running_ = false;
     bool editFailedDuringRun_ = false;
 
-    WrappingButton* command2_ = nullptr;
-    QPushButton* command1_ = nullptr;
-    ReportBox* text1_ = nullptr;
-    QProgressBar* progressBar1_ = nullptr;
-    QLabel* label2_ = nullptr;
-    QLabel* label1_ = nullptr;
+    // Named in Qt as the design names them (Command1, Text1...), for the
+    // tests and accessibility.
+    WrappingButton* editButton_ = nullptr;  // Command2
+    QPushButton* checkButton_ = nullptr;    // Command1
+    ReportBox* reportBox_ = nullptr;        // Text1
+    QProgressBar* progressBar_ = nullptr;   // ProgressBar1
+    QLabel* pageLabel_ = nullptr;           // Label2
+    QLabel* statusLabel_ = nullptr;         // Label1
 };
 
 }  // namespace pardovane

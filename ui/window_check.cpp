@@ -1,23 +1,61 @@
 #include "ui/window_check.h"
 
+#include "engine/check_engine.h"
+#include "engine/http/lookahead_fetcher.h"
 #include "engine/run_setup.h"
+#include "engine/url_exclusion.h"
 
 #include <stdexcept>
 
 namespace pardovane {
 
+struct WindowCheck::Parts {
+    Parts(WindowOperations& window, const std::filesystem::path& listFile, const RunSettings& settings)
+        : fetcher(listFile, JobsOf(settings), settings.http), engine(window, fetcher, listFile)
+    {
+    }
+
+    UrlExclusion exclusion;  // before the two that hold on to it
+    LookaheadFetcher fetcher;
+    CheckEngine engine;
+};
+
 WindowCheck::WindowCheck(WindowOperations& window, NetworkWait& wait, const std::filesystem::path& listFile,
                          const RunSettings& settings)
-    : fetcher_(listFile, JobsOf(settings), settings.http), engine_(window, fetcher_, listFile)
+    : parts_(std::make_unique<Parts>(window, listFile, settings))
 {
     // The patterns were checked as the file was read; one that fails now is
     // a failure of the run, which the window reports as such.
     std::string error;
     for (const std::string& pattern : settings.excludes)
-        if (!exclusion_.Add(pattern, error))
+        if (!parts_->exclusion.Add(pattern, error))
             throw std::invalid_argument(error);
-    fetcher_.SetNetworkWait(&wait);
-    SetUpRun(engine_, fetcher_, exclusion_, settings);
+    parts_->fetcher.SetNetworkWait(&wait);
+    SetUpRun(parts_->engine, parts_->fetcher, parts_->exclusion, settings);
+}
+
+WindowCheck::~WindowCheck() = default;
+
+RunOutcome WindowCheck::Run()
+{
+    parts_->engine.RunCheck();
+    return parts_->engine.lastRun();
+}
+
+void WindowCheck::Cancel()
+{
+    parts_->engine.Cancel();
+    parts_->fetcher.Cancel();
+}
+
+bool WindowCheck::WaitUntil(const std::function<bool()>& done)
+{
+    return parts_->fetcher.WaitUntil(done);
+}
+
+std::optional<DownloadedPage> WindowCheck::DownloadText(const std::u16string& url)
+{
+    return parts_->fetcher.DownloadText(url);
 }
 
 }  // namespace pardovane

@@ -1,34 +1,43 @@
 #pragma once
 
-#include "engine/check_engine.h"
-#include "engine/http/lookahead_fetcher.h"
 #include "engine/http/network_wait.h"
+#include "engine/page/downloaded_page.h"
+#include "engine/run_outcome.h"
 #include "engine/run_settings.h"
-#include "engine/url_exclusion.h"
 #include "engine/window_operations.h"
 
 #include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
 
 namespace pardovane {
 
 // What one press of Check runs: the fetcher and the engine, set up from the
 // settings read at that press, as pardovane-check sets them up from the
 // same settings. Made anew for each run, so an edited configuration file
-// counts without a restart.
+// counts without a restart. The window sees only this, so that none of its
+// files compiles the fetcher and curl.
 class WindowCheck {
 public:
     WindowCheck(WindowOperations& window, NetworkWait& wait, const std::filesystem::path& listFile,
                 const RunSettings& settings);
+    ~WindowCheck();
     WindowCheck(const WindowCheck&) = delete;
     WindowCheck& operator=(const WindowCheck&) = delete;
 
-    LookaheadFetcher& fetcher() { return fetcher_; }
-    CheckEngine& engine() { return engine_; }
+    RunOutcome Run();
+    // Stops the run at its next step; nothing more is requested.
+    void Cancel();
+    // Keeps the transfers moving until done() holds; false when cancelled.
+    bool WaitUntil(const std::function<bool()>& done);
+    // The current line's page, as the page-download window operation.
+    std::optional<DownloadedPage> DownloadText(const std::u16string& url);
 
 private:
-    UrlExclusion exclusion_;  // before the two that hold on to it
-    LookaheadFetcher fetcher_;
-    CheckEngine engine_;
+    struct Parts;
+    std::unique_ptr<Parts> parts_;
 };
 
 }  // namespace pardovane

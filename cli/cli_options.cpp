@@ -12,7 +12,7 @@ const char* const kCliUsage
       "Checks the links of every page in LIST (a file, a pipe, or - for stdin; one\n"
       "URL a line) or of the URLs given. The default LIST is HtmlURL.txt beside\n"
       "this program when writable, else ${XDG_CONFIG_HOME:-~/.config}/pardovane/.\n"
-      "A DIR's .html and .htm files are checked as if DIR were a site's root.\n"
+      "A DIR's .html and .htm files (at least one) are checked as at a site's root.\n"
       "\n"
       "Options:\n"
       "  -f, --format FORMAT     text (default), json, junit or markdown\n"

@@ -209,6 +209,26 @@ TEST_F(SiteCheck, AFolderFindsTheSameBrokenLinksWithoutAServer)
     EXPECT_EQ(site_.TotalHits(), 0);
 }
 
+// An empty build or a wrong path must not pass a CI job: a folder holding
+// no page (a directory named like one is none) is as unusable as a list
+// that cannot be read.
+TEST(SiteFolder, AFolderWithoutPagesIsAnError)
+{
+    TempDir dir;
+    const auto empty = dir.path() / "empty";
+    const auto assets = dir.path() / "assets";
+    std::filesystem::create_directories(empty);
+    std::filesystem::create_directories(assets / "old.html");
+    std::ofstream(assets / "style.css") << "a {}";
+    for (const auto& folder : {empty, assets}) {
+        const auto result = Check(ShellQuote(folder.string()));
+        EXPECT_EQ(result.exitCode, 2) << folder;
+        EXPECT_EQ(result.out, "") << folder;
+        EXPECT_EQ(result.err,
+                  "pardovane-check: the folder " + folder.string() + " holds no .html or .htm page\n");
+    }
+}
+
 TEST(SiteCrawl, AnEndlessCalendarStopsAtTheMostPages)
 {
     LocalServer server;

@@ -1,5 +1,6 @@
 #include "tests/check_command.h"
 #include "tests/local_server.h"
+#include "tests/python_runner.h"
 #include "tests/run_command.h"
 #include "tests/temp_dir.h"
 
@@ -118,23 +119,84 @@ TEST(CheckCommandLinks, FindsAndResolvesLinksAsBrowsersDo)
               }));
 }
 
-// A link behind a bot wall (403) and one moved for good (301): a warning
-// leaves the text report and the status alone unless asked otherwise.
+// A link behind a bot wall the user accepts (403), one behind LinkedIn's
+// (999) and one moved for good (301): a warning leaves the text report and
+// the status alone unless asked otherwise.
 TEST(CheckCommandPolicy, AWarningFailsTheRunOnlyWhenAskedTo)
 {
     LocalServer server;
-    server.Page("/index.html", "<a href=walled.html>w</a><a href=moved.html>m</a>");
+    server.Page("/index.html",
+                "<a href=walled.html>w</a><a href=linkedin.html>l</a><a href=moved.html>m</a>");
     server.Status("/walled.html", 403);
+    server.Status("/linkedin.html", 999);
     server.Redirect("/moved.html", "/index.html", 301);
     server.Start();
     const std::string ok = server.Url("/index.html") + "\r\n  <OK>\r\n\r\n";
     const std::pair<const char*, int> kRuns[]
-        = {{"", 0}, {"--redirects warn", 0}, {"--redirects warn --warnings-as-errors", 1}};
+        = {{"", 0},
+           {"--redirects warn", 0},
+           {"--warnings-as-errors", 1},
+           {"--accept 200-299,403,999 --warnings-as-errors", 0},
+           {"--accept 200-299,403,999 --redirects warn --warnings-as-errors", 1}};
     for (const auto& [options, exitCode] : kRuns) {
         const auto result
             = test::Check("--accept 200-299,403 " + std::string(options) + " " + server.Url("/index.html"));
         EXPECT_EQ(result.exitCode, exitCode) << options;
         EXPECT_EQ(result.out, ok) << options;
+    }
+}
+
+// Behind a bot wall (LinkedIn's 999, or Cloudflare's challenge on 403, 503
+// or 429) a link is good with a warning in every report; a bare 403 is
+// broken, and a status the user accepts is no warning.
+TEST(CheckCommandPolicy, ABotWallIsAWarningNotABrokenLink)
+{
+    LocalServer server;
+    server.routes().Get(R"(/(\d+)(-cf)?)", [](const httplib::Request& request, httplib::Response& response) {
+        response.status = std::stoi(request.matches[1]);
+        if (request.matches[2].length() > 0)
+            response.set_header("cf-mitigated", "challenge");
+        response.set_content("a wall", "text/html");
+    });
+    server.routes().Get(R"(/on/(.+))", [](const httplib::Request& request, httplib::Response& response) {
+        response.set_content("<a href=/" + request.matches[1].str() + ">x</a>", "text/html");
+    });
+    server.Start();
+    const struct {
+        const char* options;
+        const char* link;
+        const char* warning;  // nullptr: none
+        const char* reason;   // nullptr: good
+    } kCases[] = {
+        {"", "999", "blocked by bot protection (HTTP 999)", nullptr},
+        {"", "403-cf", "blocked by bot protection (HTTP 403)", nullptr},
+        {"", "503-cf", "blocked by bot protection (HTTP 503)", nullptr},
+        {"", "429-cf", "blocked by bot protection (HTTP 429)", nullptr},
+        {"", "403", nullptr, "HTTP 403"},
+        {"--accept 200-299,999", "999", nullptr, nullptr},
+    };
+    for (const auto& c : kCases) {
+        const std::string page = server.Url("/on/") + c.link;
+        const std::string run = std::string(c.options) + " " + page;
+        const bool broken = c.reason != nullptr;
+        SCOPED_TRACE(run);
+        const auto text = test::Check(run);
+        EXPECT_EQ(text.out,
+                  page + "\r\n" + (broken ? "  /" + std::string(c.link) + "  <Error>\r\n  <Err>" : "  <OK>")
+                      + "\r\n\r\n");
+        EXPECT_EQ(text.err, broken ? "チェック数/1  エラー/1\n" : "チェック数/1  エラー/0\n");
+        const auto json = test::RunPython("import json, sys\n"
+                                          "link = json.load(open(sys.argv[1]))['pages'][0]['links'][0]\n"
+                                          "print(link['good'], link.get('warning', link.get('reason')))\n",
+                                          test::Check("-f json " + run).out);
+        EXPECT_EQ(json.out,
+                  broken ? "False " + std::string(c.reason) + "\n"
+                         : "True " + std::string(c.warning ? c.warning : "None") + "\n");
+        // JUnit holds output only for a warning.
+        const std::string output = c.warning
+            ? "<system-out>warning: " + std::string(c.warning) + "\n</system-out>"
+            : "<system-out>";
+        EXPECT_EQ(test::Check("-f junit " + run).out.find(output) != std::string::npos, c.warning != nullptr);
     }
 }
 

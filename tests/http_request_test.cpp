@@ -83,8 +83,61 @@ TEST_F(HttpClientTest, TheUsersRulesJudgeTheAnswer)
         SCOPED_TRACE(std::string(c.accept ? c.accept : "default") + " " + c.path + " policy "
                      + std::to_string(static_cast<int>(c.redirects)));
         EXPECT_EQ(result.good(), c.good);
-        EXPECT_EQ(result.warned, c.warned);
+        EXPECT_EQ(result.warned(), c.warned);
         EXPECT_EQ(result.failure == HttpFailure::PermanentRedirect, c.redirects == kError && !c.good);
+    }
+}
+
+// LinkedIn's 999, or a marker a bot-protection service documents on 403,
+// 429, 503 or the status it gives that marker: good with a warning, unless
+// the user accepts the status, never asked again, and no page to read. A
+// marker elsewhere, a value it never has, and a bare 403 or 503 are the
+// site's own answers.
+TEST_F(HttpClientTest, ABotWallIsBlockedNotBrokenAndNotAskedAgain)
+{
+    server.routes().Get(R"(/(\d+)(?:/([^/]+)/(.+))?)",
+                        [](const httplib::Request& request, httplib::Response& response) {
+        response.status = std::stoi(request.matches[1]);
+        if (request.matches[2].length() > 0)
+            response.set_header(request.matches[2].str(), request.matches[3].str());
+        response.set_content("<a href=inside.html>a wall</a>", "text/html");
+    });
+    server.Start();
+    const struct {
+        const char* accept;  // nullptr: the default
+        const char* path;    // "/STATUS" and the header "/NAME/VALUE" it carries
+        bool good;
+        bool botWall;
+        int hits;
+    } kCases[] = {
+        {nullptr, "/999", true, true, 1},
+        {nullptr, "/403/cf-mitigated/challenge", true, true, 1},
+        {nullptr, "/403/CF-Mitigated/Challenge", true, true, 1},
+        {nullptr, "/429/cf-mitigated/challenge", true, true, 1},
+        {nullptr, "/503/cf-mitigated/challenge", true, true, 1},
+        {nullptr, "/405/x-amzn-waf-action/captcha", true, true, 1},
+        {"200-201", "/202/x-amzn-waf-action/challenge", true, true, 1},
+        {nullptr, "/202/x-amzn-waf-action/challenge", true, false, 1},
+        {"200-299,999", "/999", true, false, 1},
+        {nullptr, "/403", false, false, 1},
+        {nullptr, "/503", false, false, 3},
+        {nullptr, "/404/cf-mitigated/challenge", false, false, 1},
+        {nullptr, "/403/cf-mitigated/block", false, false, 1},
+        {nullptr, "/403/x-amzn-waf-action/block", false, false, 1},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(std::string(c.accept ? c.accept : "default") + " " + c.path);
+        HttpSettings settings = test::ShortTimeouts(400, 400);
+        settings.retryDelayMs = 10;
+        if (c.accept)
+            settings.verdict.accepted = *StatusRanges::Parse(c.accept);
+        HttpClient checker(settings);
+        const int before = server.Hits(c.path);
+        const ProbeResult result = checker.Probe(server.Url16(c.path));
+        EXPECT_EQ(result.good(), c.good);
+        EXPECT_EQ(result.warning == ProbeWarning::BotWall, c.botWall);
+        EXPECT_EQ(server.Hits(c.path) - before, c.hits);
+        EXPECT_EQ(checker.Download(server.Url16(c.path)).body.empty(), result.botWall);
     }
 }
 

@@ -27,7 +27,7 @@ const char* const kCliUsage
       "      --max-per-host N    requests in flight to one host (default 32)\n"
       "      --accept RANGES     good final statuses, as 200-299,403 (default 100-399)\n"
       "      --redirects POLICY  a 301 or 308 on the way is ok (default), warn or error\n"
-      "      --warnings-as-errors  a warning makes the exit status 1\n"
+      "      --warnings-as-errors  a warning, as a bot wall (999, challenge), exits 1\n"
       "      --cache FILE        keep good answers of other sites' links across runs\n"
       "      --max-cache-age AGE fresh for seconds, or with s, m, h or d (default 1d)\n"
       "  -k, --insecure          do not verify TLS certificates\n"

@@ -43,8 +43,9 @@ struct HttpRequest::Hop {
     bool headersDone = false;
     long status = 0;
     std::string retryAfter;
-    const ChallengeMarker* challenge = nullptr;  // a bot-protection service's
-    bool cut = false;                            // we ended the transfer on purpose
+    // A bot-protection service's marker of its challenge (bot_wall.h).
+    const ChallengeMarker* challenge = nullptr;
+    bool cut = false;  // we ended the transfer on purpose
     std::size_t bodySeen = 0;
     bool keepBody = false;
 

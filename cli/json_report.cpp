@@ -19,8 +19,7 @@ void WriteStatus(JsonWriter& json, const std::optional<ProbeResult>& probe)
         json.Null();
 }
 
-// How the answer was reached, when through redirects, and the warning
-// that a permanent one on the way makes under --redirects warn.
+// How the answer was reached, when through redirects.
 void WriteRedirects(JsonWriter& json, const std::optional<ProbeResult>& probe)
 {
     if (!probe || probe->redirects.empty())
@@ -36,10 +35,15 @@ void WriteRedirects(JsonWriter& json, const std::optional<ProbeResult>& probe)
         json.EndObject();
     }
     json.EndArray();
-    if (probe->good() && probe->warned) {
-        json.Key("warning");
-        json.String("permanent redirect");
-    }
+}
+
+// What a good answer still points out.
+void WriteWarning(JsonWriter& json, const std::optional<ProbeResult>& probe)
+{
+    if (!probe || !probe->good() || !probe->warned())
+        return;
+    json.Key("warning");
+    json.String(WarningReason(*probe));
 }
 
 // What is known of a bad answer beyond its status.
@@ -90,6 +94,7 @@ void WriteLink(JsonWriter& json, const LinkRecord& link)
     json.Bool(link.good);
     WriteStatus(json, link.probe());
     WriteRedirects(json, link.probe());
+    WriteWarning(json, link.probe());
     if (!link.good)
         WriteWhy(json, link.probe(), link.fragmentMissing);
     json.EndObject();
@@ -108,6 +113,7 @@ bool WritePage(JsonWriter& json, const RunRecord& record, const PageRecord& page
     json.Bool(page.downloaded);
     WriteStatus(json, page.probe);
     WriteRedirects(json, page.probe);
+    WriteWarning(json, page.probe);
     if (!page.reachable) {
         WriteWhy(json, page.probe);
     } else if (!page.downloaded) {

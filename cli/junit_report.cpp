@@ -44,12 +44,13 @@ std::string Detail(const std::optional<ProbeResult>& probe)
     return probe && !probe->detail.empty() ? " (" + probe->detail + ")" : std::string();
 }
 
-// A good answer through a permanent redirect, as the test case's output.
+// What a good answer still points out, as the test case's output, with the
+// redirects on the way.
 void WriteWarning(XmlWriter& xml, const std::optional<ProbeResult>& probe)
 {
-    if (!probe || !probe->good() || !probe->warned)
+    if (!probe || !probe->good() || !probe->warned())
         return;
-    std::u16string text = u"warning: permanent redirect\n";
+    std::u16string text = u"warning: " + Utf8ToUtf16(WarningReason(*probe)) + u"\n";
     for (const Redirect& hop : probe->redirects)
         text += u"redirect: " + Utf8ToUtf16(std::to_string(hop.status)) + u" to "
             + WithoutPasswords(Utf8ToUtf16(hop.location)) + u"\n";

@@ -167,7 +167,11 @@ int Run(int argc, char** argv)
         folder = pardovane::LocalFolder::Open(options->listFile, base, error);
         if (!folder)
             return Failed(error);
-        pages.emplace(folder->PageUrls(options->crawl.maxPages, pagesLeft), options->listFile);
+        auto urls = folder->PageUrls(options->crawl.maxPages, pagesLeft);
+        // An empty build or a wrong path would otherwise pass with nothing checked.
+        if (urls.empty())
+            return Failed("the folder " + options->listFile + " holds no .html or .htm page");
+        pages.emplace(urls, options->listFile);
     } else if (!options->baseUrl.empty()) {
         return UsageError("--base-url goes with a folder to check");
     } else if (!options->sitemap.empty()) {

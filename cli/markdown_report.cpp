@@ -37,9 +37,12 @@ std::string Kind(const LinkRecord& link)
     return kind;
 }
 
-// Where a permanent redirect finally led.
-std::string MovedTo(const ProbeResult& probe, bool inTable)
+// What a good answer still points out: where a permanent redirect finally
+// led, or the warning's own words.
+std::string Warning(const ProbeResult& probe, bool inTable)
 {
+    if (probe.warning != ProbeWarning::PermanentRedirect)
+        return MarkdownText(WarningReason(probe));
     return "moved permanently to "
         + MarkdownLink(WithoutPasswords(Utf8ToUtf16(probe.redirects.back().location)), inTable);
 }
@@ -51,8 +54,10 @@ bool WritePage(std::string& out, const RunRecord& record, const PageRecord& page
         out += "The page cannot be reached: " + Reason(page.probe) + "\n";
         return true;
     }
-    if (page.warned())
-        out += "The page " + MovedTo(*page.probe, false) + ".\n\n";
+    if (page.warned()) {
+        const bool moved = page.probe->warning == ProbeWarning::PermanentRedirect;
+        out += std::string(moved ? "The page " : "The page was ") + Warning(*page.probe, false) + ".\n\n";
+    }
     if (!page.downloaded) {
         out += "The page could not be read: download failed\n";
         return true;
@@ -66,7 +71,7 @@ bool WritePage(std::string& out, const RunRecord& record, const PageRecord& page
         if (link.broken() || link.warned())
             out += "| " + MarkdownCode(WithoutPasswords(link.link), true) + " | " + Kind(link) + " | "
                 + MarkdownLink(WithoutPasswords(link.url()), true) + " | "
-                + (link.broken() ? reason : "warning: " + MovedTo(*link.probe(), true)) + " |\n";
+                + (link.broken() ? reason : "warning: " + Warning(*link.probe(), true)) + " |\n";
         if (!PassOn(out, write))
             return false;
     }

@@ -44,7 +44,7 @@ struct LinkRecord {
     bool skipped() const { return kind != LinkTarget::Kind::Probe; }
     bool broken() const { return !skipped() && !good; }
     // Good, with a warning to show.
-    bool warned() const { return !skipped() && good && probe() && probe()->warned; }
+    bool warned() const { return !skipped() && good && probe() && probe()->warned(); }
 };
 
 // One non-empty line of the list file and what became of it.
@@ -63,7 +63,7 @@ struct PageRecord {
     // The page's block ends in "<OK>": reached, read, and no link bad.
     bool good() const { return reachable && downloaded && badLinks == 0; }
     // Reached, with a warning about its own answer.
-    bool warned() const { return reachable && probe && probe->warned; }
+    bool warned() const { return reachable && probe && probe->warned(); }
 };
 
 // The run's counters, as the summary line gives them.

@@ -217,7 +217,7 @@ int CheckEngine::CheckUrl(const std::u16string& url)
     state_.cacheOk[entry] = result.good();
     if (crawling_)
         frontier_.Learn(state_.cacheUrls[entry], result);
-    if (result.good() && result.warned)
+    if (result.good() && result.warned())
         warned_.insert(state_.cacheUrls[entry]);
     Notify([&](RunObserver& o) { o.OnProbe(url, result); });
     return state_.cacheOk[entry] ? 1 : 0;

@@ -128,7 +128,7 @@ std::string TextOutline(const std::string& report, const std::string& messages)
 
 // A small site made from a fixed seed: pages that link to each other and to
 // everything a link can be: missing, failing, redirected well and badly,
-// a local file, a closed port, a mail address, the same link again.
+// a local file, a closed port, a mail address, bot walls, the same link again.
 struct GeneratedSite {
     LocalServer server;
     std::string closedPortUrl;
@@ -169,6 +169,8 @@ struct GeneratedSite {
                                                 "loop.html",
                                                 "file:///etc/hostname",
                                                 "mailto:someone@example.com",
+                                                "walled.html",
+                                                "challenged.html",
                                                 closedPortUrl};
         for (int page = 0; page < kPages; ++page) {
             std::string html = "<html><body>\n";
@@ -187,6 +189,11 @@ struct GeneratedSite {
             r.set_content("png", "image/png");
         });
         server.Status("/site/err500.html", 500);
+        server.Status("/site/walled.html", 999);
+        server.routes().Get("/site/challenged.html", [](const httplib::Request&, httplib::Response& r) {
+            r.status = 403;
+            r.set_header("cf-mitigated", "challenge");
+        });
         server.Redirect("/site/moved.html", "/site/p0.html");
         server.Redirect("/site/renamed.html", "/site/p2.html", 301);
         server.Redirect("/site/gone.html", "/site/nowhere.html", 301);
@@ -232,7 +239,8 @@ run = json.load(open(sys.argv[1], encoding='utf-8'))
 for error in jsonschema.Draft202012Validator(schema).iter_errors(run):
     print(error.json_path, error.message)
 links = [link for page in run['pages'] for link in page['links']]
-print(run['version'], run['warnings'] > 0, sorted({link.get('skipped', 'judged') for link in links}))
+print(run['version'], sorted({link['warning'] for link in links if 'warning' in link}))
+print(sorted({link.get('skipped', 'judged') for link in links}))
 )";
 
 // One site, every format, at the default jobs and one request at a time.
@@ -252,7 +260,9 @@ TEST(CheckCommandFormats, EveryFormatAgreesOnEveryPageLinkAndCountAtAnyJobs)
         EXPECT_EQ(runs[format].err, runs["text"].err) << format;
     }
 
-    EXPECT_EQ(RunPython(kJsonSchemaCheck, runs["json"].out).out, "1 True ['excluded', 'judged', 'scheme']\n");
+    EXPECT_EQ(RunPython(kJsonSchemaCheck, runs["json"].out).out,
+              "1 ['blocked by bot protection (HTTP 403)', 'blocked by bot protection (HTTP 999)', 'permanent "
+              "redirect']\n['excluded', 'judged', 'scheme']\n");
     const auto jsonOutline = RunPython(kJsonOutline, runs["json"].out);
     const auto junitOutline = RunPython(kJunitOutline, runs["junit"].out);
     ASSERT_EQ(jsonOutline.exitCode, 0) << jsonOutline.err;

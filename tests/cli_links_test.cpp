@@ -1,5 +1,6 @@
 #include "tests/check_command.h"
 #include "tests/local_server.h"
+#include "tests/python_runner.h"
 #include "tests/run_command.h"
 #include "tests/temp_dir.h"
 
@@ -119,18 +120,25 @@ TEST(CheckCommandLinks, FindsAndResolvesLinksAsBrowsersDo)
               }));
 }
 
-// A link behind a bot wall (403) and one moved for good (301): a warning
-// leaves the text report and the status alone unless asked otherwise.
+// A link behind a bot wall the user accepts (403), one behind LinkedIn's
+// (999) and one moved for good (301): a warning leaves the text report and
+// the status alone unless asked otherwise.
 TEST(CheckCommandPolicy, AWarningFailsTheRunOnlyWhenAskedTo)
 {
     LocalServer server;
-    server.Page("/index.html", "<a href=walled.html>w</a><a href=moved.html>m</a>");
+    server.Page("/index.html",
+                "<a href=walled.html>w</a><a href=linkedin.html>l</a><a href=moved.html>m</a>");
     server.Status("/walled.html", 403);
+    server.Status("/linkedin.html", 999);
     server.Redirect("/moved.html", "/index.html", 301);
     server.Start();
     const std::string ok = server.Url("/index.html") + "\r\n  <OK>\r\n\r\n";
     const std::pair<const char*, int> kRuns[]
-        = {{"", 0}, {"--redirects warn", 0}, {"--redirects warn --warnings-as-errors", 1}};
+        = {{"", 0},
+           {"--redirects warn", 0},
+           {"--warnings-as-errors", 1},
+           {"--accept 200-299,403,999 --warnings-as-errors", 0},
+           {"--accept 200-299,403,999 --redirects warn --warnings-as-errors", 1}};
     for (const auto& [options, exitCode] : kRuns) {
         const auto result
             = test::Check("--accept 200-299,403 " + std::string(options) + " " + server.Url("/index.html"));
@@ -166,6 +174,43 @@ TEST(CheckCommandCredentials, GoOnlyToTheListedPagesOrigin)
         }
     }
     EXPECT_EQ(other.Hits("/x") + other.Hits("/landed"), 4);
+}
+
+// Behind a bot wall (LinkedIn's 999, or Cloudflare's challenge on 403, 503
+// or 429) a link is good with a warning in every report; a bare 403 is
+// broken. (Under --accept, a wall's status is no warning: see above.)
+TEST(CheckCommandPolicy, ABotWallIsAWarningNotABrokenLink)
+{
+    LocalServer server;
+    server.routes().Get(R"(/(\d+)(-cf)?)", [](const httplib::Request& request, httplib::Response& response) {
+        response.status = std::stoi(request.matches[1]);
+        if (request.matches[2].length() > 0)
+            response.set_header("cf-mitigated", "challenge");
+        response.set_content("a wall", "text/html");
+    });
+    server.Page(
+        "/page.html",
+        "<a href=999>1</a><a href=403-cf>2</a><a href=503-cf>3</a><a href=429-cf>4</a><a href=403>5</a>");
+    server.Start();
+    const std::string page = server.Url("/page.html");
+
+    const auto text = test::Check(page);
+    EXPECT_EQ(text.out, page + "\r\n  403  <Error>\r\n  <Err>\r\n\r\n");
+    EXPECT_EQ(text.err, "チェック数/5  エラー/1\n");
+    const auto json
+        = test::RunPython("import json, sys\n"
+                          "for link in json.load(open(sys.argv[1]))['pages'][0]['links']:\n"
+                          "    print(link['link'], link['good'], link.get('warning', link.get('reason')))\n",
+                          test::Check("-f json " + page).out);
+    EXPECT_EQ(json.out,
+              "999 True blocked by bot protection (HTTP 999)\n"
+              "403-cf True blocked by bot protection (HTTP 403)\n"
+              "503-cf True blocked by bot protection (HTTP 503)\n"
+              "429-cf True blocked by bot protection (HTTP 429)\n"
+              "403 False HTTP 403\n");
+    EXPECT_NE(test::Check("-f junit " + page)
+                  .out.find("<system-out>warning: blocked by bot protection (HTTP 429)\n"),
+              std::string::npos);
 }
 
 // Good answers of other sites' links are kept across runs; bad ones, and

@@ -209,6 +209,19 @@ TEST_F(SiteCheck, AFolderFindsTheSameBrokenLinksWithoutAServer)
     EXPECT_EQ(site_.TotalHits(), 0);
 }
 
+// An empty build or a wrong path must not pass a CI job: a folder holding
+// no page (a directory named like one is none) is an unusable list.
+TEST(SiteFolder, AFolderWithoutPagesIsAnError)
+{
+    TempDir dir;
+    std::filesystem::create_directories(dir.path() / "old.html");
+    std::ofstream(dir.path() / "style.css") << "a {}";
+    const auto result = Check(ShellQuote(dir.path().string()));
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_EQ(result.out + result.err,
+              "pardovane-check: the folder " + dir.path().string() + " holds no .html or .htm page\n");
+}
+
 TEST(SiteCrawl, AnEndlessCalendarStopsAtTheMostPages)
 {
     LocalServer server;

@@ -18,6 +18,16 @@ ProbeResult Answer(long status, HttpFailure failure = HttpFailure::None, std::st
     return result;
 }
 
+// What a bot wall answered: LinkedIn's 999, or a challenge.
+ProbeResult Blocked(long status)
+{
+    ProbeResult result;
+    result.status = status;
+    result.botWall = true;
+    VerdictRules{}.Judge(result);
+    return result;
+}
+
 // One page heard as a run reports it: its own answer, then its links.
 void Page(RunRecord& record, const std::u16string& url, const ProbeResult& answer,
           const std::vector<std::pair<std::u16string, ProbeResult>>& links = {})
@@ -41,6 +51,7 @@ TEST(MarkdownReport, ListsPagesWithAProblemOrAWarningWithPageTextInCodeAndUrlsAs
          {{u"x|y\n*z*", Answer(404)},
           {u"fine", Answer(200)},
           {u"old", Answer(200, HttpFailure::None, {}, {{301, "http://h/new"}})},
+          {u"wall", Blocked(403)},
           {u"`a`` b", Answer(404)},
           {u"pipe", Answer(0, HttpFailure::ConnectionRefused, "a|b")}});
     const std::u16string sheet = u"http://h/s.css";
@@ -49,10 +60,12 @@ TEST(MarkdownReport, ListsPagesWithAProblemOrAWarningWithPageTextInCodeAndUrlsAs
     record.OnLinkSkipped(u"mailto:a@h", {LinkTarget::Kind::SkippedScheme, u"mailto:a@h", u"mailto"},
                          LinkScanner::Element::Anchor);
     record.OnPageEnd(true, true);
+    Page(record, u"http://h/walled", Blocked(999));
+    record.OnPageEnd(true, true);
     Page(record, u"http://h/gone", Answer(0, HttpFailure::ConnectionRefused, "refused <b>"));
     record.OnPageEnd(false, false);
     std::string out;
-    EXPECT_TRUE(WriteMarkdownReport(record, RunCounts{4, 2, 1, 1}, [&out](std::string_view bytes) {
+    EXPECT_TRUE(WriteMarkdownReport(record, RunCounts{5, 2, 1, 3}, [&out](std::string_view bytes) {
         out += bytes;
         return true;
     }));
@@ -60,16 +73,20 @@ TEST(MarkdownReport, ListsPagesWithAProblemOrAWarningWithPageTextInCodeAndUrlsAs
     EXPECT_EQ(
         out,
         "## Link check\n\n"
-        "**4** links checked, **2** broken, **1** with a warning; **2** of **3** pages with a problem.\n"
+        "**5** links checked, **2** broken, **3** with a warning; **2** of **4** pages with a problem.\n"
         "\n### [`http://h/a_b`](<http://h/a_b>)\n\n"
         "| Link | Kind | URL | Reason |\n| --- | --- | --- | --- |\n"
         "| `x\\|y *z*` | a | [`http://h/x\\|y *z*`](<http://h/x\\|y%0A*z*>) | HTTP 404 |\n"
         "| `old` | a | [`http://h/old`](<http://h/old>) | warning: moved permanently to "
         "[`http://h/new`](<http://h/new>) |\n"
+        "| `wall` | a | [`http://h/wall`](<http://h/wall>) | warning: blocked by bot protection (HTTP 403) "
+        "|\n"
         "| ``` `a`` b ``` | a | [```http://h/`a`` b```](<http://h/`a`` b>) | HTTP 404 |\n"
         "| `pipe` | a | [`http://h/pipe`](<http://h/pipe>) | connection refused (a\\|b) |\n"
         "| `p.html#x` | css in [`http://h/s.css`](<http://h/s.css>) | [`http://h/p.html`](<http://h/p.html>) "
         "| fragment not found |\n"
+        "\n### [`http://h/walled`](<http://h/walled>)\n\n"
+        "The page was blocked by bot protection (HTTP 999).\n\n"
         "\n### [`http://h/gone`](<http://h/gone>)\n\n"
         "The page cannot be reached: connection refused (refused \\<b>)\n");
 }

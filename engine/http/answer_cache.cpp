@@ -106,7 +106,9 @@ std::optional<ProbeResult> AnswerCache::Fresh(const std::u16string& url, const V
 
 void AnswerCache::Remember(const std::u16string& url, const ProbeResult& result)
 {
-    bool fits = result.good() && FitsAField(Utf16ToUtf8(url));
+    // A bot wall's answer says nothing of the link, and the wall may be gone
+    // by the next run: it is asked again then.
+    bool fits = result.good() && result.warning != ProbeWarning::BotWall && FitsAField(Utf16ToUtf8(url));
     for (const Redirect& hop : result.redirects)
         fits = fits && FitsAField(hop.location);
     if (!fits) {

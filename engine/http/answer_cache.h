@@ -17,7 +17,8 @@ namespace pardovane {
 // is what the network said (the final status and the redirects on the
 // way), not the verdict: each run judges it by its own rules, so a change of
 // --accept or --redirects never turns a kept answer into a wrong verdict.
-// Only good answers are kept, and only while younger than the maximum age.
+// Only good answers are kept, and only while younger than the maximum age;
+// never a bot wall's, which is good only for want of a real answer.
 //
 // The text form, UTF-8 with LF line ends: the line "pardovane answer cache
 // 1", then one line per URL, "SECONDS<TAB>STATUS<TAB>URL" followed by
@@ -36,7 +37,8 @@ public:
     // The answer kept for url, judged by rules; nullopt unless it is there,
     // fresh, and good by them.
     std::optional<ProbeResult> Fresh(const std::u16string& url, const VerdictRules& rules) const;
-    // Keeps a good answer, asked now; any other answer drops what was kept.
+    // Keeps a good answer, asked now; any other answer, a bot wall's too,
+    // drops what was kept.
     void Remember(const std::u16string& url, const ProbeResult& result);
     // Every answer kept, fresh ones only.
     std::string Text() const;

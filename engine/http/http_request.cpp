@@ -1,5 +1,6 @@
 #include "engine/http/http_request.h"
 
+#include "engine/http/bot_wall.h"
 #include "engine/http/curl_failure.h"
 #include "engine/http/header_scope.h"
 #include "engine/http/retry_policy.h"
@@ -44,6 +45,8 @@ struct HttpRequest::Hop {
     bool headersDone = false;
     long status = 0;
     std::string retryAfter;
+    // A bot-protection service's marker of its challenge (bot_wall.h).
+    const ChallengeMarker* challenge = nullptr;
     bool cut = false;  // we ended the transfer on purpose
     std::size_t bodySeen = 0;
     bool keepBody = false;
@@ -67,6 +70,7 @@ struct HttpRequest::Hop {
             hop->hasLocation = false;
             hop->html = false;
             hop->retryAfter.clear();
+            hop->challenge = nullptr;
         } else if (StartsWithNoCase(line, "retry-after:")) {
             hop->retryAfter = line.substr(12);
         } else if (StartsWithNoCase(line, "content-length:")) {
@@ -75,6 +79,8 @@ struct HttpRequest::Hop {
             hop->html = IsHtmlType(TrimmedValue(line.substr(13)));
         } else if (StartsWithNoCase(line, "location:")) {
             hop->hasLocation = true;
+        } else if (const ChallengeMarker* marker = ChallengeMarkerIn(line)) {
+            hop->challenge = marker;
         } else if (line == "\r\n" || line == "\n") {
             long status = 0;
             curl_easy_getinfo(hop->request->easy_.get(), CURLINFO_RESPONSE_CODE, &status);
@@ -83,7 +89,9 @@ struct HttpRequest::Hop {
                 hop->status = status;
                 hop->headersDone = true;
                 const bool final = !(IsFollowedRedirect(status) && hop->hasLocation);
-                hop->keepBody = final && hop->isDownload && (hop->html || !hop->htmlOnly);
+                // A bot wall's page is its own, not the one asked for.
+                hop->keepBody = final && hop->isDownload && (hop->html || !hop->htmlOnly)
+                    && !IsBotWall(status, hop->challenge);
                 if (!hop->keepBody && !hop->SmallEnoughToRead()) {
                     hop->cut = true;
                     return 0;
@@ -248,7 +256,7 @@ void HttpRequest::EndOnCurlError(CURLcode code)
 // The same hop again, after the wait the server asked for or our backoff.
 bool HttpRequest::ScheduleRetry()
 {
-    if (retries_ >= settings_.maxRetries || bodyFailed_ || !IsRetried(status_, failure_))
+    if (retries_ >= settings_.maxRetries || bodyFailed_ || !IsRetried(status_, failure_, BotWall()))
         return false;
     const auto wait
         = RetryDelay(hop_->retryAfter, retries_, std::chrono::milliseconds(settings_.retryDelayMs));
@@ -334,13 +342,20 @@ ProbeResult HttpRequest::TakeProbeResult()
         result.detail = detail_;
     }
     if (status_ > 0) {
-        result.html = IsHtmlType(ContentType());
+        result.botWall = BotWall();
+        // A crawl has nothing to read behind a wall.
+        result.html = !result.botWall && IsHtmlType(ContentType());
         if (!redirects_.empty())
             result.movedTo = url_;
     }
     result.redirects = std::move(redirects_);
     settings_.verdict.Judge(result);
     return result;
+}
+
+bool HttpRequest::BotWall() const
+{
+    return IsBotWall(status_, hop_->challenge);
 }
 
 std::string HttpRequest::ContentType() const
@@ -357,7 +372,7 @@ DownloadResult HttpRequest::TakeDownloadResult()
     result.detail = std::move(detail_);
     result.status = status_;
     result.url = url_;
-    if (result.ok()) {
+    if (result.ok() && !BotWall()) {
         result.body = std::move(body_);
         result.contentType = ContentType();
     }

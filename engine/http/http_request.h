@@ -16,7 +16,8 @@ namespace pardovane {
 // Cookies set along the chain live in this object's memory only.
 //
 // A throttled or dropped answer is asked again (see retry_policy.h); the
-// verdict is the last answer.
+// verdict is the last answer. A bot wall's answer (bot_wall.h) is not, and
+// a download keeps none of its body: the page there is the wall's.
 //
 // Blocking use: Probe or Download. Driven by a curl multi handle: Start, add
 // handle() to the multi, and on each finished transfer call HopDone; it says
@@ -66,6 +67,8 @@ private:
     void EndOnCurlError(CURLcode code);
     bool ScheduleRetry();
     void RunBlocking();
+    // The final answer so far is a bot wall's (see bot_wall.h).
+    bool BotWall() const;
     std::string ContentType() const;
 
     CurlEasy easy_;

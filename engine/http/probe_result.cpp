@@ -59,6 +59,19 @@ const char* HttpFailureName(HttpFailure failure)
     return "unknown";
 }
 
+std::string WarningReason(const ProbeResult& result)
+{
+    switch (result.warning) {
+    case ProbeWarning::None:
+        break;
+    case ProbeWarning::PermanentRedirect:
+        return "permanent redirect";
+    case ProbeWarning::BotWall:
+        return "blocked by bot protection (HTTP " + std::to_string(result.status) + ")";
+    }
+    return {};
+}
+
 bool ProbeResult::movedPermanently() const
 {
     for (const Redirect& hop : redirects)

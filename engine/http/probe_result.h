@@ -37,6 +37,14 @@ enum class HttpFailure {
 
 const char* HttpFailureName(HttpFailure failure);
 
+// Why a good answer is still pointed out. Every report names it the same
+// way (WarningReason) and --warnings-as-errors fails on any of them.
+enum class ProbeWarning {
+    None,
+    PermanentRedirect,  // reached through a 301 or 308, under RedirectPolicy::Warn
+    BotWall,            // a bot-protection service's answer, not the site's (bot_wall.h)
+};
+
 // One redirect followed on the way to the final response.
 struct Redirect {
     long status = 0;
@@ -52,10 +60,12 @@ struct ProbeResult {
     bool html = false;
     std::string movedTo = {};
     std::vector<Redirect> redirects;
-    // Set by VerdictRules::Judge: the final status is one the user accepts,
-    // and whether a permanent redirect on the way is to be pointed out.
+    // The final answer was a bot wall's (see IsBotWall).
+    bool botWall = false;
+    // Set by VerdictRules::Judge: the answer counts as good (its status is
+    // one the user accepts, or a bot wall's), and what is to be pointed out.
     bool accepted = false;
-    bool warned = false;
+    ProbeWarning warning = ProbeWarning::None;
 
     // No status, for this reason.
     static ProbeResult Failed(HttpFailure failure, std::string detail)
@@ -67,8 +77,13 @@ struct ProbeResult {
     }
 
     bool good() const { return failure == HttpFailure::None && accepted; }
+    bool warned() const { return warning != ProbeWarning::None; }
     bool movedPermanently() const;
 };
+
+// A warning as the reports give it: "permanent redirect", or "blocked by
+// bot protection (HTTP 403)" with the final status; empty for none.
+std::string WarningReason(const ProbeResult& result);
 
 struct DownloadResult {
     HttpFailure failure = HttpFailure::None;

@@ -38,11 +38,11 @@ std::optional<std::chrono::milliseconds> ServerWait(std::string_view retryAfter)
 
 }  // namespace
 
-bool IsRetried(long status, HttpFailure failure)
+bool IsRetried(long status, HttpFailure failure, bool botWall)
 {
     switch (failure) {
     case HttpFailure::None:
-        return status == 429 || status == 503 || status == 408;
+        return !botWall && (status == 429 || status == 503 || status == 408);
     case HttpFailure::GotNothing:
     case HttpFailure::SendFailed:
     case HttpFailure::ReceiveFailed:

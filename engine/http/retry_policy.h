@@ -10,8 +10,9 @@ namespace pardovane {
 
 // A rate-limited or briefly overloaded server is not a broken link: 429, 503
 // and 408, and a connection lost before any status, are asked again. Nothing
-// else is, so a real failure costs no extra time.
-bool IsRetried(long status, HttpFailure failure);
+// else is, so a real failure costs no extra time; nor is a bot wall's 429 or
+// 503 (botWall, see IsBotWall), which answers the same however often asked.
+bool IsRetried(long status, HttpFailure failure, bool botWall = false);
 
 // How long to wait before retry number `attempt` (0 for the first). The
 // server's Retry-After (seconds or an HTTP date) wins over our own doubling

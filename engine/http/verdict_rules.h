@@ -17,8 +17,10 @@ struct VerdictRules {
     RedirectPolicy redirects = RedirectPolicy::Ok;
 
     // Judges what result says of the network under these rules: sets
-    // accepted and warned, and under RedirectPolicy::Error fails an
-    // accepted answer that came through a permanent redirect.
+    // accepted and warning, and under RedirectPolicy::Error fails an
+    // accepted answer that came through a permanent redirect. A bot wall's
+    // answer whose status is not accepted is good with a warning, above the
+    // rule that 400 or more is bad.
     void Judge(ProbeResult& result) const;
 };
 

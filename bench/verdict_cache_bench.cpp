@@ -1,4 +1,4 @@
-#include "engine/verdict_cache.h"
+#include "engine/run/verdict_cache.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/http/answer_cache.h"
+#include "engine/fetch/answer_cache.h"
 
 #include <filesystem>
 #include <string>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/run_settings.h"
+#include "engine/settings/run_settings.h"
 
 #include <optional>
 #include <string>

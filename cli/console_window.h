@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/window_operations.h"
+#include "engine/run/run_view.h"
 
 #include <cstdio>
 #include <functional>
@@ -11,7 +11,7 @@ namespace pardovane {
 // The window operations on a console: messages go to stderr as they happen
 // (with control characters shown, on a terminal), the report is kept for
 // stdout, and a progress line is drawn when stderr takes escape sequences.
-class ConsoleWindow : public WindowOperations {
+class ConsoleWindow : public RunView {
 public:
     using Downloader = std::function<std::optional<DownloadedPage>(const std::u16string& url)>;
 

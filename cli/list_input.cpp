@@ -1,8 +1,8 @@
 #include "cli/list_input.h"
 
 #include "cli/unique_fd.h"
-#include "engine/list_file.h"
-#include "engine/list_location.h"
+#include "engine/input/list_file.h"
+#include "engine/input/list_location.h"
 #include "engine/page/utf_convert.h"
 
 #include <fcntl.h>

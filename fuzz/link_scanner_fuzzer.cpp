@@ -3,13 +3,13 @@
 // check run of one listed page judges exactly the links that ForEachPageLink
 // (what --jobs fetches ahead) says it probes, with counters and report to match.
 
-#include "engine/check_engine.h"
 #include "engine/http/verdict_rules.h"
 #include "engine/page/ascii.h"
 #include "engine/page/link_scanner.h"
 #include "engine/page/page_links.h"
 #include "engine/page/url_password.h"
-#include "engine/ui_texts.h"
+#include "engine/run/check_engine.h"
+#include "engine/run/run_texts.h"
 #include "fuzz_check.h"
 
 #include <algorithm>
@@ -41,7 +41,7 @@ public:
     }
 };
 
-class PageWindow : public WindowOperations {
+class PageWindow : public RunView {
 public:
     std::u16string page;
 

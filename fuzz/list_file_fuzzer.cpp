@@ -1,7 +1,7 @@
 // The list-file reader over any bytes: every line is read once, offsets only
 // move forward and end at the file's length, and no line holds a line end.
 
-#include "engine/list_file.h"
+#include "engine/input/list_file.h"
 #include "fuzz_check.h"
 
 #include <algorithm>

@@ -2,7 +2,7 @@
 # Lines each named source preprocesses to, with its real compile command
 # from build/compile_commands.json: what one change to an included header
 # costs every file that includes it.
-#   bash scripts/preprocessed-lines.sh ui/form1.cpp engine/http/lookahead_fetcher.cpp
+#   bash scripts/preprocessed-lines.sh ui/form1.cpp engine/fetch/lookahead_fetcher.cpp
 set -euo pipefail
 cd "$(dirname "$0")/.."
 for source in "$@"; do

@@ -1,5 +1,5 @@
-#include "engine/check_engine.h"
 #include "engine/page/utf_convert.h"
+#include "engine/run/check_engine.h"
 #include "tests/local_server.h"
 #include "tests/recording_window.h"
 #include "tests/temp_dir.h"

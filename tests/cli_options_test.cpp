@@ -1,5 +1,5 @@
 #include "cli/cli_options.h"
-#include "engine/config_file.h"
+#include "engine/settings/config_file.h"
 #include "tests/temp_dir.h"
 
 #include <gtest/gtest.h>

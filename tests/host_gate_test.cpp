@@ -1,4 +1,5 @@
-#include "engine/http/host_gate.h"
+#include "engine/fetch/host_gate.h"
+#include "engine/http/wire_origin.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "engine/check_engine.h"
-#include "engine/http/lookahead_fetcher.h"
+#include "engine/fetch/lookahead_fetcher.h"
 #include "engine/page/utf_convert.h"
+#include "engine/run/check_engine.h"
 #include "tests/fault_server.h"
 #include "tests/local_server.h"
 #include "tests/recording_window.h"

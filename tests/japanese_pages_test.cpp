@@ -1,6 +1,6 @@
-#include "engine/check_engine.h"
 #include "engine/page/page_text_decoder.h"
 #include "engine/page/utf_convert.h"
+#include "engine/run/check_engine.h"
 #include "tests/local_server.h"
 #include "tests/recording_window.h"
 #include "tests/run_command.h"

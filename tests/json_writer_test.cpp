@@ -1,4 +1,4 @@
-#include "cli/json_writer.h"
+#include "engine/report/json_writer.h"
 #include "tests/python_runner.h"
 
 #include <gtest/gtest.h>

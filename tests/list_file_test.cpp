@@ -1,4 +1,4 @@
-#include "engine/list_file.h"
+#include "engine/input/list_file.h"
 
 #include "tests/temp_dir.h"
 

@@ -1,5 +1,5 @@
-#include "cli/markdown_report.h"
 #include "engine/http/verdict_rules.h"
+#include "engine/report/markdown_report.h"
 
 #include <gtest/gtest.h>
 

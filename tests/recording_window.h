@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/http/http_client.h"
-#include "engine/window_operations.h"
+#include "engine/run/run_view.h"
 
 #include <string>
 #include <vector>
@@ -10,7 +10,7 @@ namespace pardovane::test {
 
 // Window operations that record every call in order, as "Name:argument".
 // Pages are downloaded for real through the given client.
-class RecordingWindow : public WindowOperations {
+class RecordingWindow : public RunView {
 public:
     explicit RecordingWindow(HttpClient& http) : http_(http) { }
 

@@ -1,4 +1,4 @@
-#include "engine/list_location.h"
+#include "engine/input/list_location.h"
 #include "tests/temp_dir.h"
 
 #include <sys/wait.h>

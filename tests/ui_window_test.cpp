@@ -1,4 +1,4 @@
-#include "engine/ui_texts.h"
+#include "engine/run/run_texts.h"
 #include "engine/version.h"
 #include "tests/temp_dir.h"
 #include "tests/ui_controls.h"

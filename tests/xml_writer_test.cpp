@@ -1,4 +1,4 @@
-#include "cli/xml_writer.h"
+#include "engine/report/xml_writer.h"
 #include "tests/python_runner.h"
 
 #include <gtest/gtest.h>

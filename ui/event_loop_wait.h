@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/http/network_wait.h"
+#include "engine/fetch/network_wait.h"
 
 namespace pardovane {
 

@@ -1,9 +1,9 @@
 #include "ui/form1.h"
 
-#include "engine/config_file.h"
-#include "engine/list_location.h"
+#include "engine/input/list_location.h"
 #include "engine/page/utf_convert.h"
-#include "engine/ui_texts.h"
+#include "engine/run/run_texts.h"
+#include "engine/settings/config_file.h"
 #include "engine/version.h"
 #include "ui/anchor_layout.h"
 #include "ui/file_opener.h"

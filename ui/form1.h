@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/window_operations.h"
+#include "engine/run/run_view.h"
 #include "ui/event_loop_wait.h"
 
 #include <QWidget>
@@ -27,7 +27,7 @@ class WrappingButton;
 // keeps the thread until it ends, fetching ahead as pardovane-check does;
 // while it waits on the network or on a message, the window goes on
 // painting, resizing and answering the desktop, and closing it ends the run.
-class Form1 : public QWidget, public WindowOperations {
+class Form1 : public QWidget, public RunView {
     Q_OBJECT
 
 public:

@@ -1,16 +1,16 @@
 #include "ui/window_check.h"
 
-#include "engine/check_engine.h"
-#include "engine/http/lookahead_fetcher.h"
-#include "engine/run_setup.h"
-#include "engine/url_exclusion.h"
+#include "engine/fetch/lookahead_fetcher.h"
+#include "engine/run/check_engine.h"
+#include "engine/settings/url_exclusion.h"
+#include "engine/setup/run_setup.h"
 
 #include <stdexcept>
 
 namespace pardovane {
 
 struct WindowCheck::Parts {
-    Parts(WindowOperations& window, const std::filesystem::path& listFile, const RunSettings& settings)
+    Parts(RunView& window, const std::filesystem::path& listFile, const RunSettings& settings)
         : fetcher(listFile, JobsOf(settings), settings.http), engine(window, fetcher, listFile)
     {
     }
@@ -20,7 +20,7 @@ struct WindowCheck::Parts {
     CheckEngine engine;
 };
 
-WindowCheck::WindowCheck(WindowOperations& window, NetworkWait& wait, const std::filesystem::path& listFile,
+WindowCheck::WindowCheck(RunView& window, NetworkWait& wait, const std::filesystem::path& listFile,
                          const RunSettings& settings)
     : parts_(std::make_unique<Parts>(window, listFile, settings))
 {

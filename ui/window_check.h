@@ -1,10 +1,10 @@
 #pragma once
 
-#include "engine/http/network_wait.h"
+#include "engine/fetch/network_wait.h"
 #include "engine/page/downloaded_page.h"
-#include "engine/run_outcome.h"
-#include "engine/run_settings.h"
-#include "engine/window_operations.h"
+#include "engine/run/run_outcome.h"
+#include "engine/run/run_view.h"
+#include "engine/settings/run_settings.h"
 
 #include <filesystem>
 #include <functional>
@@ -21,7 +21,7 @@ namespace pardovane {
 // files compiles the fetcher and curl.
 class WindowCheck {
 public:
-    WindowCheck(WindowOperations& window, NetworkWait& wait, const std::filesystem::path& listFile,
+    WindowCheck(RunView& window, NetworkWait& wait, const std::filesystem::path& listFile,
                 const RunSettings& settings);
     ~WindowCheck();
     WindowCheck(const WindowCheck&) = delete;

@@ -1,6 +1,5 @@
 #include "engine/http/request_url.h"
 
-#include "engine/http/host_gate.h"
 #include "engine/http/wire_origin.h"
 #include "engine/page/ascii.h"
 #include "engine/page/percent_encoding.h"

@@ -2,6 +2,7 @@
 
 #include "engine/page/ascii.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace pardovane {
@@ -39,6 +40,16 @@ std::string WireOrigin(std::string_view wireUrl)
     for (char c : host)
         origin += AsciiLower(c);
     return origin + ":" + std::to_string(port);
+}
+
+std::string HostKey(std::string_view url)
+{
+    std::size_t end = url.find("://");
+    end = end == std::string_view::npos ? 0 : end + 3;
+    end = url.find_first_of("/?#", end);
+    std::string key(url.substr(0, end));
+    std::transform(key.begin(), key.end(), key.begin(), [](char c) { return AsciiLower(c); });
+    return key;
 }
 
 }  // namespace pardovane

@@ -11,4 +11,8 @@ namespace pardovane {
 // information never counts. Empty for anything but http(s) with a host.
 std::string WireOrigin(std::string_view wireUrl);
 
+// The part of a wire-form URL that names its server: scheme, host and port,
+// lower-cased.
+std::string HostKey(std::string_view url);
+
 }  // namespace pardovane

@@ -1,0 +1,41 @@
+#include "engine/fetch/listed_pages.h"
+
+#include "engine/fetch/url_hash.h"
+#include "engine/http/request_url.h"
+#include "engine/input/list_file.h"
+
+namespace pardovane {
+
+void ListedPages::Count(const std::filesystem::path& listFile, bool sites, bool origins)
+{
+    lines_.clear();
+    sites_.clear();
+    origins_.clear();
+    for (auto list = ListFile::Open(listFile); list && !list->AtEnd();) {
+        const std::u16string url = list->ReadLine();
+        if (url.empty() || ++lines_[UrlHash(url)] != 1)
+            continue;
+        if (sites)
+            sites_.insert(RequestHostName(url));
+        if (origins)
+            origins_.insert(RequestOrigin(url));
+    }
+}
+
+void ListedPages::Pass(const std::u16string& url)
+{
+    if (auto found = lines_.find(UrlHash(url)); found != lines_.end() && --found->second == 0)
+        lines_.erase(found);
+}
+
+bool ListedPages::Listed(const std::u16string& url) const
+{
+    return !url.empty() && lines_.contains(UrlHash(url));
+}
+
+bool ListedPages::ListedSite(const std::u16string& url) const
+{
+    return sites_.contains(RequestHostName(url));
+}
+
+}  // namespace pardovane

@@ -1,0 +1,86 @@
+#include "engine/report/run_record.h"
+
+namespace pardovane {
+
+void RunRecord::OnRunStart()
+{
+    pages_.clear();
+    links_.clear();
+    urls_.clear();
+}
+
+void RunRecord::OnPageStart(const std::u16string& pageUrl, std::uint64_t)
+{
+    PageRecord page;
+    pageUrl_ = pageUrl;
+    page.url = names_ ? names_(pageUrl) : pageUrl;
+    page.firstLink = links_.size();
+    pages_.push_back(std::move(page));
+}
+
+UrlEntry& RunRecord::Entry(const std::u16string& url)
+{
+    return *urls_.try_emplace(url).first;
+}
+
+void RunRecord::AddLink(LinkRecord link)
+{
+    PageRecord& page = pages_.back();
+    page.badLinks += link.broken() ? 1 : 0;
+    page.warnedLinks += link.warned() ? 1 : 0;
+    ++page.linkCount;
+    links_.push_back(std::move(link));
+}
+
+void RunRecord::OnLinkJudged(const JudgedLink& link)
+{
+    if (!pages_.empty())
+        AddLink({link.text, &Entry(link.url), LinkTarget::Kind::Probe, link.good, link.element,
+                 link.fragmentMissing, link.sheet ? &Entry(*link.sheet) : nullptr});
+}
+
+void RunRecord::OnLinkSkipped(const std::u16string& linkText, const LinkTarget& target,
+                              LinkScanner::Element element)
+{
+    if (pages_.empty())
+        return;
+    // The scheme or the matching pattern follows from the URL alone.
+    UrlEntry& entry = Entry(target.url);
+    if (entry.second.skipDetail.empty())
+        entry.second.skipDetail = target.detail;
+    AddLink({linkText, &entry, target.kind, false, element});
+}
+
+void RunRecord::OnPageEnd(bool reachable, bool downloaded)
+{
+    if (pages_.empty())
+        return;
+    PageRecord& page = pages_.back();
+    page.reachable = reachable;
+    page.downloaded = downloaded;
+    if (const auto found = urls_.find(pageUrl_); found != urls_.end())
+        page.probe = found->second.probe;
+}
+
+void RunRecord::OnProbe(const std::u16string& url, const ProbeResult& result)
+{
+    urls_[url].probe = result;
+}
+
+std::string ProbeReason(const std::optional<ProbeResult>& probe)
+{
+    if (!probe)
+        return "not requested";
+    if (probe->failure != HttpFailure::None)
+        return HttpFailureName(probe->failure);
+    if (probe->status > 0)
+        return "HTTP " + std::to_string(probe->status);
+    return "no status";
+}
+
+std::string LinkReason(const LinkRecord& link)
+{
+    return link.fragmentMissing ? "fragment not found" : ProbeReason(link.probe());
+}
+
+}  // namespace pardovane

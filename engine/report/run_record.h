@@ -1,0 +1,130 @@
+#pragma once
+
+#include "engine/http/probe_result.h"
+#include "engine/page/link_target.h"
+#include "engine/run/run_observer.h"
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+namespace pardovane {
+
+// What the run learned of one URL, kept once however often pages link to it.
+struct UrlFacts {
+    // The answer to its request; none for a URL never requested (a skipped
+    // link, or the empty URL, which the run judges bad without asking).
+    std::optional<ProbeResult> probe;
+    std::u16string skipDetail;  // the scheme or the pattern, when skipped
+};
+using UrlEntry = std::pair<const std::u16string, UrlFacts>;
+
+// One link occurrence: judged, or left alone for its scheme or the user's
+// exclusion. Small, as one page may hold millions of them; its URL and
+// what is known of it are shared.
+struct LinkRecord {
+    std::u16string link;  // as written in the page
+    const UrlEntry* target = nullptr;
+    LinkTarget::Kind kind = LinkTarget::Kind::Probe;
+    bool good = false;
+    LinkScanner::Element element = LinkScanner::Element::Anchor;
+    bool fragmentMissing = false;     // its target answered, without the place its #fragment names
+    const UrlEntry* sheet = nullptr;  // the stylesheet it is written in; null: the page
+
+    // As probed, or as resolved when skipped.
+    const std::u16string& url() const { return target->first; }
+    // The answer that decided the verdict.
+    const std::optional<ProbeResult>& probe() const { return target->second.probe; }
+    const std::u16string& skipDetail() const { return target->second.skipDetail; }
+    bool skipped() const { return kind != LinkTarget::Kind::Probe; }
+    bool broken() const { return !skipped() && !good; }
+    // Good, with a warning to show.
+    bool warned() const { return !skipped() && good && probe() && probe()->warned(); }
+};
+
+// One non-empty line of the list file and what became of it.
+struct PageRecord {
+    std::u16string url;
+    bool reachable = false;   // its own probe was good
+    bool downloaded = false;  // its text came, so its links were checked
+    std::optional<ProbeResult> probe;
+    // Its link occurrences, as RunRecord::LinksOf gives them.
+    std::size_t firstLink = 0;
+    std::size_t linkCount = 0;
+    int badLinks = 0;
+
+    int warnedLinks = 0;
+
+    // The page's block ends in "<OK>": reached, read, and no link bad.
+    bool good() const { return reachable && downloaded && badLinks == 0; }
+    // Reached, with a warning about its own answer.
+    bool warned() const { return reachable && probe && probe->warned(); }
+};
+
+// The run's counters, as the summary line gives them.
+struct RunCounts {
+    std::int32_t checked = 0;
+    std::int32_t errors = 0;
+    int badPages = 0;
+    int warnings = 0;  // pages and link occurrences good with a warning
+};
+
+// Hears a check run and keeps, per listed page in order, every link verdict
+// with the answer behind it, for the machine-readable reports. The run asks
+// each URL once, so answers are remembered by URL for the links and pages
+// that repeat one.
+class RunRecord : public RunObserver {
+public:
+    // How pages are named, as the engine names them (CheckEngine::SetPageNames).
+    void SetPageNames(std::function<std::u16string(std::u16string_view url)> names)
+    {
+        names_ = std::move(names);
+    }
+
+    void OnRunStart() override;
+    void OnPageStart(const std::u16string& pageUrl, std::uint64_t offset) override;
+    void OnLinkJudged(const JudgedLink& link) override;
+    void OnLinkSkipped(const std::u16string& linkText, const LinkTarget& target,
+                       LinkScanner::Element element) override;
+    void OnPageEnd(bool reachable, bool downloaded) override;
+    void OnProbe(const std::u16string& url, const ProbeResult& result) override;
+
+    // A page's link occurrences, in the order of the page, for a range-for.
+    struct Links {
+        std::deque<LinkRecord>::const_iterator first;
+        std::deque<LinkRecord>::const_iterator last;
+        auto begin() const { return first; }
+        auto end() const { return last; }
+    };
+
+    const std::vector<PageRecord>& pages() const { return pages_; }
+    Links LinksOf(const PageRecord& page) const
+    {
+        const auto first = links_.begin() + static_cast<std::ptrdiff_t>(page.firstLink);
+        return {first, first + static_cast<std::ptrdiff_t>(page.linkCount)};
+    }
+
+private:
+    UrlEntry& Entry(const std::u16string& url);
+    void AddLink(LinkRecord link);
+
+    std::function<std::u16string(std::u16string_view url)> names_;
+    std::u16string pageUrl_;  // of the page being recorded
+    std::vector<PageRecord> pages_;
+    // One for the run: it grows without moving what it holds.
+    std::deque<LinkRecord> links_;
+    std::unordered_map<std::u16string, UrlFacts> urls_;
+};
+
+// Why a request was judged bad, in a few words: the failure's name, or
+// "HTTP " and the status.
+std::string ProbeReason(const std::optional<ProbeResult>& probe);
+// Why a link was judged bad: its request's reason, or "fragment not found".
+std::string LinkReason(const LinkRecord& link);
+
+}  // namespace pardovane

@@ -1,0 +1,81 @@
+#include "engine/settings/url_exclusion.h"
+
+#include "engine/page/utf_convert.h"
+
+#include <re2/re2.h>
+
+#include <fstream>
+
+namespace pardovane {
+
+namespace {
+
+std::unique_ptr<RE2> Compile(const std::string& pattern)
+{
+    RE2::Options options;
+    options.set_log_errors(false);  // the error is ours to report, once
+    return std::make_unique<RE2>(pattern, options);
+}
+
+std::string Complaint(const RE2& compiled)
+{
+    return "'" + compiled.pattern() + "': " + compiled.error();
+}
+
+}  // namespace
+
+UrlExclusion::UrlExclusion() = default;
+UrlExclusion::~UrlExclusion() = default;
+
+bool UrlExclusion::Add(const std::string& pattern, std::string& error)
+{
+    auto compiled = Compile(pattern);
+    if (!compiled->ok()) {
+        error = "--exclude " + Complaint(*compiled);
+        return false;
+    }
+    patterns_.push_back(std::move(compiled));
+    return true;
+}
+
+std::optional<std::string> UrlExclusion::Problem(const std::string& pattern)
+{
+    const auto compiled = Compile(pattern);
+    if (compiled->ok())
+        return std::nullopt;
+    return Complaint(*compiled);
+}
+
+bool UrlExclusion::AddFile(const std::filesystem::path& file, std::string& error)
+{
+    std::ifstream in(file, std::ios::binary);
+    if (!in) {
+        error = "cannot read the exclude file " + file.string();
+        return false;
+    }
+    std::string line;
+    while (std::getline(in, line)) {
+        const std::size_t first = line.find_first_not_of(" \t\r");
+        if (first == std::string::npos || line[first] == '#')
+            continue;
+        const std::size_t last = line.find_last_not_of(" \t\r");
+        if (!Add(line.substr(first, last - first + 1), error))
+            return false;
+    }
+    if (in.bad()) {
+        error = "cannot read the exclude file " + file.string();
+        return false;
+    }
+    return true;
+}
+
+std::optional<std::u16string> UrlExclusion::Match(std::u16string_view url) const
+{
+    const std::string bytes = Utf16ToUtf8(url);
+    for (const auto& pattern : patterns_)
+        if (RE2::PartialMatch(bytes, *pattern))
+            return Utf8ToUtf16(pattern->pattern());
+    return std::nullopt;
+}
+
+}  // namespace pardovane

@@ -5,6 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
+python3 scripts/check-layers.py
 # Warnings fail the build here; a developer build only shows them.
 bash scripts/build.sh -DPARDOVANE_BUILD_TESTS=ON -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
 ctest --test-dir build --output-on-failure --timeout 300 -j2

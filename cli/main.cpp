@@ -15,8 +15,8 @@
 #include "engine/report/junit_report.h"
 #include "engine/report/markdown_report.h"
 #include "engine/report/run_record.h"
+#include "engine/report/run_texts.h"
 #include "engine/run/check_engine.h"
-#include "engine/run/run_texts.h"
 #include "engine/settings/config_file.h"
 #include "engine/settings/url_exclusion.h"
 #include "engine/setup/run_setup.h"
@@ -212,13 +212,9 @@ int Run(int argc, char** argv)
         WriteMessage(pardovane::Utf8ToUtf16(pardovane::LoadAnswerCache(options->cacheFile, cache)));
         fetcher.SetAnswerCache(&cache);
     }
-    // Only the structured formats need every answer kept; the text report is
-    // the engine's own.
-    pardovane::RunRecord record;
-    if (folder)
-        record.SetPageNames([&folder](std::u16string_view url) { return folder->NameOf(url); });
+    // The structured formats name every link; the text report its findings.
     if (options->format != pardovane::OutputFormat::Text)
-        engine.AddObserver(record);
+        engine.record().SetKeep(pardovane::RunRecord::Keep::EveryLink);
     engine.RunCheck();
     window.ClearProgress();
 
@@ -227,7 +223,7 @@ int Run(int argc, char** argv)
 
     // The report holds the one document; messages and the summary stay on
     // stderr in every format, so scripts can redirect the two apart.
-    if (!WriteReport(options->format, engine, record, list.name(), output) || !output.Finish())
+    if (!WriteReport(options->format, engine, engine.record(), list.name(), output) || !output.Finish())
         return WriteFailed(output);
     if (!options->cacheFile.empty())
         WriteMessage(pardovane::Utf8ToUtf16(pardovane::SaveAnswerCache(options->cacheFile, cache)));

@@ -16,9 +16,9 @@ ALLOWED = {
     "page": set(),
     "input": {"page"},
     "http": {"page"},
-    "run": {"http", "input", "page"},
-    "report": {"run", "http", "page"},
-    "fetch": {"run", "http", "input", "page"},
+    "report": {"http", "page"},
+    "run": {"report", "http", "input", "page"},
+    "fetch": {"run", "report", "http", "input", "page"},
     "settings": {"run", "http", "input", "page"},
     "setup": {"settings", "fetch", "report", "run", "http", "input", "page"},
 }

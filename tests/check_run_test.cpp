@@ -270,28 +270,28 @@ TEST_F(CheckUrlTest, TextThatIsNoUrlIsBadAndCached)
     EXPECT_FALSE(engine.state().cacheOk.back());
 }
 
-// The request object is the boundary where creation can fail; any failure
-// there must end as a cached bad verdict, never escape.
+// A failed request comes back as a value; an exception from the prober is a
+// fault of the program's, which goes on to the front end's handler instead
+// of passing for a broken link. The URL stays judged bad for the run.
 class FailingProber : public UrlProber {
 public:
     int calls = 0;
     ProbeResult Probe(const std::u16string&) override
     {
         ++calls;
-        throw std::runtime_error("no request object");
+        throw std::runtime_error("a fault of the program's");
     }
 };
 
-TEST(CheckUrlFailure, ErrorInTheRequestIsACachedBadVerdict)
+TEST(CheckUrlFailure, AFaultOfTheProgramReachesTheFrontEnd)
 {
     HttpClient http;
     RecordingWindow window(http);
     FailingProber prober;
     CheckEngine engine(window, prober, "unused");
-    EXPECT_EQ(engine.CheckUrl(u"http://127.0.0.1:1/x"), 0);
+    EXPECT_THROW(engine.CheckUrl(u"http://127.0.0.1:1/x"), std::runtime_error);
     EXPECT_EQ(engine.CheckUrl(u"http://127.0.0.1:1/x"), 0);
     EXPECT_EQ(prober.calls, 1);
-    EXPECT_EQ(engine.state().cacheUrls.size(), 2u);
 }
 
 }  // namespace

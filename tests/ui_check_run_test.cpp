@@ -1,4 +1,4 @@
-#include "engine/run/run_texts.h"
+#include "engine/report/run_texts.h"
 #include "tests/local_server.h"
 #include "tests/temp_dir.h"
 #include "tests/ui_controls.h"

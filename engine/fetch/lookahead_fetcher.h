@@ -20,7 +20,7 @@
 #include "engine/page/page_links.h"
 #include "engine/run/content_checks.h"
 #include "engine/run/crawl_frontier.h"
-#include "engine/run/run_observer.h"
+#include "engine/report/run_observer.h"
 
 #include <cstdint>
 #include <deque>

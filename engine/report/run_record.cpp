@@ -26,8 +26,12 @@ UrlEntry& RunRecord::Entry(const std::u16string& url)
 void RunRecord::AddLink(LinkRecord link)
 {
     PageRecord& page = pages_.back();
-    page.badLinks += link.broken() ? 1 : 0;
-    page.warnedLinks += link.warned() ? 1 : 0;
+    const bool broken = link.broken();
+    const bool warned = link.warned();
+    page.badLinks += broken ? 1 : 0;
+    page.warnedLinks += warned ? 1 : 0;
+    if (!Kept(broken, warned))
+        return;
     ++page.linkCount;
     links_.push_back(std::move(link));
 }
@@ -42,7 +46,7 @@ void RunRecord::OnLinkJudged(const JudgedLink& link)
 void RunRecord::OnLinkSkipped(const std::u16string& linkText, const LinkTarget& target,
                               LinkScanner::Element element)
 {
-    if (pages_.empty())
+    if (pages_.empty() || !Kept(false, false))
         return;
     // The scheme or the matching pattern follows from the URL alone.
     UrlEntry& entry = Entry(target.url);
@@ -64,7 +68,10 @@ void RunRecord::OnPageEnd(bool reachable, bool downloaded)
 
 void RunRecord::OnProbe(const std::u16string& url, const ProbeResult& result)
 {
-    urls_[url].probe = result;
+    // A good answer without a warning is needed only where every link is
+    // kept, or for the page being recorded.
+    if (Kept(!result.good(), result.good() && result.warned()) || url == pageUrl_)
+        urls_[url].probe = result;
 }
 
 std::string ProbeReason(const std::optional<ProbeResult>& probe)

@@ -2,7 +2,7 @@
 
 #include "engine/http/probe_result.h"
 #include "engine/page/link_target.h"
-#include "engine/run/run_observer.h"
+#include "engine/report/run_observer.h"
 
 #include <cstdint>
 #include <deque>
@@ -80,6 +80,13 @@ struct RunCounts {
 // that repeat one.
 class RunRecord : public RunObserver {
 public:
+    // What is kept of the links: those with something to say (broken or
+    // warned), which the text and markdown reports and the window's list
+    // need, or every one, for the formats that list every link. Every page
+    // is kept either way.
+    enum class Keep { Findings, EveryLink };
+    void SetKeep(Keep keep) { keep_ = keep; }
+
     // How pages are named, as the engine names them (CheckEngine::SetPageNames).
     void SetPageNames(std::function<std::u16string(std::u16string_view url)> names)
     {
@@ -113,6 +120,9 @@ private:
     UrlEntry& Entry(const std::u16string& url);
     void AddLink(LinkRecord link);
 
+    bool Kept(bool broken, bool warned) const { return keep_ == Keep::EveryLink || broken || warned; }
+
+    Keep keep_ = Keep::EveryLink;
     std::function<std::u16string(std::u16string_view url)> names_;
     std::u16string pageUrl_;  // of the page being recorded
     std::vector<PageRecord> pages_;

@@ -6,7 +6,8 @@
 #include "engine/page/page_links.h"
 #include "engine/page/url_password.h"
 #include "engine/page/utf_convert.h"
-#include "engine/run/run_texts.h"
+#include "engine/report/run_texts.h"
+#include "engine/report/text_report.h"
 #include "engine/run/verdict_cache.h"
 
 #include <string>
@@ -49,6 +50,8 @@ CheckEngine::CheckEngine(RunView& window, UrlProber& prober, std::filesystem::pa
     : window_(window), prober_(prober), listFile_(std::move(listFile))
 {
     ResetVerdictCache(state_);
+    record_.SetKeep(RunRecord::Keep::Findings);
+    observers_.push_back(&record_);
 }
 
 void CheckEngine::RunCheck()
@@ -142,20 +145,12 @@ bool CheckEngine::CheckPage(std::uint64_t offset, const std::optional<CrawlFront
         return false;
     if (verdict == 0) {
         ReportBadPage();
-        s.report += texts::kBadPageBefore;
-        AppendWithoutPasswords(s.report, PageName());
-        s.report += texts::kBadPageAfter;
-        s.report += texts::kCrLf;
-        s.report += texts::kCheckUrlReport;
-        s.report += texts::kCrLf;
-        Notify([&](RunObserver& o) { o.OnPageEnd(false, false); });
+        EndPage(false, false);
         return false;
     }
 
     CountWarning(s.pageUrl);
     s.pageHasError = false;
-    AppendWithoutPasswords(s.report, PageName());
-    s.report += texts::kCrLf;
     auto page = window_.DownloadPage(s.pageUrl);
     if (cancelRequested_)
         return false;
@@ -166,8 +161,7 @@ bool CheckEngine::CheckPage(std::uint64_t offset, const std::optional<CrawlFront
         s.baseUrl = s.pageUrl;
         s.pageCharset.clear();
         ReportBadPage();
-        s.report += texts::kPageErr;
-        Notify([&](RunObserver& o) { o.OnPageEnd(true, false); });
+        EndPage(true, false);
         return true;
     }
     s.pageText = std::move(page->text);
@@ -183,9 +177,15 @@ bool CheckEngine::CheckPage(std::uint64_t offset, const std::optional<CrawlFront
     ScanPage();
     if (cancelRequested_)
         return false;
-    s.report += s.pageHasError ? texts::kPageErr : texts::kPageOk;
-    Notify([&](RunObserver& o) { o.OnPageEnd(true, true); });
+    EndPage(true, true);
     return true;
+}
+
+// The page's block is complete: the record has it, and the report its text.
+void CheckEngine::EndPage(bool reachable, bool downloaded)
+{
+    Notify([&](RunObserver& o) { o.OnPageEnd(reachable, downloaded); });
+    AppendTextBlock(state_.report, record_, record_.pages().back());
 }
 
 void CheckEngine::ReportBadPage()
@@ -206,14 +206,11 @@ int CheckEngine::CheckUrl(const std::u16string& url)
         return *cached ? 1 : 0;
 
     // From here the URL is in the cache, bad until a good status says
-    // otherwise, whatever happens below.
+    // otherwise. Every failure of a request comes back as a value; an
+    // exception is a fault of the program's own, which the front end
+    // reports as such instead of as a broken link.
     const std::size_t entry = AppendVerdict(state_, url);
-    ProbeResult result;
-    try {
-        result = prober_.Probe(url);
-    } catch (...) {
-        result = ProbeResult::Failed(HttpFailure::NoRequestObject, "the request failed unexpectedly");
-    }
+    const ProbeResult result = prober_.Probe(url);
     state_.cacheOk[entry] = result.good();
     if (crawling_)
         frontier_.Learn(state_.cacheUrls[entry], result);
@@ -263,10 +260,6 @@ void CheckEngine::CheckLink(const PageLink& link, const std::u16string* sheet, i
     if (good) {
         CountWarning(target.url);
     } else {
-        // The link as the page wrote it, line ends and all, not the resolved URL.
-        s.report += u"  ";
-        AppendWithoutPasswords(s.report, s.linkText);
-        s.report += texts::kLinkError;
         ++s.errorCount;
         s.pageHasError = true;
     }

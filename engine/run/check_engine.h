@@ -6,10 +6,11 @@
 #include "engine/page/link_exclusion.h"
 #include "engine/page/link_target.h"
 #include "engine/page/page_links.h"
+#include "engine/report/run_observer.h"
+#include "engine/report/run_record.h"
 #include "engine/run/content_checks.h"
 #include "engine/run/crawl_frontier.h"
 #include "engine/run/crawl_settings.h"
-#include "engine/run/run_observer.h"
 #include "engine/run/run_outcome.h"
 #include "engine/run/run_state.h"
 #include "engine/run/run_view.h"
@@ -59,12 +60,20 @@ public:
     // How the report, the labels and the messages name a page: the URL
     // itself unless set.
     using PageNames = std::function<std::u16string(std::u16string_view url)>;
-    void SetPageNames(PageNames names) { names_ = std::move(names); }
+    void SetPageNames(const PageNames& names)
+    {
+        names_ = names;
+        record_.SetPageNames(names);
+    }
 
     // Not owned; each must outlive the runs it hears.
     void AddObserver(RunObserver& observer) { observers_.push_back(&observer); }
 
     const RunState& state() const { return state_; }
+    // What the run found, page by page, as each page ends; by default its
+    // findings alone (RunRecord::SetKeep).
+    RunRecord& record() { return record_; }
+    const RunRecord& record() const { return record_; }
     const RunOutcome& lastRun() const { return lastRun_; }
     const std::filesystem::path& listFile() const { return listFile_; }
     // The pages the last (or current) run's crawl found.
@@ -73,6 +82,7 @@ public:
 private:
     bool CheckPage(std::uint64_t offset, const std::optional<CrawlFrontier::Page>& found);
     void ReportBadPage();
+    void EndPage(bool reachable, bool downloaded);
     void JudgeSheet(const std::u16string& url, int depth);
     bool FollowedByCrawl(LinkScanner::Element element) const;
     bool FragmentFound(const LinkTarget& target);
@@ -80,6 +90,8 @@ private:
     void CountWarning(const std::u16string& url);
 
     RunState state_;
+    // Heard first, so each page's report block is written from it.
+    RunRecord record_;
     RunView& window_;
     UrlProber& prober_;
     std::filesystem::path listFile_;

@@ -2,7 +2,7 @@
 
 #include "engine/http/probe_result.h"
 #include "engine/page/link_target.h"
-#include "engine/run/judged_link.h"
+#include "engine/report/judged_link.h"
 
 #include <cstdint>
 #include <string>

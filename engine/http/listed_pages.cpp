@@ -6,13 +6,13 @@
 
 namespace pardovane {
 
-void ListedPages::Count(const std::filesystem::path& listFile, bool sites)
+void ListedPages::Count(const std::filesystem::path& listFile)
 {
     lines_.clear();
     sites_.clear();
     for (auto list = ListFile::Open(listFile); list && !list->AtEnd();) {
         const std::u16string url = list->ReadLine();
-        if (!url.empty() && ++lines_[UrlHash(url)] == 1 && sites)
+        if (!url.empty() && ++lines_[UrlHash(url)] == 1)
             sites_.insert(RequestHostName(url));
     }
 }

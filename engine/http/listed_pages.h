@@ -15,9 +15,9 @@ namespace pardovane {
 // otherwise be held twice; a collision costs a request, never a verdict.
 class ListedPages {
 public:
-    // Reads the whole list; with sites, also the host names of its pages,
-    // whose links are the site's own.
-    void Count(const std::filesystem::path& listFile, bool sites);
+    // Reads the whole list, and the host names of its pages, whose links
+    // are the site's own.
+    void Count(const std::filesystem::path& listFile);
     // The run passed a line listing url.
     void Pass(const std::u16string& url);
     bool Listed(const std::u16string& url) const;

@@ -13,6 +13,11 @@ namespace pardovane {
 // else is, so a real failure costs no extra time.
 bool IsRetried(long status, HttpFailure failure);
 
+// What a server busy or briefly out of reach answers, which a later try, well
+// after the retries, may not meet again: a time-out, a connection lost or
+// reset, nothing at all, or a 5xx status the user does not accept.
+bool MayPassLater(const ProbeResult& answer);
+
 // How long to wait before retry number `attempt` (0 for the first). The
 // server's Retry-After (seconds or an HTTP date) wins over our own doubling
 // backoff from `baseDelay`; either is capped at a minute.

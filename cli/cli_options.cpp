@@ -18,8 +18,7 @@ const char* const kCliUsage
       "  -f, --format FORMAT     text (default), json, junit or markdown\n"
       "  -o, --output FILE       write the report to FILE, replaced only once whole\n"
       "  -j, --jobs N            requests in flight at once, 1 to 256 (default 128)\n"
-      "      --exclude REGEX     skip links whose URL matches (RE2; repeatable)\n"
-      "      --exclude-file FILE skip what its patterns match (one a line, # notes)\n"
+      "      --exclude REGEX, --exclude-file FILE  skip matching URLs (RE2; repeatable)\n"
       "      --timeout SECONDS   limit per request (default: 30 probe, 60 page)\n"
       "      --user-agent TEXT   the User-Agent header (default Pardovane/VERSION)\n"
       "  -H, --header 'N: V'     send this header too (repeatable); Authorization,\n"
@@ -36,6 +35,7 @@ const char* const kCliUsage
       "  -k, --insecure          do not verify TLS certificates\n"
       "      --resources         also check what pages load: CSS, scripts, media...\n"
       "      --fragments         a link's #fragment must name an element of its page\n"
+      "      --soft-404          a 2xx like its host's answer to a made-up path is broken\n"
       "  -r, --recurse           also check the HTML pages linked on each one's site\n"
       "      --ignore-robots     crawl what the site's robots.txt disallows too\n"
       "      --max-pages N, --max-depth N  most pages (100000), links from a listed one\n"
@@ -72,6 +72,7 @@ enum LongOnly {
     kMaxCacheAge,
     kResources,
     kFragments,
+    kSoft404,
     kConfig,
     kHeaderFor,
     kCredentialHeader,
@@ -98,6 +99,7 @@ constexpr option kLongOptions[] = {
     {"max-cache-age", required_argument, nullptr, kMaxCacheAge},
     {"resources", no_argument, nullptr, kResources},
     {"fragments", no_argument, nullptr, kFragments},
+    {"soft-404", no_argument, nullptr, kSoft404},
     {"insecure", no_argument, nullptr, 'k'},
     {"recurse", no_argument, nullptr, 'r'},
     {"ignore-robots", no_argument, nullptr, kIgnoreRobots},

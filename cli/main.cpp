@@ -231,6 +231,10 @@ int Run(int argc, char** argv)
     if (pagesLeft > 0)
         WriteMessage(u"pardovane-check: cut at --max-pages " + Decimal(options->crawl.maxPages) + u": "
                      + Decimal(pagesLeft) + u" more pages were left unchecked\n");
+    if (options->soft404)
+        WriteMessage(u"pardovane-check: " + Decimal(fetcher.requests()) + u" requests, "
+                     + Decimal(fetcher.notFoundRequests())
+                     + u" of them for pages that cannot exist (--soft-404)\n");
     WriteMessage(window.statusText() + u"\n");
 
     const bool anyBad = engine.lastRun().badPages > 0 || engine.state().errorCount > 0;

@@ -9,7 +9,7 @@
 #include "engine/page/page_links.h"
 #include "engine/page/url_password.h"
 #include "engine/run/check_engine.h"
-#include "engine/run/run_texts.h"
+#include "engine/report/run_texts.h"
 #include "fuzz_check.h"
 
 #include <algorithm>

@@ -213,6 +213,58 @@ TEST(CheckCommandPolicy, ABotWallIsAWarningNotABrokenLink)
               std::string::npos);
 }
 
+// A site that answers 200 with its "not found" page for every unknown path.
+TEST(CheckCommandSoft404, DeadLinksOfASiteAnswering200EverywhereAreBrokenWhenAsked)
+{
+    const std::string nav = "<nav>Home Products About Contact Blog Careers Press Help Shop</nav>";
+    LocalServer server;
+    server.Page("/",
+                nav
+                    + "<a href=live.html>l</a><a href=dead.html>d</a><a href=docs/gone/>g</a>"
+                      "<a href=moved>m</a><a href=/>root</a>");
+    server.Page("/live.html", nav + "<h1>Live</h1><p>What we sell, what it costs and how it is shipped.</p>");
+    server.Redirect("/moved", "/");
+    server.routes().Get(".*", [nav](const httplib::Request& request, httplib::Response& response) {
+        response.set_content(nav + "<h1>Sorry</h1><p>There is no " + request.path + " here.</p>",
+                             "text/html");
+    });
+    server.Start();
+    const std::string site = server.Url("/");
+    const auto madeUp = [&server] {
+        int hits = 0;
+        for (const auto& [target, count] : server.AllHits())
+            hits += target.starts_with("/pardovane-no-such-page-") ? count : 0;
+        return hits;
+    };
+    const struct {
+        std::string options;
+        std::string out;
+        std::string err;
+        int madeUpAsked;
+    } kRuns[] = {
+        {"", site + "\r\n  <OK>\r\n\r\n", "チェック数/5  エラー/0\n", 0},
+        {"--soft-404",
+         site + "\r\n  dead.html  <Error>\r\n  docs/gone/  <Error>\r\n  moved  <Error>\r\n  <Err>\r\n\r\n",
+         "pardovane-check: 7 requests, 1 of them for pages that cannot exist (--soft-404)\n"
+         "チェック数/5  エラー/3\n",
+         1},
+    };
+    for (const auto& run : kRuns) {
+        const int before = madeUp();
+        const auto result = test::Check(run.options + " " + site);
+        EXPECT_EQ(result.out, run.out) << run.options;
+        EXPECT_EQ(result.err, run.err) << run.options;
+        EXPECT_EQ(result.exitCode, run.out.find("<Error>") == std::string::npos ? 0 : 1) << run.options;
+        EXPECT_EQ(madeUp() - before, run.madeUpAsked) << run.options;
+    }
+    // The reports give the reason.
+    const std::string json = test::Check("--soft-404 -f json " + site).out;
+    int reasons = 0;
+    for (std::size_t at = 0; (at = json.find("\"reason\": \"soft 404\"", at)) != std::string::npos; ++at)
+        ++reasons;
+    EXPECT_EQ(reasons, 3) << json;
+}
+
 // Good answers of other sites' links are kept across runs; bad ones, and
 // the site's own links, are asked every time.
 TEST(CheckCommandCache, FreshAnswersAreTakenStaleAndDamagedOnesAreAskedAgain)

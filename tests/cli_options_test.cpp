@@ -53,6 +53,8 @@ std::string Describe(const CliOptions& options)
     const CrawlSettings crawl;
     if (options.crawl.recurse)
         add("recurse");
+    if (options.soft404)
+        add("soft-404");
     if (!options.crawl.obeyRobots)
         add("ignore-robots");
     if (options.crawl.maxPages != crawl.maxPages)
@@ -154,6 +156,8 @@ const ParseCase kCases[] = {
     {{"-r", "--ignore-robots", "--max-pages=5", "--max-depth", "0", "http://x.example/"},
      "url=http://x.example/ recurse ignore-robots pages=5 depth=0"},
     {{"--sitemap", "https://x.example/sitemap.xml"}, "sitemap=https://x.example/sitemap.xml"},
+    {{"--soft-404"}, "soft-404"},
+    {{"--soft-404=yes"}, "error: option '--soft-404' takes no value"},
     {{"--base-url", "https://x.example/", "public"}, "list=public base=https://x.example/"},
     {{"--max-pages", "0"}, "error: --max-pages takes a whole number from 1 to 10000000"},
     {{"--max-depth", "-1"}, "error: --max-depth takes a whole number from 0 to 10000000"},
@@ -187,6 +191,7 @@ const ConfigCase kConfigCases[] = {
      {},
      "jobs=4 exclude=/login ms=2500/2500/2500 header=X-A: 1 header=X-B: 2 recurse max-age=7200"},
     // Options win, and a repeatable one replaces the file's list.
+    {"soft-404 = true\n", {}, "soft-404"},
     {"jobs = 4\nheader = [\"X-A: 1\"]\naccept = \"200-299\"\n",
      {"-j8", "-H", "X-C: 3"},
      "jobs=8 header=X-C: 3 accept=200-299"},

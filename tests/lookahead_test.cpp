@@ -1,3 +1,4 @@
+#include "tests/check_command.h"
 #include "tests/fault_server.h"
 #include "tests/generated_site.h"
 #include "tests/local_server.h"
@@ -7,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <mutex>
 
 namespace pardovane {
 namespace {
@@ -116,6 +118,48 @@ INSTANTIATE_TEST_SUITE_P(Seeds, LookaheadDifferential,
                                            std::pair{3u, Limit::None}, std::pair{4u, Limit::FourConnections},
                                            std::pair{5u, Limit::ThirtyPerSecond}),
                          CaseName);
+
+// Another site's link that fails once, by a reset or by a 503 beyond the
+// retries, is good at its second look, and one that fails twice is broken;
+// the site's own links are not asked again.
+TEST(LookaheadSecondLook, AnotherSitesLinkIsBrokenOnlyWhenItFailsTwice)
+{
+    std::mutex mutex;
+    std::map<std::string, int> asked;
+    test::FaultServer other([&](test::FaultConnection& connection) {
+        const std::string head = connection.ReadRequestHead();
+        if (head.empty())
+            return;
+        const std::string path = head.substr(4, head.find(' ', 4) - 4);
+        const std::lock_guard lock(mutex);
+        const bool fails = ++asked[path] == 1 || path == "/busy-always";
+        if (fails && path == "/reset-once")
+            connection.Reset();
+        else
+            connection.Send(test::ResponseHead(fails ? "503 Busy" : "200 OK",
+                                               {"Content-Length: 0", "Connection: close"}));
+    });
+    const std::string origin = "http://other.localhost:" + std::to_string(other.port());
+    LocalServer site;
+    std::atomic<int> ownAsked{0};
+    site.routes().Get("/own-busy-once", [&ownAsked](const httplib::Request&, httplib::Response& response) {
+        response.status = ++ownAsked == 1 ? 503 : 200;
+    });
+    site.Page("/index.html",
+              "<a href=" + origin + "/reset-once>r</a><a href=" + origin + "/busy-once>b</a><a href=" + origin
+                  + "/busy-always>a</a><a href=own-busy-once>o</a>");
+    site.Start();
+
+    const auto result = test::Check("--max-retries 0 " + site.Url("/index.html"));
+
+    EXPECT_EQ(result.out,
+              site.Url("/index.html") + "\r\n  " + origin
+                  + "/busy-always  <Error>\r\n  own-busy-once  <Error>\r\n  <Err>\r\n\r\n");
+    const std::lock_guard lock(mutex);
+    EXPECT_EQ(asked,
+              (std::map<std::string, int>{{"/reset-once", 2}, {"/busy-once", 2}, {"/busy-always", 2}}));
+    EXPECT_EQ(site.Hits("/own-busy-once"), 1);
+}
 
 }  // namespace
 }  // namespace pardovane

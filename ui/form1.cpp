@@ -2,7 +2,7 @@
 
 #include "engine/input/list_location.h"
 #include "engine/page/utf_convert.h"
-#include "engine/run/run_texts.h"
+#include "engine/report/run_texts.h"
 #include "engine/settings/config_file.h"
 #include "engine/version.h"
 #include "ui/anchor_layout.h"

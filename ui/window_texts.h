@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-// The window's own captions, beside the run's texts in engine/run/run_texts.h and
+// The window's own captions, beside the run's texts in engine/report/run_texts.h and
 // written the same way.
 namespace pardovane::texts {
 

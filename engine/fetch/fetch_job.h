@@ -3,6 +3,7 @@
 #include "engine/http/http_request.h"
 #include "engine/http/probe_result.h"
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -39,6 +40,10 @@ struct FetchJob {
     bool document = false;      // fetched for its content (see DocumentStore)
     int sheetDepth = 0;         // stylesheets between it and a page
     CrawlPlace place;           // of its page
+    bool notFound = false;      // asks its host for a page that cannot exist (see SoftNotFound)
+    bool secondLook = false;    // asked again after a failure that may pass (see SecondLook)
+    // Not sent before this, however urgent (see FetchQueue).
+    std::chrono::steady_clock::time_point notBefore{};
 };
 
 // Shared, so a queue may still hold a job that was taken meanwhile.

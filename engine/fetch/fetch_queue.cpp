@@ -25,7 +25,7 @@ FetchQueue::FetchQueue(int maxPerHost, int maxResolving)
 void FetchQueue::Push(const FetchJobPtr& job, Priority priority, bool first)
 {
     const HostGate::Ticket order = first ? --firstTicket_ : ++lastTicket_;
-    arrivals_.emplace_back((HostGate::Ticket{priority} << kPriorityShift) | order, job);
+    arrivals_.push_back({(HostGate::Ticket{priority} << kPriorityShift) | order, job, job->secondLook});
 }
 
 FetchJobPtr FetchQueue::Next(HostGate::Clock::time_point now, const std::function<void(FetchJob&)>& refused)
@@ -39,27 +39,34 @@ FetchJobPtr FetchQueue::Next(HostGate::Clock::time_point now, const std::functio
             return job;
         }
     }
-    TakeArrivals(refused);
+    TakeArrivals(now, refused);
     while (const std::optional<HostGate::Ticket> ticket = gate_.Next(now)) {
         const auto found = queued_.find(*ticket);
-        FetchJobPtr job = std::move(found->second);
+        Entry entry = std::move(found->second);
         queued_.erase(found);
-        if (job->started || job->done)
+        if (entry.Stale())
             continue;
+        FetchJobPtr job = std::move(entry.job);
         gate_.Started(job->host);
+        if (opening_)
+            opening_->Ready(*job);
         return job;
     }
     return nullptr;
 }
 
-// New work learns its host and waits in the gate.
-void FetchQueue::TakeArrivals(const std::function<void(FetchJob&)>& refused)
+// New work learns its host and waits in the gate, or for its time or its
+// host's opening.
+void FetchQueue::TakeArrivals(HostGate::Clock::time_point now, const std::function<void(FetchJob&)>& refused)
 {
+    for (auto due = later_.begin(); due != later_.end() && due->first <= now; due = later_.erase(due))
+        arrivals_.push_back(std::move(due->second));
     while (!arrivals_.empty()) {
-        auto [ticket, job] = std::move(arrivals_.front());
+        Entry entry = std::move(arrivals_.front());
         arrivals_.pop_front();
-        if (job->started || job->done)
+        if (entry.Stale())
             continue;
+        FetchJob* job = entry.job.get();
         if (job->wire.empty()) {
             auto wire = RequestUrlFor(job->url);
             if (auto* failure = std::get_if<HttpFailure>(&wire)) {
@@ -71,9 +78,46 @@ void FetchQueue::TakeArrivals(const std::function<void(FetchJob&)>& refused)
             job->wire = std::move(std::get<std::string>(wire));
             job->host = HostKey(job->wire);
         }
-        gate_.Queue(job->host, ticket);
-        queued_.emplace(ticket, std::move(job));
+        if (job->notBefore > now) {
+            later_.emplace(job->notBefore, std::move(entry));
+        } else if (Held(*job)) {
+            held_[job->host].push_back(std::move(entry));
+            ++heldCount_;
+        } else {
+            gate_.Queue(job->host, entry.ticket);
+            queued_.emplace(entry.ticket, std::move(entry));
+        }
     }
+}
+
+bool FetchQueue::Held(const FetchJob& job)
+{
+    if (!opening_)
+        return false;
+    if (opened_.contains(job.host))
+        return held_.contains(job.host);
+    FetchJobPtr first = opening_->Open(job.host, job);
+    if (!first)
+        return false;
+    opened_.insert(job.host);
+    held_[job.host];
+    const HostGate::Ticket ticket = (HostGate::Ticket{kCritical} << kPriorityShift) | --firstTicket_;
+    gate_.Queue(first->host, ticket);
+    queued_.emplace(ticket, Entry{ticket, std::move(first), false});
+    return true;
+}
+
+void FetchQueue::Release(const std::string& host)
+{
+    const auto found = held_.find(host);
+    if (found == held_.end())
+        return;
+    for (Entry& entry : found->second) {
+        gate_.Queue(host, entry.ticket);
+        queued_.emplace(entry.ticket, std::move(entry));
+    }
+    heldCount_ -= found->second.size();
+    held_.erase(found);
 }
 
 long FetchQueue::WaitMs(HostGate::Clock::time_point now, long sliceMs) const
@@ -83,6 +127,8 @@ long FetchQueue::WaitMs(HostGate::Clock::time_point now, long sliceMs) const
         wake = std::min(wake, *opening);
     for (const FetchJobPtr& job : retries_)
         wake = std::min(wake, job->request->notBefore());
+    if (!later_.empty())
+        wake = std::min(wake, later_.begin()->first);
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(wake - now).count();
     return std::max<long>(1, static_cast<long>(ms));
 }
@@ -94,6 +140,10 @@ void FetchQueue::Clear()
     arrivals_.clear();
     queued_.clear();
     retries_.clear();
+    opened_.clear();
+    held_.clear();
+    heldCount_ = 0;
+    later_.clear();
     lastTicket_ = firstTicket_ = kMiddleTicket;
 }
 

@@ -14,6 +14,7 @@ void FetchRunner::Clear()
 {
     pool_.TakeAll();
     queue_.Clear();
+    requests_ = 0;
 }
 
 void FetchRunner::StartQueued()
@@ -86,7 +87,9 @@ void FetchRunner::AddToMulti(const FetchJobPtr& job)
         job->probe = ProbeResult::Failed(HttpFailure::NoRequestObject, curl_multi_strerror(code));
         job->request.reset();
         done_(*job);
+        return;
     }
+    ++requests_;
 }
 
 bool FetchRunner::Pump(long sliceMs)

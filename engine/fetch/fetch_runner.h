@@ -42,8 +42,10 @@ public:
     // Starts what may start and moves the transfers on; when none ended,
     // waits up to sliceMs for the network. True when some job ended.
     bool Pump(long sliceMs);
-    // Drops everything queued and in flight.
+    // Drops everything queued and in flight, and counts requests afresh.
     void Clear();
+    // Requests sent since, each hop of a redirect and each retry one.
+    std::size_t requests() const { return requests_; }
 
 private:
     void StartQueued();
@@ -59,6 +61,7 @@ private:
     FetchQueue queue_;
     Done done_;
     const LocalFolder* local_ = nullptr;
+    std::size_t requests_ = 0;
 };
 
 }  // namespace pardovane

@@ -6,7 +6,7 @@
 
 namespace pardovane {
 
-void ListedPages::Count(const std::filesystem::path& listFile, bool sites, bool origins)
+void ListedPages::Count(const std::filesystem::path& listFile, bool origins)
 {
     lines_.clear();
     sites_.clear();
@@ -15,8 +15,7 @@ void ListedPages::Count(const std::filesystem::path& listFile, bool sites, bool 
         const std::u16string url = list->ReadLine();
         if (url.empty() || ++lines_[UrlHash(url)] != 1)
             continue;
-        if (sites)
-            sites_.insert(RequestHostName(url));
+        sites_.insert(RequestHostName(url));
         if (origins)
             origins_.insert(RequestOrigin(url));
     }

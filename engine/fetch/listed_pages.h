@@ -15,10 +15,10 @@ namespace pardovane {
 // otherwise be held twice; a collision costs a request, never a verdict.
 class ListedPages {
 public:
-    // Reads the whole list; with sites, also the host names of its pages,
-    // whose links are the site's own, and with origins their origins
-    // (WireOrigin's form), where the user's credentials may go.
-    void Count(const std::filesystem::path& listFile, bool sites, bool origins);
+    // Reads the whole list, and the host names of its pages, whose links
+    // are the site's own; with origins also their origins (WireOrigin's
+    // form), where the user's credentials may go.
+    void Count(const std::filesystem::path& listFile, bool origins);
     // The run passed a line listing url.
     void Pass(const std::u16string& url);
     bool Listed(const std::u16string& url) const;

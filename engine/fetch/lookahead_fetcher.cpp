@@ -3,6 +3,7 @@
 #include "engine/fetch/url_hash.h"
 #include "engine/http/ca_environment.h"
 #include "engine/http/header_scope.h"
+#include "engine/http/retry_policy.h"
 #include "engine/page/page_links.h"
 #include "engine/page/page_text_decoder.h"
 #include "engine/page/url_parts.h"
@@ -37,11 +38,12 @@ void LookaheadFetcher::OnRunStart()
     cancelled_ = false;
     verdicts_.clear();
     crawl_.Reset();
+    softNotFound_.Clear();
     currentPlace_ = {};
     currentLine_ = 0;
     currentUrl_.clear();
     const bool scoped = HeadersDependOnOrigin(settings_);
-    listed_.Count(listFile_, cache_ != nullptr, scoped);
+    listed_.Count(listFile_, scoped);
     if (scoped) {
         // The run's own pages are those of this list, as it reads now.
         auto origins = std::make_shared<std::unordered_set<std::string>>(listed_.origins());
@@ -273,7 +275,10 @@ bool LookaheadFetcher::WaitFor(const JobPtr& job)
 {
     if (!job->started && !job->done)
         runner_.queue().Push(job, FetchQueue::kCritical, true);
-    return WaitUntil([&job] { return job->done; });
+    waitedFor_ = job.get();
+    const bool done = WaitUntil([&job] { return job->done; });
+    waitedFor_ = nullptr;
+    return done;
 }
 
 bool LookaheadFetcher::WaitUntil(const std::function<bool()>& done)
@@ -296,6 +301,20 @@ void LookaheadFetcher::Finish(FetchJob& job)
         crawl_.RobotsDone(job);
         return;
     }
+    if (job.notFound) {
+        softNotFound_.Learn(job);
+        runner_.queue().Release(job.host);
+        return;
+    }
+    if (job.document && job.servesProbe && job.request) {
+        // Its verdict first: DocumentAhead takes what is left.
+        job.probe = job.request->TakeProbeResult();
+        job.download = job.request->TakeDownloadResult();
+        job.request.reset();
+        if (LookAgain(job))
+            return;
+        softNotFound_.Judge(job, job.probe, job.download);
+    }
     if (job.document) {
         // A stylesheet's own links are fetched ahead as a page's are.
         for (const PageLink& link : documents_.Finish(job, checks_.fragments, exclusion_)->sheetLinks)
@@ -303,10 +322,17 @@ void LookaheadFetcher::Finish(FetchJob& job)
         QueueAheadDownloads();
         return;
     }
-    if (job.kind == HttpRequest::Kind::Probe) {
-        if (job.request)
+    if (job.kind == HttpRequest::Kind::Probe || job.kind == HttpRequest::Kind::Sample) {
+        std::optional<DownloadResult> sample;
+        if (job.request) {
             job.probe = job.request->TakeProbeResult();
+            if (job.kind == HttpRequest::Kind::Sample)
+                sample = job.request->TakeDownloadResult();
+        }
         job.request.reset();
+        if (LookAgain(job))
+            return;
+        softNotFound_.Judge(job, job.probe, sample);
         if (cache_ && !ListedSite(job.url))
             cache_->Remember(job.url, job.probe);
         QueueAheadDownloads();
@@ -315,11 +341,13 @@ void LookaheadFetcher::Finish(FetchJob& job)
     if (job.request) {
         if (job.servesProbe)
             job.probe = job.request->TakeProbeResult();
-        DownloadResult result = job.request->TakeDownloadResult();
+        std::optional<DownloadResult> result = job.request->TakeDownloadResult();
+        if (job.servesProbe)
+            softNotFound_.Judge(job, job.probe, result);
         // A page whose probe is bad is never asked for, nor read by a crawl
         // when it is not HTML.
         const bool crawled = job.kind == HttpRequest::Kind::CrawledPage;
-        if (result.ok() && (!job.servesProbe || job.probe.good())
+        if (result->ok() && (!job.servesProbe || job.probe.good())
             && (!crawled || crawl_.MayRead(job.url, job.probe, job.place.scope)))
             job.download = std::move(result);
     }
@@ -345,6 +373,24 @@ void LookaheadFetcher::Finish(FetchJob& job)
             job.place.scope = DirectoryOf(Utf8ToUtf16(job.download->url));
         PrefetchLinks(Decoded(*job.download), FetchQueue::kLaterPages, job.place);
     }
+}
+
+bool LookaheadFetcher::LookAgain(FetchJob& job)
+{
+    const auto held = probes_.find(job.url);
+    if (job.secondLook || held == probes_.end() || held->second.get() != &job || !MayPassLater(job.probe)
+        || ListedSite(job.url))
+        return false;
+    job.secondLook = true;
+    job.started = job.done = false;
+    job.probe = {};
+    job.download.reset();
+    job.notBefore = HostGate::Clock::now() + std::chrono::milliseconds(settings_.retryDelayMs);
+    if (&job == waitedFor_)
+        runner_.queue().Push(held->second, FetchQueue::kCritical, true);
+    else
+        runner_.queue().Push(held->second, FetchQueue::kSecondLook);
+    return true;
 }
 
 void LookaheadFetcher::ForgetPage(const std::u16string& url)

@@ -8,6 +8,7 @@
 #include "engine/fetch/fetch_runner.h"
 #include "engine/fetch/listed_pages.h"
 #include "engine/fetch/network_wait.h"
+#include "engine/fetch/soft_not_found.h"
 #include "engine/fetch/transfer_pool.h"
 #include "engine/http/http_settings.h"
 #include "engine/http/request_url.h"
@@ -18,9 +19,9 @@
 #include "engine/page/link_exclusion.h"
 #include "engine/page/local_folder.h"
 #include "engine/page/page_links.h"
+#include "engine/report/run_observer.h"
 #include "engine/run/content_checks.h"
 #include "engine/run/crawl_frontier.h"
-#include "engine/report/run_observer.h"
 
 #include <cstdint>
 #include <deque>
@@ -53,6 +54,11 @@ inline constexpr int kDefaultJobs = 128;
 // on its crawl's ground are fetched as pages, whose text is kept only when
 // they answer HTML, and the run's queue of found pages is read ahead like
 // the list. It fetches each site's robots.txt for the run.
+//
+// A link to another site than the list's that failed as a busy or briefly
+// unreachable server does (MayPassLater) is asked once more, after the rest
+// of the work or when the run needs it, and not before a retry's first
+// wait; only that second answer counts.
 class LookaheadFetcher : public UrlProber, public RunObserver, public RobotsSource {
 public:
     LookaheadFetcher(std::filesystem::path listFile, int jobs, HttpSettings settings = {});
@@ -79,7 +85,18 @@ public:
     void SetContentChecks(ContentChecks checks) { checks_ = checks; }
     // Not owned; URLs under its base are answered from its files instead of
     // the network. Null (the default): everything is requested.
-    void SetLocalFolder(const LocalFolder* folder) { runner_.SetLocalFolder(folder); }
+    void SetLocalFolder(const LocalFolder* folder)
+    {
+        runner_.SetLocalFolder(folder);
+        softNotFound_.SetLocalFolder(folder);
+    }
+    // Whether each host is asked for a page that cannot exist first, and a
+    // good answer there judged against it (see SoftNotFound); off by default.
+    void SetSoftNotFound(bool on) { runner_.queue().SetOpening(on ? &softNotFound_ : nullptr); }
+    // The requests of the run so far, and how many of them asked for a page
+    // that cannot exist.
+    std::size_t requests() const { return runner_.requests(); }
+    std::size_t notFoundRequests() const { return softNotFound_.asked(); }
     // Not owned: the run's crawl, which the fetcher reads ahead of.
     void FollowCrawl(const CrawlFrontier& frontier);
     const RobotsRules& RobotsFor(const std::u16string& origin) override;
@@ -128,6 +145,7 @@ private:
     void HandleDone(const JobPtr& job, CURLcode code);
     void FailInFlight(const char* why);
     void Finish(FetchJob& job);
+    bool LookAgain(FetchJob& job);
     void Release(FetchJob& job);
     void ForgetPage(const std::u16string& url);
     bool Listed(const std::u16string& url) const { return listed_.Listed(url); }
@@ -150,6 +168,7 @@ private:
     bool cancelled_ = false;
     FetchRunner runner_;
     DocumentAhead documents_{runner_.queue()};
+    SoftNotFound softNotFound_;
 
     CrawlAhead crawl_;
     CrawlPlace currentPlace_;                            // of the run's current page
@@ -169,7 +188,8 @@ private:
     std::u16string currentUrl_;
     std::u16string passedUrl_;  // the line before the current one
     bool currentPageScanned_ = false;
-    std::size_t aheadBytes_ = 0;  // pages held for the run, as they came
+    const FetchJob* waitedFor_ = nullptr;  // by the run, now
+    std::size_t aheadBytes_ = 0;           // pages held for the run, as they came
 };
 
 }  // namespace pardovane

@@ -39,6 +39,7 @@ struct HttpRequest::Hop {
     HttpRequest* request = nullptr;
     bool isDownload = false;
     bool htmlOnly = false;
+    bool sample = false;
     bool html = false;
     long contentLength = -1;
     bool hasLocation = false;
@@ -90,8 +91,8 @@ struct HttpRequest::Hop {
                 hop->headersDone = true;
                 const bool final = !(IsFollowedRedirect(status) && hop->hasLocation);
                 // A bot wall's page is its own, not the one asked for.
-                hop->keepBody = final && hop->isDownload && (hop->html || !hop->htmlOnly)
-                    && !IsBotWall(status, hop->challenge);
+                hop->keepBody = final && !IsBotWall(status, hop->challenge)
+                    && (hop->sample ? status < 300 : hop->isDownload && (hop->html || !hop->htmlOnly));
                 if (!hop->keepBody && !hop->SmallEnoughToRead()) {
                     hop->cut = true;
                     return 0;
@@ -112,6 +113,11 @@ struct HttpRequest::Hop {
         auto* hop = static_cast<Hop*>(user);
         const std::size_t length = size * count;
         HttpRequest& request = *hop->request;
+        if (hop->keepBody && hop->sample && request.body_.size() + length >= kSampleBytes) {
+            request.body_.append(data, kSampleBytes - request.body_.size());
+            hop->cut = true;
+            return 0;
+        }
         if (hop->keepBody) {
             if (request.body_.size() + length > request.settings_.downloadCapBytes) {
                 request.tooLarge_ = true;
@@ -204,7 +210,8 @@ void HttpRequest::Start(const std::string& url, Kind kind)
     detail_.clear();
     chainOrigin_ = scopedHeaders_ ? WireOrigin(url) : std::string();
     leftOrigin_ = false;
-    const long timeoutMs = kind == Kind::Probe ? settings_.probeTimeoutMs : settings_.downloadTimeoutMs;
+    const long timeoutMs = kind == Kind::Probe || kind == Kind::Sample ? settings_.probeTimeoutMs
+                                                                       : settings_.downloadTimeoutMs;
     deadline_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     BeginHop(url);
 }
@@ -230,8 +237,9 @@ bool HttpRequest::BeginHop(const std::string& url)
     }
     *hop_ = Hop{};
     hop_->request = this;
-    hop_->isDownload = kind_ != Kind::Probe;
+    hop_->isDownload = kind_ == Kind::Download || kind_ == Kind::CrawledPage;
     hop_->htmlOnly = kind_ == Kind::CrawledPage;
+    hop_->sample = kind_ == Kind::Sample;
     body_.clear();
     tooLarge_ = false;
     bodyFailed_ = false;
@@ -265,7 +273,8 @@ bool HttpRequest::ScheduleRetry()
     // connection is about how hard the host is being asked.
     hostOverloaded_ = status_ == 429 || failure_ != HttpFailure::None;
     notBefore_ = std::chrono::steady_clock::now() + wait;
-    const long timeoutMs = kind_ == Kind::Probe ? settings_.probeTimeoutMs : settings_.downloadTimeoutMs;
+    const long timeoutMs = kind_ == Kind::Probe || kind_ == Kind::Sample ? settings_.probeTimeoutMs
+                                                                         : settings_.downloadTimeoutMs;
     deadline_ = notBefore_ + std::chrono::milliseconds(timeoutMs);
     status_ = 0;
     failure_ = HttpFailure::None;
@@ -296,7 +305,7 @@ void HttpRequest::EndHop(CURLcode code)
     // A failure after the headers ended still leaves a known status: a probe
     // takes it, a download has lost its body.
     const bool statusKnown = hop.headersDone && hop.status > 0;
-    bodyFailed_ = statusKnown && hop.keepBody && (tooLarge_ || code != CURLE_OK);
+    bodyFailed_ = statusKnown && hop.keepBody && !hop.cut && (tooLarge_ || code != CURLE_OK);
     if (tooLarge_) {
         End(HttpFailure::TooLarge, "body above the download cap");
         return;

@@ -5,6 +5,7 @@
 #include "engine/http/probe_result.h"
 
 #include <chrono>
+#include <cstddef>
 #include <memory>
 #include <string>
 
@@ -28,7 +29,10 @@ class HttpRequest {
 public:
     // A crawled page is a download whose body is kept only when the final
     // answer calls itself HTML; anything else ends at its headers, as a probe.
-    enum class Kind { Probe, Download, CrawledPage };
+    // A sample is a probe that keeps the first kSampleBytes of a 2xx answer's
+    // body and ends the transfer there, for comparing answers.
+    enum class Kind { Probe, Download, CrawledPage, Sample };
+    static constexpr std::size_t kSampleBytes = std::size_t{64} * 1024;
 
     // nullptr when curl cannot create a handle. Callbacks point into the
     // object, so it stays where it was made.

@@ -55,6 +55,8 @@ const char* HttpFailureName(HttpFailure failure)
         return "file not found";
     case HttpFailure::PermanentRedirect:
         return "permanent redirect";
+    case HttpFailure::SoftNotFound:
+        return "soft 404";
     }
     return "unknown";
 }

@@ -33,6 +33,7 @@ enum class HttpFailure {
     Transfer,           // any other network failure
     FileNotFound,       // a local folder's link to a file it does not hold
     PermanentRedirect,  // answered through a 301 or 308, which the user counts as broken
+    SoftNotFound,       // 2xx, but as the site answers a page that does not exist (see SoftNotFound)
 };
 
 const char* HttpFailureName(HttpFailure failure);

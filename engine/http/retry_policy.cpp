@@ -52,6 +52,22 @@ bool IsRetried(long status, HttpFailure failure, bool botWall)
     }
 }
 
+bool MayPassLater(const ProbeResult& answer)
+{
+    switch (answer.failure) {
+    case HttpFailure::None:
+        return !answer.accepted && answer.status >= 500 && answer.status <= 599;
+    case HttpFailure::Timeout:
+    case HttpFailure::NameLookupTimeout:
+    case HttpFailure::GotNothing:
+    case HttpFailure::SendFailed:
+    case HttpFailure::ReceiveFailed:
+        return true;
+    default:
+        return false;
+    }
+}
+
 std::chrono::milliseconds RetryDelay(std::string_view retryAfter, int attempt,
                                      std::chrono::milliseconds baseDelay)
 {

@@ -14,6 +14,11 @@ namespace pardovane {
 // 503 (botWall, see IsBotWall), which answers the same however often asked.
 bool IsRetried(long status, HttpFailure failure, bool botWall = false);
 
+// What a server busy or briefly out of reach answers, which a later try, well
+// after the retries, may not meet again: a time-out, a connection lost or
+// reset, nothing at all, or a 5xx status the user does not accept.
+bool MayPassLater(const ProbeResult& answer);
+
 // How long to wait before retry number `attempt` (0 for the first). The
 // server's Retry-After (seconds or an HTTP date) wins over our own doubling
 // backoff from `baseDelay`; either is capped at a minute.

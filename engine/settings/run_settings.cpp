@@ -241,6 +241,11 @@ constexpr Setting kSettings[] = {
          s.checks.fragments = value == "true";
          return std::nullopt;
      }},
+    {"soft-404", SettingType::Flag,
+     [](std::string_view value, RunSettings& s) -> Problem {
+         s.soft404 = value == "true";
+         return std::nullopt;
+     }},
     {"recurse", SettingType::Flag,
      [](std::string_view value, RunSettings& s) -> Problem {
          s.crawl.recurse = value == "true";

@@ -20,6 +20,9 @@ struct RunSettings {
     std::vector<std::string> excludes;  // RE2 patterns, in the order given
     ContentChecks checks;
     CrawlSettings crawl;
+    // Each host is asked for a page that cannot exist, and a good answer
+    // like its answer there is a soft 404 (see SoftNotFound).
+    bool soft404 = false;
     // pardovane-check's alone; the window has no exit status and no cache.
     bool warningsAsErrors = false;  // a warning fails the run as a broken link does
     std::string cacheFile;          // empty: every run asks everything afresh

@@ -14,6 +14,7 @@ void SetUpRun(CheckEngine& engine, LookaheadFetcher& fetcher, const UrlExclusion
     }
     SetUpCrawl(engine, fetcher, settings.crawl);
     SetUpContentChecks(engine, fetcher, settings.checks);
+    fetcher.SetSoftNotFound(settings.soft404);
     engine.AddObserver(fetcher);
 }
 

@@ -18,7 +18,8 @@ inline int JobsOf(const RunSettings& settings)
 
 // What the settings say beyond the fetcher's HttpSettings and jobs: the
 // links excluded (by exclusion, built from them, which must outlive the
-// runs), the content checks and the crawl. The engine hears the fetcher.
+// runs), the content checks, the crawl and the soft 404s. The engine hears
+// the fetcher.
 void SetUpRun(CheckEngine& engine, LookaheadFetcher& fetcher, const UrlExclusion& exclusion,
               const RunSettings& settings);
 

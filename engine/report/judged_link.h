@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/page/link_scanner.h"
+#include "engine/page/link_element.h"
 
 #include <string>
 
@@ -11,7 +11,7 @@ struct JudgedLink {
     const std::u16string& text;  // as written in the page, or in its stylesheet
     const std::u16string& url;   // as probed
     bool good = false;
-    LinkScanner::Element element = LinkScanner::Element::Anchor;
+    LinkElement element = LinkElement::Anchor;
     // The stylesheet it is written in, as probed; null when it is the page's.
     const std::u16string* sheet = nullptr;
     // Its target answered well but holds no place its #fragment names.

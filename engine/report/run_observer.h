@@ -37,8 +37,7 @@ public:
     virtual void OnLinkJudged(const JudgedLink& link) { (void)link; }
     // One link occurrence was left alone: a scheme not to request, or the
     // user's exclusion.
-    virtual void OnLinkSkipped(const std::u16string& linkText, const LinkTarget& target,
-                               LinkScanner::Element element)
+    virtual void OnLinkSkipped(const std::u16string& linkText, const LinkTarget& target, LinkElement element)
     {
         (void)linkText, (void)target, (void)element;
     }

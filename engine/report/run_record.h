@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/http/probe_result.h"
+#include "engine/page/link_scanner.h"
 #include "engine/page/link_target.h"
 #include "engine/report/run_observer.h"
 

@@ -24,6 +24,11 @@ Scenarios (--scenario, default all):
   cache     10 pages linking 1,000 distinct good URLs on another host at
             20 ms, run twice with --cache: the second run should ask only
             the pages.
+  flaky     10 pages linking 100 URLs on their own host and 100 on another
+            one whose every path fails its first 3 requests (a reset or a
+            503), so only the second look after the retries gets through;
+            the broken URLs found beside the real ones (and, with
+            --before-binary, by a build without the second look).
 Linkinator runs when installed (npm install -g linkinator).
 """
 
@@ -364,6 +369,34 @@ class Bench:
                              DEFAULT_JOBS, 20)
             server.stop()
 
+    def flaky(self, pages=10, links=20, seed=5):
+        rng = random.Random(seed)
+        routes, template = [], []
+        for p in range(pages):
+            hrefs = []
+            for k in range(links):
+                origin = "f" if k % 2 else "a"
+                status = 404 if rng.random() < 0.1 else 200
+                path = f"/p{p}/l{k}.html"
+                routes.append((origin, path, status, None, None))
+                hrefs.append(("{F}" if origin == "f" else "{A}") + path)
+            body = "<html><body>\n" + "".join(f'<a href="{h}">l</a>\n' for h in hrefs) + "</body></html>\n"
+            routes.append(("a", f"/page{p}.html", 200, None, body))
+            template.append("{A}" + f"/page{p}.html")
+        # 3 = the first request and its 2 retries; another address, so another site.
+        hosts = [("a", "127.0.0.1", 20), ("f", "127.0.1.1", 20, "flaky=3")]
+        with tempfile.TemporaryDirectory() as work:
+            server, _, list_file = self.site(routes, template, 20, work, hosts)
+            self.note(f"{pages} pages x {links} links, half to a host failing each path's first 3 requests: "
+                      f"broken URLs should be {self.real_broken(routes)}")
+            builds = [("pardovane (default)", self.args.binary)]
+            if self.args.before_binary:
+                builds.insert(0, ("pardovane, no second look", self.args.before_binary))
+            for label, binary in builds:
+                self.measure(server, label, [binary, "--format", "json", list_file], DEFAULT_JOBS, 20,
+                             "pardovane")
+            server.stop()
+
     def print(self):
         print(f"{'tool':<40} {'N':>4} {'wall s':>8} {'peak MiB':>9} {'requests':>9} {'floor s':>8} "
               f"{'vs floor':>9} {'exit':>5} {'broken':>7}")
@@ -383,12 +416,15 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--binary", default="build-bench/bin/pardovane-check")
     parser.add_argument("--server", default="build-bench/bench/fixture_server")
+    parser.add_argument("--before-binary", help="an earlier build to compare in the flaky scenario")
     parser.add_argument("--scenario", nargs="*",
-                        default=["one-host", "many-hosts", "limits", "memory", "big-page", "names", "cache"])
+                        default=["one-host", "many-hosts", "limits", "memory", "big-page", "names", "cache",
+                                 "flaky"])
     args = parser.parse_args()
     bench = Bench(args)
     scenarios = {"one-host": bench.one_host, "many-hosts": bench.many, "limits": bench.limits,
-                 "memory": bench.memory, "big-page": bench.big_page, "names": bench.names, "cache": bench.cache}
+                 "memory": bench.memory, "big-page": bench.big_page, "names": bench.names, "cache": bench.cache,
+                 "flaky": bench.flaky}
     for name in args.scenario:
         scenarios[name]()
     bench.print()

@@ -7,7 +7,9 @@
 // per line: name, address (any 127.x), latency in ms, then optional limits
 // that imitate real servers: conn=N (connections beyond N at once are
 // reset), rate=N (429 above N requests a second), retry=S (each path's
-// first request in a run gets 503 or 429 with Retry-After: S).
+// first request in a run gets 503 or 429 with Retry-After: S), flaky=N
+// (each path's first N requests in a run fail: every other path by a
+// connection reset, the rest by a 503 without Retry-After).
 // "{NAME}" (the name upper-cased) in bodies stands for that origin.
 // Prints "ports P1 P2 ..." when ready; GET /__count on any port answers the
 // number of requests since the last /__reset (neither is counted). It stops
@@ -50,14 +52,18 @@ struct Origin {
     int maxConnections = 0;
     std::size_t perSecond = 0;
     int retryAfter = -1;
+    int flaky = 0;
     Routes routes;
     int port = 0;
     std::atomic<int> connections{0};
-    std::mutex mutex;  // guards the two below
+    std::mutex mutex;  // guards the four below
     std::deque<std::chrono::steady_clock::time_point> recent;
     std::set<std::string> seen;
-    int seenSince = 0;  // the reset `seen` is of
+    std::map<std::string, std::pair<int, std::size_t>> tries;  // of each path: requests, and its place
+    int seenSince = 0;                                         // the reset `seen` and `tries` are of
 };
+
+enum class Flake { None, Reset, Busy };
 
 std::atomic<long> requestCount{0};
 std::atomic<int> resets{0};  // a new run: every path is new again
@@ -86,6 +92,28 @@ int Listen(const std::string& host, int& port)
     return fd;
 }
 
+void ForgetEarlierRuns(Origin& origin)
+{
+    if (origin.seenSince != resets) {
+        origin.seen.clear();
+        origin.tries.clear();
+        origin.seenSince = resets;
+    }
+}
+
+// How a flaky origin fails this request of path, if it does.
+Flake Flaky(Origin& origin, const std::string& path)
+{
+    if (origin.flaky <= 0)
+        return Flake::None;
+    const std::lock_guard lock(origin.mutex);
+    ForgetEarlierRuns(origin);
+    auto& [count, place] = origin.tries.try_emplace(path, 0, origin.tries.size()).first->second;
+    if (++count > origin.flaky)
+        return Flake::None;
+    return place % 2 ? Flake::Reset : Flake::Busy;
+}
+
 // 429 above the rate, or the first request of a path turned away for a while.
 std::string Refusal(Origin& origin, const std::string& path)
 {
@@ -98,17 +126,14 @@ std::string Refusal(Origin& origin, const std::string& path)
             return "HTTP/1.1 429 X\r\nContent-Length: 0\r\n\r\n";
         origin.recent.push_back(now);
     }
-    if (origin.seenSince != resets) {
-        origin.seen.clear();
-        origin.seenSince = resets;
-    }
+    ForgetEarlierRuns(origin);
     if (origin.retryAfter >= 0 && origin.seen.insert(path).second)
         return std::string(origin.seen.size() % 2 ? "HTTP/1.1 503 X" : "HTTP/1.1 429 X")
             + "\r\nRetry-After: " + std::to_string(origin.retryAfter) + "\r\nContent-Length: 0\r\n\r\n";
     return {};
 }
 
-std::string Respond(Origin& origin, const std::string& target, bool head)
+std::string Respond(Origin& origin, const std::string& target, bool head, Flake flake)
 {
     const Routes& routes = origin.routes;
     const auto latency = origin.latency;
@@ -126,6 +151,8 @@ std::string Respond(Origin& origin, const std::string& target, bool head)
         ++requestCount;
         if (latency.count() > 0)
             std::this_thread::sleep_for(latency);
+        if (flake == Flake::Busy)
+            return "HTTP/1.1 503 X\r\nContent-Length: 0\r\n\r\n";
         if (std::string refusal = Refusal(origin, path); !refusal.empty())
             return refusal;
         auto found = routes.find(path);
@@ -147,12 +174,17 @@ std::string Respond(Origin& origin, const std::string& target, bool head)
     return response;
 }
 
+void Reset(int client)
+{
+    const linger reset{1, 0};
+    setsockopt(client, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+    close(client);
+}
+
 void Serve(int client, Origin& origin)
 {
     if (origin.maxConnections > 0 && origin.connections >= origin.maxConnections) {
-        const linger reset{1, 0};
-        setsockopt(client, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
-        close(client);
+        Reset(client);
         return;
     }
     ++origin.connections;
@@ -179,7 +211,14 @@ void Serve(int client, Origin& origin)
         std::istringstream line(request);
         std::string method, target;
         line >> method >> target;
-        const std::string response = Respond(origin, target, method == "HEAD");
+        const std::string path = target.substr(0, target.find_first_of("?#"));
+        const Flake flake = path.starts_with("/__") ? Flake::None : Flaky(origin, path);
+        if (flake == Flake::Reset) {
+            ++requestCount;
+            Reset(client);
+            return;
+        }
+        const std::string response = Respond(origin, target, method == "HEAD", flake);
         for (std::size_t sent = 0; sent < response.size();) {
             const ssize_t n = send(client, response.data() + sent, response.size() - sent, MSG_NOSIGNAL);
             if (n <= 0) {
@@ -219,6 +258,8 @@ std::vector<std::unique_ptr<Origin>> ReadOrigins(const char* hostsFile, std::chr
                 origin->perSecond = std::stoul(value);
             else if (option.starts_with("retry="))
                 origin->retryAfter = std::stoi(value);
+            else if (option.starts_with("flaky="))
+                origin->flaky = std::stoi(value);
         }
         origins.push_back(std::move(origin));
     }

@@ -265,6 +265,31 @@ TEST(CheckCommandSoft404, DeadLinksOfASiteAnswering200EverywhereAreBrokenWhenAsk
     EXPECT_EQ(reasons, 3) << json;
 }
 
+// A site that redirects every unknown path to one "not found" page: a link
+// that goes there is broken, one that leads elsewhere is not, and neither is
+// the page itself, whose body is the one unknown paths get.
+TEST(CheckCommandSoft404, LinksRedirectedWhereUnknownPathsGoAreBroken)
+{
+    LocalServer server;
+    server.Page("/", "<a href=gone.html>g</a><a href=moved.html>m</a><a href=404.html>n</a>");
+    server.Page("/404.html", "<h1>Not found</h1>");
+    server.Page("/new.html", "<h1>New</h1><p>Where the old page went.</p>");
+    server.Redirect("/moved.html", "/new.html");
+    server.routes().Get(".*", [](const httplib::Request&, httplib::Response& response) {
+        response.set_redirect("/404.html");
+    });
+    server.Start();
+
+    const auto result = test::Check("--soft-404 -f markdown " + server.Url("/"));
+
+    EXPECT_NE(result.out.find("gone.html"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("soft 404 (redirected as a path that does not exist is)"), std::string::npos)
+        << result.out;
+    EXPECT_EQ(result.out.find("moved.html"), std::string::npos) << result.out;
+    EXPECT_EQ(result.out.find("404.html`"), std::string::npos) << result.out;
+    EXPECT_EQ(result.exitCode, 1);
+}
+
 // Good answers of other sites' links are kept across runs; bad ones, and
 // the site's own links, are asked every time.
 TEST(CheckCommandCache, FreshAnswersAreTakenStaleAndDamagedOnesAreAskedAgain)

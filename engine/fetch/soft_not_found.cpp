@@ -137,7 +137,7 @@ void SoftNotFound::Judge(const FetchJob& job, ProbeResult& answer,
     if (redirected && PathOf(answer.movedTo) == "/" && SiteName(answer.movedTo) == SiteName(job.wire))
         why = "redirected to the site's root";
     else if (redirected && answer.movedTo == host.movedTo)
-        why = "redirected where a page that does not exist is";
+        why = "redirected as a path that does not exist is";
     else if (body && (redirected || host.movedTo.empty()) && AlikeBodies(host, path, *body))
         why = "the site's page for a path that does not exist";
     if (!why)

@@ -212,9 +212,12 @@ int Run(int argc, char** argv)
         WriteMessage(pardovane::Utf8ToUtf16(pardovane::LoadAnswerCache(options->cacheFile, cache)));
         fetcher.SetAnswerCache(&cache);
     }
-    // The structured formats name every link; the text report its findings.
-    if (options->format != pardovane::OutputFormat::Text)
+    // JSON and JUnit name every link, markdown every finding; the text
+    // report is written as the run goes.
+    if (options->format == pardovane::OutputFormat::Json || options->format == pardovane::OutputFormat::Junit)
         engine.record().SetKeep(pardovane::RunRecord::Keep::EveryLink);
+    else if (options->format == pardovane::OutputFormat::Markdown)
+        engine.record().SetKeep(pardovane::RunRecord::Keep::Findings);
     engine.RunCheck();
     window.ClearProgress();
 

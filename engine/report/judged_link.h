@@ -16,6 +16,8 @@ struct JudgedLink {
     const std::u16string* sheet = nullptr;
     // Its target answered well but holds no place its #fragment names.
     bool fragmentMissing = false;
+    // Good, and its answer carries a warning.
+    bool warned = false;
 };
 
 }  // namespace pardovane

@@ -7,10 +7,16 @@ void RunRecord::OnRunStart()
     pages_.clear();
     links_.clear();
     urls_.clear();
+    for (RecordListener* listener : listeners_)
+        listener->OnRecordCleared();
 }
 
 void RunRecord::OnPageStart(const std::u16string& pageUrl, std::uint64_t)
 {
+    if (keep_ == Keep::CurrentPage) {
+        pages_.clear();
+        links_.clear();
+    }
     PageRecord page;
     pageUrl_ = pageUrl;
     page.url = names_ ? names_(pageUrl) : pageUrl;
@@ -30,7 +36,10 @@ void RunRecord::AddLink(LinkRecord link)
     const bool warned = link.warned();
     page.badLinks += broken ? 1 : 0;
     page.warnedLinks += warned ? 1 : 0;
-    if (!Kept(broken, warned))
+    if (broken || warned)
+        for (RecordListener* listener : listeners_)
+            listener->OnFinding(page, link);
+    if (keep_ == Keep::CurrentPage)
         return;
     ++page.linkCount;
     links_.push_back(std::move(link));
@@ -38,15 +47,17 @@ void RunRecord::AddLink(LinkRecord link)
 
 void RunRecord::OnLinkJudged(const JudgedLink& link)
 {
-    if (!pages_.empty())
-        AddLink({link.text, &Entry(link.url), LinkTarget::Kind::Probe, link.good, link.element,
-                 link.fragmentMissing, link.sheet ? &Entry(*link.sheet) : nullptr});
+    // A good link without a warning costs nothing unless every link is kept.
+    if (pages_.empty() || !Recorded(!link.good, link.warned))
+        return;
+    AddLink({link.text, &Entry(link.url), LinkTarget::Kind::Probe, link.good, link.element,
+             link.fragmentMissing, link.sheet ? &Entry(*link.sheet) : nullptr});
 }
 
 void RunRecord::OnLinkSkipped(const std::u16string& linkText, const LinkTarget& target,
                               LinkScanner::Element element)
 {
-    if (pages_.empty() || !Kept(false, false))
+    if (pages_.empty() || !Recorded(false, false))
         return;
     // The scheme or the matching pattern follows from the URL alone.
     UrlEntry& entry = Entry(target.url);
@@ -64,13 +75,15 @@ void RunRecord::OnPageEnd(bool reachable, bool downloaded)
     page.downloaded = downloaded;
     if (const auto found = urls_.find(pageUrl_); found != urls_.end())
         page.probe = found->second.probe;
+    for (RecordListener* listener : listeners_)
+        listener->OnPageRecorded(page);
 }
 
 void RunRecord::OnProbe(const std::u16string& url, const ProbeResult& result)
 {
     // A good answer without a warning is needed only where every link is
     // kept, or for the page being recorded.
-    if (Kept(!result.good(), result.good() && result.warned()) || url == pageUrl_)
+    if (Recorded(!result.good(), result.good() && result.warned()) || url == pageUrl_)
         urls_[url].probe = result;
 }
 

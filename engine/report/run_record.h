@@ -75,18 +75,34 @@ struct RunCounts {
     int warnings = 0;  // pages and link occurrences good with a warning
 };
 
+// Hears each record as it is made: a renderer that writes as the run goes,
+// or a view that shows findings while the run goes on.
+class RecordListener {
+public:
+    virtual ~RecordListener() = default;
+    // A new run starts; what was recorded before is gone.
+    virtual void OnRecordCleared() { }
+    // A link with something to say, broken or warned, on the page being recorded.
+    virtual void OnFinding(const PageRecord& page, const LinkRecord& link) = 0;
+    // The page's record is complete.
+    virtual void OnPageRecorded(const PageRecord& page) = 0;
+};
+
 // Hears a check run and keeps, per listed page in order, every link verdict
 // with the answer behind it, for the machine-readable reports. The run asks
 // each URL once, so answers are remembered by URL for the links and pages
 // that repeat one.
 class RunRecord : public RunObserver {
 public:
-    // What is kept of the links: those with something to say (broken or
-    // warned), which the text and markdown reports and the window's list
-    // need, or every one, for the formats that list every link. Every page
-    // is kept either way.
-    enum class Keep { Findings, EveryLink };
+    // What is kept once heard: only the page being recorded, whose findings
+    // go to the listeners as they come (the text report needs no more);
+    // every page with its findings, broken or warned links (the markdown
+    // report, a list of findings); or every page with every link, for the
+    // formats that list every link.
+    enum class Keep { CurrentPage, Findings, EveryLink };
     void SetKeep(Keep keep) { keep_ = keep; }
+    // Not owned; each must outlive the runs it hears.
+    void AddListener(RecordListener& listener) { listeners_.push_back(&listener); }
 
     // How pages are named, as the engine names them (CheckEngine::SetPageNames).
     void SetPageNames(std::function<std::u16string(std::u16string_view url)> names)
@@ -121,9 +137,11 @@ private:
     UrlEntry& Entry(const std::u16string& url);
     void AddLink(LinkRecord link);
 
-    bool Kept(bool broken, bool warned) const { return keep_ == Keep::EveryLink || broken || warned; }
+    // Whether a link of this verdict is recorded at all.
+    bool Recorded(bool broken, bool warned) const { return keep_ == Keep::EveryLink || broken || warned; }
 
     Keep keep_ = Keep::EveryLink;
+    std::vector<RecordListener*> listeners_;
     std::function<std::u16string(std::u16string_view url)> names_;
     std::u16string pageUrl_;  // of the page being recorded
     std::vector<PageRecord> pages_;

@@ -5,28 +5,41 @@
 
 namespace pardovane {
 
-void AppendTextBlock(std::u16string& report, const RunRecord& record, const PageRecord& page)
+// A page with links was reached, so its name line goes first.
+void TextReport::BeginPage(const PageRecord& page)
 {
-    if (!page.reachable) {
-        report += texts::kBadPageBefore;
-        AppendWithoutPasswords(report, page.url);
-        report += texts::kBadPageAfter;
-        report += texts::kCrLf;
-        report += texts::kCheckUrlReport;
-        report += texts::kCrLf;
+    if (begun_ == &page)
         return;
+    begun_ = &page;
+    AppendWithoutPasswords(report_, page.url);
+    report_ += texts::kCrLf;
+}
+
+void TextReport::OnFinding(const PageRecord& page, const LinkRecord& link)
+{
+    BeginPage(page);
+    if (!link.broken())
+        return;
+    // The link as the page wrote it, line ends and all, not the resolved URL.
+    report_ += u"  ";
+    AppendWithoutPasswords(report_, link.link);
+    report_ += texts::kLinkError;
+}
+
+void TextReport::OnPageRecorded(const PageRecord& page)
+{
+    if (page.reachable) {
+        BeginPage(page);
+        report_ += page.good() ? texts::kPageOk : texts::kPageErr;
+    } else {
+        report_ += texts::kBadPageBefore;
+        AppendWithoutPasswords(report_, page.url);
+        report_ += texts::kBadPageAfter;
+        report_ += texts::kCrLf;
+        report_ += texts::kCheckUrlReport;
+        report_ += texts::kCrLf;
     }
-    AppendWithoutPasswords(report, page.url);
-    report += texts::kCrLf;
-    for (const LinkRecord& link : record.LinksOf(page)) {
-        if (!link.broken())
-            continue;
-        // The link as the page wrote it, line ends and all, not the resolved URL.
-        report += u"  ";
-        AppendWithoutPasswords(report, link.link);
-        report += texts::kLinkError;
-    }
-    report += page.good() ? texts::kPageOk : texts::kPageErr;
+    begun_ = nullptr;
 }
 
 }  // namespace pardovane

@@ -50,7 +50,8 @@ CheckEngine::CheckEngine(RunView& window, UrlProber& prober, std::filesystem::pa
     : window_(window), prober_(prober), listFile_(std::move(listFile))
 {
     ResetVerdictCache(state_);
-    record_.SetKeep(RunRecord::Keep::Findings);
+    record_.SetKeep(RunRecord::Keep::CurrentPage);
+    record_.AddListener(textReport_);
     observers_.push_back(&record_);
 }
 
@@ -181,11 +182,9 @@ bool CheckEngine::CheckPage(std::uint64_t offset, const std::optional<CrawlFront
     return true;
 }
 
-// The page's block is complete: the record has it, and the report its text.
 void CheckEngine::EndPage(bool reachable, bool downloaded)
 {
     Notify([&](RunObserver& o) { o.OnPageEnd(reachable, downloaded); });
-    AppendTextBlock(state_.report, record_, record_.pages().back());
 }
 
 void CheckEngine::ReportBadPage()
@@ -253,7 +252,8 @@ void CheckEngine::CheckLink(const PageLink& link, const std::u16string* sheet, i
     const bool fragmentMissing = reached && checks_.fragments && !FragmentFound(target);
     const bool good = reached && !fragmentMissing;
     Notify([&](RunObserver& o) {
-        o.OnLinkJudged({s.linkText, target.url, good, link.element, sheet, fragmentMissing});
+        o.OnLinkJudged({s.linkText, target.url, good, link.element, sheet, fragmentMissing,
+                        good && warned_.contains(target.url)});
     });
 
     ++s.checkedCount;

@@ -8,6 +8,7 @@
 #include "engine/page/page_links.h"
 #include "engine/report/run_observer.h"
 #include "engine/report/run_record.h"
+#include "engine/report/text_report.h"
 #include "engine/run/content_checks.h"
 #include "engine/run/crawl_frontier.h"
 #include "engine/run/crawl_settings.h"
@@ -70,8 +71,8 @@ public:
     void AddObserver(RunObserver& observer) { observers_.push_back(&observer); }
 
     const RunState& state() const { return state_; }
-    // What the run found, page by page, as each page ends; by default its
-    // findings alone (RunRecord::SetKeep).
+    // What the run found, page by page, as each page ends; by default only
+    // the page being checked (RunRecord::SetKeep).
     RunRecord& record() { return record_; }
     const RunRecord& record() const { return record_; }
     const RunOutcome& lastRun() const { return lastRun_; }
@@ -90,8 +91,9 @@ private:
     void CountWarning(const std::u16string& url);
 
     RunState state_;
-    // Heard first, so each page's report block is written from it.
+    // Heard first; it writes each page's block of the report as it goes.
     RunRecord record_;
+    TextReport textReport_{state_.report};
     RunView& window_;
     UrlProber& prober_;
     std::filesystem::path listFile_;

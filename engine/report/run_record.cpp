@@ -29,7 +29,20 @@ UrlEntry& RunRecord::Entry(const std::u16string& url)
     return *urls_.try_emplace(url).first;
 }
 
-void RunRecord::AddLink(LinkRecord link)
+// Where a link's record goes: a new one kept for the run, or, when only the
+// current page is kept, one reused for every link, so that a finding on its
+// way to the listeners costs no allocation.
+LinkRecord& RunRecord::NewLink(const std::u16string& text)
+{
+    LinkRecord& link = keep_ == Keep::CurrentPage ? scratch_ : links_.emplace_back();
+    std::u16string buffer = std::move(link.link);  // keeps its capacity
+    link = LinkRecord{};
+    link.link = std::move(buffer);
+    link.link.assign(text);
+    return link;
+}
+
+void RunRecord::Added(const LinkRecord& link)
 {
     PageRecord& page = pages_.back();
     const bool broken = link.broken();
@@ -39,10 +52,8 @@ void RunRecord::AddLink(LinkRecord link)
     if (broken || warned)
         for (RecordListener* listener : listeners_)
             listener->OnFinding(page, link);
-    if (keep_ == Keep::CurrentPage)
-        return;
-    ++page.linkCount;
-    links_.push_back(std::move(link));
+    if (keep_ != Keep::CurrentPage)
+        ++page.linkCount;
 }
 
 void RunRecord::OnLinkJudged(const JudgedLink& link)
@@ -50,8 +61,13 @@ void RunRecord::OnLinkJudged(const JudgedLink& link)
     // A good link without a warning costs nothing unless every link is kept.
     if (pages_.empty() || !Recorded(!link.good, link.warned))
         return;
-    AddLink({link.text, &Entry(link.url), LinkTarget::Kind::Probe, link.good, link.element,
-             link.fragmentMissing, link.sheet ? &Entry(*link.sheet) : nullptr});
+    LinkRecord& record = NewLink(link.text);
+    record.target = &Entry(link.url);
+    record.good = link.good;
+    record.element = link.element;
+    record.fragmentMissing = link.fragmentMissing;
+    record.sheet = link.sheet ? &Entry(*link.sheet) : nullptr;
+    Added(record);
 }
 
 void RunRecord::OnLinkSkipped(const std::u16string& linkText, const LinkTarget& target,
@@ -63,7 +79,11 @@ void RunRecord::OnLinkSkipped(const std::u16string& linkText, const LinkTarget& 
     UrlEntry& entry = Entry(target.url);
     if (entry.second.skipDetail.empty())
         entry.second.skipDetail = target.detail;
-    AddLink({linkText, &entry, target.kind, false, element});
+    LinkRecord& record = NewLink(linkText);
+    record.target = &entry;
+    record.kind = target.kind;
+    record.element = element;
+    Added(record);
 }
 
 void RunRecord::OnPageEnd(bool reachable, bool downloaded)
@@ -73,7 +93,7 @@ void RunRecord::OnPageEnd(bool reachable, bool downloaded)
     PageRecord& page = pages_.back();
     page.reachable = reachable;
     page.downloaded = downloaded;
-    if (const auto found = urls_.find(pageUrl_); found != urls_.end())
+    if (const auto found = urls_.find(pageUrl_); found != urls_.end() && found->second.probe)
         page.probe = found->second.probe;
     for (RecordListener* listener : listeners_)
         listener->OnPageRecorded(page);
@@ -81,10 +101,12 @@ void RunRecord::OnPageEnd(bool reachable, bool downloaded)
 
 void RunRecord::OnProbe(const std::u16string& url, const ProbeResult& result)
 {
-    // A good answer without a warning is needed only where every link is
-    // kept, or for the page being recorded.
-    if (Recorded(!result.good(), result.good() && result.warned()) || url == pageUrl_)
+    // A good answer without a warning is kept by URL only where every link
+    // is kept; the page being recorded keeps its own.
+    if (Recorded(!result.good(), result.good() && result.warned()))
         urls_[url].probe = result;
+    else if (url == pageUrl_ && !pages_.empty())
+        pages_.back().probe = result;
 }
 
 std::string ProbeReason(const std::optional<ProbeResult>& probe)

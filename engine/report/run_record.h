@@ -135,7 +135,8 @@ public:
 
 private:
     UrlEntry& Entry(const std::u16string& url);
-    void AddLink(LinkRecord link);
+    LinkRecord& NewLink(const std::u16string& text);
+    void Added(const LinkRecord& link);
 
     // Whether a link of this verdict is recorded at all.
     bool Recorded(bool broken, bool warned) const { return keep_ == Keep::EveryLink || broken || warned; }
@@ -147,6 +148,7 @@ private:
     std::vector<PageRecord> pages_;
     // One for the run: it grows without moving what it holds.
     std::deque<LinkRecord> links_;
+    LinkRecord scratch_;  // when no link is kept
     std::unordered_map<std::u16string, UrlFacts> urls_;
 };
 

@@ -20,13 +20,6 @@ constexpr const char* kUserAgent = "Pardovane/" PARDOVANE_VERSION;
 // longer one out of memory; the URL may have what the headers leave.
 constexpr std::size_t kMaxUrlBytes = 1024 * 1024 - 64 * 1024;
 
-std::string_view TrimmedValue(std::string_view value)
-{
-    const auto first = value.find_first_not_of(" \t");
-    const auto last = value.find_last_not_of(" \t\r\n");
-    return first == std::string_view::npos ? std::string_view{} : value.substr(first, last - first + 1);
-}
-
 bool IsFollowedRedirect(long status)
 {
     return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
@@ -77,7 +70,7 @@ struct HttpRequest::Hop {
         } else if (StartsWithNoCase(line, "content-length:")) {
             hop->contentLength = std::strtol(std::string(line.substr(15)).c_str(), nullptr, 10);
         } else if (StartsWithNoCase(line, "content-type:")) {
-            hop->html = IsHtmlType(TrimmedValue(line.substr(13)));
+            hop->html = IsHtmlType(AsciiTrimmed(line.substr(13)));
         } else if (StartsWithNoCase(line, "location:")) {
             hop->hasLocation = true;
         } else if (const ChallengeMarker* marker = ChallengeMarkerIn(line)) {

@@ -1,5 +1,7 @@
 #include "engine/http/retry_policy.h"
 
+#include "engine/page/ascii.h"
+
 #include <curl/curl.h>
 
 #include <algorithm>
@@ -12,18 +14,9 @@ namespace {
 
 constexpr std::chrono::milliseconds kLongestWait{60'000};
 
-std::string_view Trimmed(std::string_view text)
-{
-    const auto first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string_view::npos)
-        return {};
-    const auto last = text.find_last_not_of(" \t\r\n");
-    return text.substr(first, last - first + 1);
-}
-
 std::optional<std::chrono::milliseconds> ServerWait(std::string_view retryAfter)
 {
-    const std::string_view text = Trimmed(retryAfter);
+    const std::string_view text = AsciiTrimmed(retryAfter);
     if (text.empty())
         return std::nullopt;
     long long seconds = 0;

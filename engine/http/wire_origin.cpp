@@ -2,7 +2,6 @@
 
 #include "engine/page/ascii.h"
 
-#include <algorithm>
 #include <charconv>
 
 namespace pardovane {
@@ -12,9 +11,7 @@ std::string WireOrigin(std::string_view wireUrl)
     const std::size_t marker = wireUrl.find("://");
     if (marker == std::string_view::npos)
         return {};
-    std::string origin(wireUrl.substr(0, marker));
-    for (char& c : origin)
-        c = AsciiLower(c);
+    std::string origin = AsciiLowered(wireUrl.substr(0, marker));
     if (origin != "http" && origin != "https")
         return {};
     const std::size_t begin = marker + 3;
@@ -47,9 +44,7 @@ std::string HostKey(std::string_view url)
     std::size_t end = url.find("://");
     end = end == std::string_view::npos ? 0 : end + 3;
     end = url.find_first_of("/?#", end);
-    std::string key(url.substr(0, end));
-    std::transform(key.begin(), key.end(), key.begin(), [](char c) { return AsciiLower(c); });
-    return key;
+    return AsciiLowered(url.substr(0, end));
 }
 
 }  // namespace pardovane

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace pardovane {
@@ -32,6 +33,35 @@ constexpr bool StartsWithNoCase(std::u16string_view text, std::u16string_view lo
 constexpr bool StartsWithNoCase(std::string_view text, std::string_view lowerPrefix)
 {
     return StartsWithNoCase<char>(text, lowerPrefix);
+}
+
+// text with its letters A-Z folded to a-z.
+inline std::string AsciiLowered(std::string_view text)
+{
+    std::string out(text);
+    for (char& c : out)
+        c = AsciiLower(c);
+    return out;
+}
+
+// text without the spaces, tabs, CRs and LFs at either end.
+constexpr std::string_view AsciiTrimmed(std::string_view text)
+{
+    constexpr std::string_view kBlanks = " \t\r\n";
+    const std::size_t first = text.find_first_not_of(kBlanks);
+    if (first == std::string_view::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
+}
+
+// The value of a hex digit, either case; -1 for any other character.
+template <typename Char>
+constexpr int AsciiHexValue(Char c)
+{
+    if (c >= Char('0') && c <= Char('9'))
+        return static_cast<int>(c - Char('0'));
+    const Char lower = AsciiLower(c);
+    return lower >= Char('a') && lower <= Char('f') ? static_cast<int>(lower - Char('a')) + 10 : -1;
 }
 
 constexpr bool IsAsciiAlpha(char16_t c)

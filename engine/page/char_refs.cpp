@@ -31,11 +31,6 @@ bool IsAsciiAlnum(char16_t c)
     return IsAsciiAlpha(c) || IsAsciiDigit(c);
 }
 
-bool IsHexDigit(char16_t c)
-{
-    return IsAsciiDigit(c) || (AsciiLower(c) >= u'a' && AsciiLower(c) <= u'f');
-}
-
 void AppendCodePoint(std::u16string& out, std::uint32_t cp)
 {
     if (cp == 0 || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
@@ -75,9 +70,8 @@ std::size_t NumericRef(std::u16string_view text, std::size_t i, std::u16string& 
         ++k;
     const std::size_t digitsStart = k;
     std::uint32_t value = 0;
-    for (; k < text.size() && (hex ? IsHexDigit(text[k]) : IsAsciiDigit(text[k])); ++k) {
-        const char16_t c = AsciiLower(text[k]);
-        const std::uint32_t digit = IsAsciiDigit(c) ? c - u'0' : c - u'a' + 10;
+    for (; k < text.size() && (hex ? AsciiHexValue(text[k]) >= 0 : IsAsciiDigit(text[k])); ++k) {
+        const auto digit = static_cast<std::uint32_t>(AsciiHexValue(text[k]));
         value = std::min<std::uint32_t>(value * (hex ? 16 : 10) + digit, 0x110000);
     }
     if (k == digitsStart)

@@ -19,11 +19,6 @@ bool IsWhitespace(char32_t c)
     return IsNewline(c) || c == U'\t' || c == U' ';
 }
 
-bool IsHexDigit(char32_t c)
-{
-    return (c >= U'0' && c <= U'9') || (c >= U'a' && c <= U'f') || (c >= U'A' && c <= U'F');
-}
-
 bool IsDigit(char32_t c)
 {
     return c >= U'0' && c <= U'9';
@@ -44,11 +39,6 @@ bool IsNameCodePoint(char32_t c)
 bool IsNonPrintable(char32_t c)
 {
     return (c >= 0x01 && c <= 0x08) || c == 0x0B || (c >= 0x0E && c <= 0x1F) || c == 0x7F;
-}
-
-int HexValue(char32_t c)
-{
-    return c <= U'9' ? static_cast<int>(c - U'0') : static_cast<int>(AsciiLower(c) - U'a' + 10);
 }
 
 void AppendCodePoint(std::u16string& out, char32_t c)
@@ -127,13 +117,13 @@ void CssTokenizer::ConsumeEscape(std::u16string& out)
         out += kReplacement;
         return;
     }
-    if (!IsHexDigit(At(pos_))) {
+    if (AsciiHexValue(At(pos_)) < 0) {
         TakeCodePoint(out);
         return;
     }
     char32_t value = 0;
-    for (int digits = 0; digits < 6 && IsHexDigit(At(pos_)); ++digits)
-        value = value * 16 + static_cast<char32_t>(HexValue(At(pos_++)));
+    for (int digits = 0; digits < 6 && AsciiHexValue(At(pos_)) >= 0; ++digits)
+        value = value * 16 + static_cast<char32_t>(AsciiHexValue(At(pos_++)));
     if (IsWhitespace(At(pos_)))
         SkipNewline();  // a space or tab is one unit; CR LF is one newline
     const bool invalid = value == 0 || (value >= 0xD800 && value <= 0xDFFF) || value > 0x10FFFF;

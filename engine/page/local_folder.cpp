@@ -12,30 +12,6 @@
 namespace pardovane {
 namespace {
 
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    c = AsciiLower(c);
-    return c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
-}
-
-std::string PercentDecoded(std::string_view text)
-{
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const int high = i + 2 < text.size() && text[i] == '%' ? HexValue(text[i + 1]) : -1;
-        const int low = high >= 0 ? HexValue(text[i + 2]) : -1;
-        if (low >= 0) {
-            out += static_cast<char>(high * 16 + low);
-            i += 2;
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
-}
-
 // A file path as a URL path: what may stand raw in a segment stays, every
 // other byte is %XX, so NameOf gives the path back.
 std::u16string UrlPathOf(const std::string& relative)
@@ -81,9 +57,7 @@ std::optional<LocalFolder> LocalFolder::Open(const std::filesystem::path& dir, s
 
 bool LocalFolder::IsPageFile(const std::filesystem::path& file)
 {
-    std::string extension = file.extension().string();
-    for (char& c : extension)
-        c = AsciiLower(c);
+    const std::string extension = AsciiLowered(file.extension().string());
     return extension == ".html" || extension == ".htm";
 }
 

@@ -14,14 +14,6 @@ namespace {
 // How far into the page a meta charset is looked for.
 constexpr std::size_t kMetaWindow = 4096;
 
-std::string Lowered(std::string_view text)
-{
-    std::string out(text);
-    for (char& c : out)
-        c = AsciiLower(c);
-    return out;
-}
-
 bool IsLabelChar(char c)
 {
     return IsAsciiAlpha(c) || IsAsciiDigit(c) || c == '-' || c == '_' || c == '.' || c == ':';
@@ -119,7 +111,7 @@ std::string CharsetForLabel(std::string_view label)
         {"iso-8859-1", "CP1252"},
         {"latin1", "CP1252"},
     }};
-    std::string lowered = Lowered(label);
+    std::string lowered = AsciiLowered(label);
     if (lowered.empty())
         return {};
     for (const auto& [alias, name] : kAliases)
@@ -137,11 +129,11 @@ std::string DetectPageCharset(std::string_view body, std::string_view contentTyp
     // A byte-order mark is the bytes themselves speaking; browsers let it win.
     if (std::string_view bom = BomCharset(body); !bom.empty())
         return std::string(bom);
-    if (std::string fromHeader = CharsetForLabel(CharsetParameter(contentType, Lowered(contentType)));
+    if (std::string fromHeader = CharsetForLabel(CharsetParameter(contentType, AsciiLowered(contentType)));
         !fromHeader.empty())
         return fromHeader;
     const std::string_view head = body.substr(0, std::min(body.size(), kMetaWindow));
-    const std::string loweredHead = Lowered(head);
+    const std::string loweredHead = AsciiLowered(head);
     if (loweredHead.find("<meta") != std::string::npos) {
         if (std::string fromMeta = CharsetForLabel(CharsetParameter(head, loweredHead)); !fromMeta.empty())
             return fromMeta;
@@ -182,7 +174,7 @@ DownloadedPage DecodePage(std::string_view body, std::string_view contentType, s
 
 bool IsHtmlType(std::string_view contentType)
 {
-    std::string type = Lowered(contentType.substr(0, contentType.find(';')));
+    std::string type = AsciiLowered(contentType.substr(0, contentType.find(';')));
     std::erase_if(type, [](char c) { return c == ' ' || c == '\t'; });
     return type == "text/html" || type == "application/xhtml+xml";
 }

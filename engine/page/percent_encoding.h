@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/page/ascii.h"
+
 #include <string>
 #include <string_view>
 
@@ -22,6 +24,25 @@ void AppendPercentEncoded(Text& out, std::string_view bytes)
         out += kHex[byte >> 4];
         out += kHex[byte & 0x0F];
     }
+}
+
+// The URL Standard's percent-decode: "%" with two hex digits is that byte,
+// any other "%" stays as it is.
+inline std::string PercentDecoded(std::string_view bytes)
+{
+    std::string out;
+    out.reserve(bytes.size());
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const int high = bytes[i] == '%' && i + 2 < bytes.size() ? AsciiHexValue(bytes[i + 1]) : -1;
+        const int low = high >= 0 ? AsciiHexValue(bytes[i + 2]) : -1;
+        if (low < 0) {
+            out += bytes[i];
+            continue;
+        }
+        out += static_cast<char>(high * 16 + low);
+        i += 2;
+    }
+    return out;
 }
 
 }  // namespace pardovane

@@ -6,22 +6,6 @@
 namespace pardovane {
 namespace {
 
-std::string_view Trimmed(std::string_view text)
-{
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
-}
-
-std::string Lowered(std::string_view text)
-{
-    std::string out(text);
-    for (char& c : out)
-        c = AsciiLower(c);
-    return out;
-}
-
 // Non-ASCII bytes as %XX, and %xx in upper case, as paths go on the wire.
 std::string Normalised(std::string_view pattern)
 {
@@ -96,7 +80,7 @@ std::string ProductToken(std::string_view userAgent)
 RobotsRules RobotsRules::Parse(std::string_view text, std::string_view agent)
 {
     text = text.substr(0, kMaxBytes);
-    const std::string token = Lowered(agent);
+    const std::string token = AsciiLowered(agent);
     RobotsRules mine, everyone;
     bool forMe = false, forEveryone = false, foundMine = false;
     bool inAgents = false;  // the previous line named an agent
@@ -108,8 +92,8 @@ RobotsRules RobotsRules::Parse(std::string_view text, std::string_view agent)
         const std::size_t colon = line.find(':');
         if (colon == std::string_view::npos)
             continue;
-        const std::string key = Lowered(Trimmed(line.substr(0, colon)));
-        const std::string_view value = Trimmed(line.substr(colon + 1));
+        const std::string key = AsciiLowered(AsciiTrimmed(line.substr(0, colon)));
+        const std::string_view value = AsciiTrimmed(line.substr(colon + 1));
         if (key == "user-agent") {
             if (!inAgents)
                 forMe = forEveryone = false;

@@ -1,5 +1,6 @@
 #include "engine/page/sitemap_parser.h"
 
+#include "engine/page/ascii.h"
 #include "engine/page/utf_convert.h"
 
 #include <expat.h>
@@ -76,11 +77,8 @@ struct Reading {
         if (!reading->inLocation)
             return;
         reading->inLocation = false;
-        const std::string& text = reading->location;
-        const auto first = text.find_first_not_of(" \t\r\n");
-        if (first != std::string::npos)
-            reading->file.locations.push_back(
-                Utf8ToUtf16(text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1)));
+        if (const std::string_view location = AsciiTrimmed(reading->location); !location.empty())
+            reading->file.locations.push_back(Utf8ToUtf16(location));
     }
 
     static void OnText(void* user, const XML_Char* text, int length)

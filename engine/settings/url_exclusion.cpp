@@ -1,5 +1,6 @@
 #include "engine/settings/url_exclusion.h"
 
+#include "engine/page/ascii.h"
 #include "engine/page/utf_convert.h"
 
 #include <re2/re2.h>
@@ -55,11 +56,10 @@ bool UrlExclusion::AddFile(const std::filesystem::path& file, std::string& error
     }
     std::string line;
     while (std::getline(in, line)) {
-        const std::size_t first = line.find_first_not_of(" \t\r");
-        if (first == std::string::npos || line[first] == '#')
+        const std::string_view pattern = AsciiTrimmed(line);
+        if (pattern.empty() || pattern.front() == '#')
             continue;
-        const std::size_t last = line.find_last_not_of(" \t\r");
-        if (!Add(line.substr(first, last - first + 1), error))
+        if (!Add(std::string(pattern), error))
             return false;
     }
     if (in.bad()) {

@@ -68,7 +68,7 @@ fs::path ChooseListFile(const ListLocation& location)
     fs::path beside = location.programDir / kListName;
     if (IsWritableFile(beside) || location.configHome.empty())
         return beside;
-    fs::path own = location.configHome / "pardovane" / kListName;
+    fs::path own = location.configHome / kOwnDirectoryName / kListName;
     std::error_code error;
     if (!fs::exists(own, error))
         CreateListFile(own, location.starterLists);
@@ -88,8 +88,8 @@ ListLocation CurrentListLocation()
     // bin/../share/pardovane covers any installation prefix; /usr/share is
     // where the package puts it.
     location.starterLists = {
-        location.programDir.parent_path() / "share" / "pardovane" / kListName,
-        fs::path("/usr/share/pardovane") / kListName,
+        location.programDir.parent_path() / "share" / kOwnDirectoryName / kListName,
+        fs::path("/usr/share") / kOwnDirectoryName / kListName,
     };
     return location;
 }

@@ -8,6 +8,9 @@ namespace pardovane {
 
 // The list's file name, wherever it is.
 inline constexpr std::u16string_view kListFileName = u"HtmlURL.txt";
+// The program's own directory in the user's configuration directory (the
+// list, config.toml) and in a data directory (the starter list).
+inline constexpr std::string_view kOwnDirectoryName = "pardovane";
 
 // Where a user's list lives. The list beside the program wins when the user
 // may write it (a build tree, a copied program); an installed program's

@@ -128,7 +128,7 @@ bool ReadWhole(const std::filesystem::path& file, std::string& text)
 std::filesystem::path UserConfigFile()
 {
     const std::filesystem::path home = CurrentListLocation().configHome;
-    return home.empty() ? home : home / "pardovane" / "config.toml";
+    return home.empty() ? home : home / kOwnDirectoryName / "config.toml";
 }
 
 std::optional<std::string> ReadConfigFile(const std::filesystem::path& named, RunSettings& settings)

@@ -85,7 +85,7 @@ DocumentFactsPtr DocumentAhead::Store(const std::u16string& url, const DownloadR
             ForEachSheetLink(text.text, text.url, exclusion, [&](const PageLink& link) {
                 const std::u16string_view written
                     = std::u16string_view(text.text).substr(link.start - 1, link.length);
-                if (!seen.insert(written).second && facts->sheetLinks.size() >= kEveryOccurrence)
+                if (!seen.insert(written).second && facts->sheetLinks.size() >= kMaxSheetLinksWithRepeats)
                     return;
                 PageLink kept = link;
                 // The stylesheet's text goes; the link keeps its own.

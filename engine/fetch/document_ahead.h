@@ -39,7 +39,7 @@ public:
 
     // A stylesheet's links kept as written, repeats included, before only
     // new ones are.
-    static constexpr std::size_t kEveryOccurrence = 10'000;
+    static constexpr std::size_t kMaxSheetLinksWithRepeats = 10'000;
 
 private:
     // What a fetched document is to the run: an HTML page's ids when ids

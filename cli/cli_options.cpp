@@ -2,11 +2,14 @@
 
 #include <getopt.h>
 
+#include <set>
+#include <string_view>
 #include <utility>
 
 namespace pardovane {
+namespace {
 
-const char* const kCliUsage
+constexpr std::string_view kUsageTop
     = "Usage: pardovane-check [OPTIONS] [LIST | - | URL... | DIR]\n"
       "\n"
       "Checks the links of every page in LIST (a file, a pipe, or - for stdin; one\n"
@@ -14,36 +17,10 @@ const char* const kCliUsage
       "this program when writable, else ${XDG_CONFIG_HOME:-~/.config}/pardovane/.\n"
       "A DIR's .html and .htm files (at least one) are checked as at a site's root.\n"
       "\n"
-      "Options:\n"
-      "  -f, --format FORMAT     text (default), json, junit or markdown\n"
-      "  -o, --output FILE       write the report to FILE, replaced only once whole\n"
-      "  -j, --jobs N            requests in flight at once, 1 to 256 (default 128)\n"
-      "      --exclude REGEX, --exclude-file FILE  skip matching URLs (RE2; repeatable)\n"
-      "      --timeout SECONDS   limit per request (default: 30 probe, 60 page)\n"
-      "      --user-agent TEXT   the User-Agent header (default Pardovane/VERSION)\n"
-      "  -H, --header 'N: V'     send this header too (repeatable); Authorization,\n"
-      "                          Cookie and the like go to the list's origins alone\n"
-      "      --header-for ORIGIN 'N: V'  send a header to ORIGIN alone (repeatable)\n"
-      "      --credential-header NAME    NAME carries credentials too (repeatable)\n"
-      "      --max-retries N     retries after 429, 503, 408 or a drop (default 2)\n"
-      "      --max-per-host N    requests in flight to one host (default 32)\n"
-      "      --accept RANGES     good final statuses, as 200-299,403 (default 100-399)\n"
-      "      --redirects POLICY  a 301 or 308 on the way is ok (default), warn or error\n"
-      "      --warnings-as-errors  a warning, as a bot wall (999, challenge), exits 1\n"
-      "      --cache FILE        keep good answers of other sites' links across runs\n"
-      "      --max-cache-age AGE fresh for seconds, or with s, m, h or d (default 1d)\n"
-      "  -k, --insecure          do not verify TLS certificates\n"
-      "      --resources         also check what pages load: CSS, scripts, media...\n"
-      "      --fragments         a link's #fragment must name an element of its page\n"
-      "      --soft-404          a 2xx like its host's answer to a made-up path is broken\n"
-      "  -r, --recurse           also check the HTML pages linked on each one's site\n"
-      "      --ignore-robots     crawl what the site's robots.txt disallows too\n"
-      "      --max-pages N, --max-depth N  most pages (100000), links from a listed one\n"
-      "      --sitemap URL       check the pages a sitemap or sitemap index names\n"
-      "      --base-url URL      where DIR is published: its links there are files\n"
-      "      --config FILE       settings from FILE instead of the user's config.toml\n"
-      "  -h, --help              show this help and exit (-V, --version: the version)\n"
-      "\n"
+      "Options:\n";
+
+constexpr std::string_view kUsageBottom
+    = "\n"
       "Only http(s) links are requested; messages and the summary go to stderr.\n"
       "Exit status: 0 all good; 1 a page or link was bad (or warned, with\n"
       "--warnings-as-errors); 2 unusable list, report or arguments; 128 + the\n"
@@ -51,67 +28,106 @@ const char* const kCliUsage
       "In CI:  pardovane-check --exclude /login -f junit -o links.xml pages.txt\n"
       "Defaults for the options: ${XDG_CONFIG_HOME:-~/.config}/pardovane/config.toml\n";
 
-namespace {
+// The command's own options, beside the run's settings (SettingsHelp()).
+enum CommandCode { kExcludeFile = 256, kSitemap, kBaseUrl, kConfig, kFirstSetting };
 
-enum LongOnly {
-    kExclude = 256,
-    kExcludeFile,
-    kTimeout,
-    kUserAgent,
-    kMaxRetries,
-    kMaxPerHost,
-    kIgnoreRobots,
-    kMaxPages,
-    kMaxDepth,
-    kSitemap,
-    kBaseUrl,
-    kAccept,
-    kRedirects,
-    kWarningsAsErrors,
-    kCache,
-    kMaxCacheAge,
-    kResources,
-    kFragments,
-    kSoft404,
-    kConfig,
-    kHeaderFor,
-    kCredentialHeader,
+struct CommandOption {
+    const char* name;
+    int code;                // its letter, or a CommandCode
+    std::string_view value;  // what --help calls its value; empty: it takes none
+    std::string_view help;   // empty: said on another's line
+    bool beforeSettings;     // where --help lists it
 };
 
-constexpr const char* kShortOptions = ":f:o:j:H:krhV";
-constexpr option kLongOptions[] = {
-    {"format", required_argument, nullptr, 'f'},
-    {"output", required_argument, nullptr, 'o'},
-    {"jobs", required_argument, nullptr, 'j'},
-    {"exclude", required_argument, nullptr, kExclude},
-    {"exclude-file", required_argument, nullptr, kExcludeFile},
-    {"timeout", required_argument, nullptr, kTimeout},
-    {"user-agent", required_argument, nullptr, kUserAgent},
-    {"header", required_argument, nullptr, 'H'},
-    {"header-for", required_argument, nullptr, kHeaderFor},
-    {"credential-header", required_argument, nullptr, kCredentialHeader},
-    {"max-retries", required_argument, nullptr, kMaxRetries},
-    {"max-per-host", required_argument, nullptr, kMaxPerHost},
-    {"accept", required_argument, nullptr, kAccept},
-    {"redirects", required_argument, nullptr, kRedirects},
-    {"warnings-as-errors", no_argument, nullptr, kWarningsAsErrors},
-    {"cache", required_argument, nullptr, kCache},
-    {"max-cache-age", required_argument, nullptr, kMaxCacheAge},
-    {"resources", no_argument, nullptr, kResources},
-    {"fragments", no_argument, nullptr, kFragments},
-    {"soft-404", no_argument, nullptr, kSoft404},
-    {"insecure", no_argument, nullptr, 'k'},
-    {"recurse", no_argument, nullptr, 'r'},
-    {"ignore-robots", no_argument, nullptr, kIgnoreRobots},
-    {"max-pages", required_argument, nullptr, kMaxPages},
-    {"max-depth", required_argument, nullptr, kMaxDepth},
-    {"sitemap", required_argument, nullptr, kSitemap},
-    {"base-url", required_argument, nullptr, kBaseUrl},
-    {"config", required_argument, nullptr, kConfig},
-    {"help", no_argument, nullptr, 'h'},
-    {"version", no_argument, nullptr, 'V'},
-    {nullptr, 0, nullptr, 0},
+constexpr CommandOption kCommandOptions[] = {
+    {"format", 'f', "FORMAT", "text (default), json, junit or markdown", true},
+    {"output", 'o', "FILE", "write the report to FILE, replaced only once whole", true},
+    {"exclude-file", kExcludeFile, "FILE", "skip the URLs FILE's patterns match, one a line", false},
+    {"sitemap", kSitemap, "URL", "check the pages a sitemap or sitemap index names", false},
+    {"base-url", kBaseUrl, "URL", "where DIR is published: its links there are files", false},
+    {"config", kConfig, "FILE", "settings from FILE instead of the user's config.toml", false},
+    {"help", 'h', "", "show this help and exit (-V, --version: the version)", false},
+    {"version", 'V', "", "", false},
 };
+
+// The settings that have a letter too.
+constexpr std::pair<std::string_view, char> kSettingLetters[] = {
+    {"jobs", 'j'},
+    {"header", 'H'},
+    {"insecure", 'k'},
+    {"recurse", 'r'},
+};
+
+char LetterOf(std::string_view setting)
+{
+    for (const auto& [name, letter] : kSettingLetters)
+        if (name == setting)
+            return letter;
+    return 0;
+}
+
+// getopt_long's tables, made once from the two lists above.
+struct OptionTables {
+    std::vector<std::string> names;  // what the options' names point into
+    std::vector<option> options;     // ends with an empty one
+    std::string letters;             // the short options
+};
+
+const OptionTables& Tables()
+{
+    static const OptionTables tables = [] {
+        OptionTables made;
+        std::vector<std::pair<int, bool>> codes;  // with whether it takes a value
+        for (const CommandOption& command : kCommandOptions) {
+            made.names.emplace_back(command.name);
+            codes.emplace_back(command.code, !command.value.empty());
+        }
+        const std::vector<SettingHelp> settings = SettingsHelp();
+        for (std::size_t i = 0; i < settings.size(); ++i) {
+            const char letter = LetterOf(settings[i].name);
+            made.names.emplace_back(settings[i].name);
+            codes.emplace_back(letter != 0 ? letter : kFirstSetting + static_cast<int>(i),
+                               settings[i].type != SettingType::Flag);
+        }
+        made.letters = ":";  // a missing value is ':', apart from an unknown option
+        for (std::size_t i = 0; i < codes.size(); ++i) {
+            const auto [code, takesValue] = codes[i];
+            made.options.push_back(
+                {made.names[i].c_str(), takesValue ? required_argument : no_argument, nullptr, code});
+            if (code < kExcludeFile)
+                made.letters += std::string(1, static_cast<char>(code)) + (takesValue ? ":" : "");
+        }
+        made.options.push_back({nullptr, 0, nullptr, 0});
+        return made;
+    }();
+    return tables;
+}
+
+// One option's line (or two) in --help: its names, then from a fixed
+// column what it does and its default.
+void AppendUsageLine(std::string& text, char letter, std::string_view name, std::string_view value,
+                     std::string_view help, const std::string& shownDefault)
+{
+    constexpr std::size_t kHelpColumn = 26;
+    std::string line = letter != 0 ? std::string("  -") + letter + ", --" : std::string("      --");
+    line += name;
+    if (!value.empty())
+        line += " " + std::string(value);
+    line.append(line.size() + 2 <= kHelpColumn ? kHelpColumn - line.size() : 2, ' ');
+    for (const char c : help)
+        line += c == '\n' ? "\n" + std::string(kHelpColumn, ' ') : std::string(1, c);
+    if (!shownDefault.empty())
+        line += " (default " + shownDefault + ")";
+    text += line + "\n";
+}
+
+void AppendCommandLines(std::string& text, bool beforeSettings)
+{
+    for (const CommandOption& command : kCommandOptions)
+        if (command.beforeSettings == beforeSettings && !command.help.empty())
+            AppendUsageLine(text, command.code < kExcludeFile ? static_cast<char>(command.code) : 0,
+                            command.name, command.value, command.help, {});
+}
 
 std::optional<OutputFormat> Format(std::string_view name)
 {
@@ -129,7 +145,7 @@ std::optional<OutputFormat> Format(std::string_view name)
 // The long name of an option, as the settings know it.
 std::string_view LongName(int code)
 {
-    for (const option& known : kLongOptions)
+    for (const option& known : Tables().options)
         if (known.name != nullptr && known.val == code)
             return known.name;
     return {};
@@ -218,6 +234,17 @@ std::optional<std::string> SortOperands(const std::vector<std::string>& operands
 
 }  // namespace
 
+std::string CliUsage()
+{
+    std::string text(kUsageTop);
+    AppendCommandLines(text, true);
+    for (const SettingHelp& setting : SettingsHelp())
+        AppendUsageLine(text, LetterOf(setting.name), setting.name, setting.value, setting.help,
+                        setting.shownDefault);
+    AppendCommandLines(text, false);
+    return text += kUsageBottom;
+}
+
 std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& arguments, std::string& error,
                                           const RunSettings& base)
 {
@@ -233,17 +260,15 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& argume
 
     CliOptions options;
     static_cast<RunSettings&>(options) = base;
-    // The first --header, --header-for, --credential-header or --exclude
-    // given replaces the file's list.
-    bool headersGiven = false;
-    bool originHeadersGiven = false;
-    bool credentialHeadersGiven = false;
-    bool excludesGiven = false;
+    const OptionTables& tables = Tables();
+    // The first item of a list setting given replaces the file's list.
+    std::set<int> listsGiven;
     optind = 0;  // glibc: start afresh, so the parser can run more than once
     opterr = 0;
     for (;;) {
         const int previous = optind;
-        const int option = getopt_long(argc, argv.data(), kShortOptions, kLongOptions, nullptr);
+        const int option
+            = getopt_long(argc, argv.data(), tables.letters.c_str(), tables.options.data(), nullptr);
         if (option == -1)
             break;
         // A short option's letter sits in the argument before optind only
@@ -260,19 +285,16 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& argume
             error = "option '" + Offending(where, optopt) + "' needs a value";
             return std::nullopt;
         }
-        if (option == 'H' && !std::exchange(headersGiven, true))
-            options.http.headers.clear();
-        if (option == kHeaderFor && !std::exchange(originHeadersGiven, true))
-            options.http.originHeaders.clear();
-        if (option == kCredentialHeader && !std::exchange(credentialHeadersGiven, true))
-            options.http.credentialHeaders.clear();
-        if (option == kExclude && !std::exchange(excludesGiven, true))
-            options.excludes.clear();
+        const std::string_view name = LongName(option);
+        const auto type = TypeOfSetting(name);
+        const bool list = type == SettingType::TextList || type == SettingType::OriginHeader;
+        if (list && listsGiven.insert(option).second)
+            ClearListSetting(name, options);
         std::string value = optarg ? optarg : "";
-        // --header-for takes the header as the argument after the origin.
-        if (option == kHeaderFor) {
+        // An origin's header is the argument after the origin.
+        if (type == SettingType::OriginHeader) {
             if (optind >= argc) {
-                error = "option '--header-for' needs an origin and a header";
+                error = "option '--" + std::string(name) + "' needs an origin and a header";
                 return std::nullopt;
             }
             value += ' ';

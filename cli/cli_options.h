@@ -34,6 +34,7 @@ struct CliOptions : RunSettings {
 std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& arguments, std::string& error,
                                           const RunSettings& base = {});
 
-extern const char* const kCliUsage;
+// What --help shows: every option, each setting with its default.
+std::string CliUsage();
 
 }  // namespace pardovane

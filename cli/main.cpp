@@ -128,7 +128,7 @@ int Run(int argc, char** argv)
     if (!options)
         return UsageError(error);
     if (options->showHelp)
-        return Print(pardovane::kCliUsage);
+        return Print(pardovane::CliUsage());
     if (options->showVersion)
         return Print("pardovane-check " PARDOVANE_VERSION "\n");
     // The file's settings, then the options again over them.
@@ -200,7 +200,7 @@ int Run(int argc, char** argv)
 
     // The run is sequential; the fetcher asks ahead of it, as many at once
     // as the jobs allow, and the report is the same bytes at every number.
-    pardovane::LookaheadFetcher fetcher(list.path(), pardovane::JobsOf(*options), options->http);
+    pardovane::LookaheadFetcher fetcher(list.path(), options->jobs, options->http);
     pardovane::ConsoleWindow window([&](const std::u16string& url) { return fetcher.DownloadText(url); },
                                     stderr, escapes, pardovane::IsTerminal(STDERR_FILENO));
     pardovane::CheckEngine engine(window, fetcher, list.path());

@@ -24,7 +24,7 @@ std::string Describe(const CliOptions& options)
         add("url=" + url);
     if (!options.outputFile.empty())
         add("output=" + options.outputFile);
-    if (options.jobs != 0)
+    if (options.jobs != RunSettings().jobs)
         add("jobs=" + std::to_string(options.jobs));
     if (options.format != OutputFormat::Text)
         add(std::string("format=") + formats[static_cast<int>(options.format)]);

@@ -11,7 +11,7 @@ namespace pardovane {
 
 struct WindowCheck::Parts {
     Parts(RunView& window, const std::filesystem::path& listFile, const RunSettings& settings)
-        : fetcher(listFile, JobsOf(settings), settings.http), engine(window, fetcher, listFile)
+        : fetcher(listFile, settings.jobs, settings.http), engine(window, fetcher, listFile)
     {
     }
 

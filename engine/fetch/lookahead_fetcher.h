@@ -35,11 +35,6 @@
 
 namespace pardovane {
 
-// Requests in flight when nobody says otherwise: enough to hide many slow
-// hosts behind each other, while the per-host limit keeps any one site from
-// being crowded.
-inline constexpr int kDefaultJobs = 128;
-
 // Makes the run's requests before the run asks for them, up to `jobs` at
 // once, on one thread. It learns what the run will ask from the same list
 // file and from scanning each page ahead, and asks only that, each URL once:

@@ -7,7 +7,6 @@
 #include "engine/http/wire_origin.h"
 #include "engine/page/ascii.h"
 #include "engine/page/page_text_decoder.h"
-#include "engine/version.h"
 
 #include <cstring>
 #include <thread>
@@ -15,7 +14,6 @@
 namespace pardovane {
 namespace {
 
-constexpr const char* kUserAgent = "Pardovane/" PARDOVANE_VERSION;
 // curl builds a request, headers and all, in at most 1 MiB and calls a
 // longer one out of memory; the URL may have what the headers leave.
 constexpr std::size_t kMaxUrlBytes = 1024 * 1024 - 64 * 1024;
@@ -160,7 +158,7 @@ void HttpRequest::SetCommonOptions(const std::string& url, long remainingMs)
     curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, settings_.connectTimeoutMs);
     curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, remainingMs);
     curl_easy_setopt(easy, CURLOPT_USERAGENT,
-                     settings_.userAgent.empty() ? kUserAgent : settings_.userAgent.c_str());
+                     settings_.userAgent.empty() ? kDefaultUserAgent : settings_.userAgent.c_str());
     curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers_.get());
     curl_easy_setopt(easy, CURLOPT_COOKIEFILE, "");  // in-memory cookies for this chain only
     curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, errorBuffer_);

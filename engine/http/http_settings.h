@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/http/verdict_rules.h"
+#include "engine/version.h"
 
 #include <cstddef>
 #include <memory>
@@ -9,6 +10,9 @@
 #include <vector>
 
 namespace pardovane {
+
+// What a request says it is, unless the user names another.
+inline constexpr const char* kDefaultUserAgent = "Pardovane/" PARDOVANE_VERSION;
 
 // A request header for one origin alone (WireOrigin's form).
 struct OriginHeader {
@@ -43,7 +47,7 @@ struct HttpSettings {
     // Trusted authorities; empty: the system's. See WithCaEnvironment.
     std::string caFile;
     std::string caDir;
-    // Empty: "Pardovane/" and the version.
+    // Empty: kDefaultUserAgent.
     std::string userAgent;
     // Extra request headers, each "Name: value". Those that carry
     // credentials go only to credentialOrigins (see header_scope.h).

@@ -1,12 +1,12 @@
 #include "engine/settings/run_settings.h"
 
-#include "engine/http/request_url.h"
-#include "engine/page/utf_convert.h"
+#include "engine/http/http_settings.h"
+#include "engine/settings/setting_values.h"
 #include "engine/settings/url_exclusion.h"
 
 #include <algorithm>
-#include <charconv>
-#include <cmath>
+#include <iterator>
+#include <utility>
 
 namespace pardovane {
 namespace {
@@ -15,97 +15,6 @@ using Problem = std::optional<std::string>;
 
 // Pages a run may read at most: far beyond what its memory allows a crawl.
 constexpr int kMostPages = 10'000'000;
-
-std::optional<int> WholeNumber(std::string_view text, int low, int high)
-{
-    int value = 0;
-    const auto [end, failure] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (failure != std::errc() || end != text.data() + text.size() || value < low || value > high)
-        return std::nullopt;
-    return value;
-}
-
-// Seconds as a whole or decimal number, to milliseconds; a day at most.
-std::optional<long> Milliseconds(std::string_view text)
-{
-    double seconds = 0;
-    const auto [end, failure] = std::from_chars(text.data(), text.data() + text.size(), seconds);
-    if (failure != std::errc() || end != text.data() + text.size() || !(seconds > 0) || seconds > 86'400)
-        return std::nullopt;
-    return std::max(1L, std::lround(seconds * 1000));
-}
-
-// A number of seconds, or of minutes, hours or days with m, h or d after it;
-// a year at most.
-std::optional<std::chrono::seconds> Duration(std::string_view text)
-{
-    long unit = 1;
-    if (!text.empty()) {
-        const std::string_view units = "smhd";
-        const long seconds[] = {1, 60, 60L * 60, 24L * 60 * 60};
-        if (const std::size_t at = units.find(text.back()); at != std::string_view::npos) {
-            unit = seconds[at];
-            text.remove_suffix(1);
-        }
-    }
-    const long year = 366L * 24 * 60 * 60;
-    long value = 0;
-    const auto [end, failure] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || failure != std::errc() || end != text.data() + text.size() || value < 0
-        || value > year / unit)
-        return std::nullopt;
-    return std::chrono::seconds(value * unit);
-}
-
-std::optional<RedirectPolicy> Policy(std::string_view name)
-{
-    if (name == "ok")
-        return RedirectPolicy::Ok;
-    if (name == "warn")
-        return RedirectPolicy::Warn;
-    if (name == "error")
-        return RedirectPolicy::Error;
-    return std::nullopt;
-}
-
-// A header value as it may go out: a line end would start a header of its
-// own, and no other control character belongs in one either (tab does).
-bool IsHeaderValue(std::string_view text)
-{
-    return std::none_of(text.begin(), text.end(), [](char c) {
-        const auto byte = static_cast<unsigned char>(c);
-        return (byte < 0x20 && byte != '\t') || byte == 0x7f;
-    });
-}
-
-bool IsHeaderName(std::string_view text)
-{
-    return !text.empty()
-        && std::none_of(text.begin(), text.end(), [](char c) { return c <= ' ' || c >= 0x7f || c == ':'; });
-}
-
-bool IsHeader(std::string_view text)
-{
-    const std::size_t colon = text.find(':');
-    return colon != std::string_view::npos && IsHeaderName(text.substr(0, colon))
-        && IsHeaderValue(text.substr(colon + 1));
-}
-
-// An origin as a user writes it, "https://example.org" with a port where it
-// is not the default and at most a "/" after; in WireOrigin's form.
-std::optional<std::string> OriginOfText(std::string_view text)
-{
-    const std::size_t marker = text.find("://");
-    if (marker == std::string_view::npos)
-        return std::nullopt;
-    std::string_view authority = text.substr(marker + 3);
-    if (authority.ends_with('/'))
-        authority.remove_suffix(1);
-    if (authority.empty() || authority.find_first_of("/?#@") != std::string_view::npos)
-        return std::nullopt;
-    std::string origin = RequestOrigin(Utf8ToUtf16(text));
-    return origin.empty() ? std::nullopt : std::optional(std::move(origin));
-}
 
 // A number setting: the value within its range, stored by store.
 template <typename Store>
@@ -121,18 +30,41 @@ Problem Number(std::string_view text, int low, int high, Store store)
 struct Setting {
     std::string_view name;
     SettingType type;
+    std::string_view value = {};  // as SettingHelp
+    std::string_view help;
     // For a flag, value is "true" or "false".
     Problem (*apply)(std::string_view value, RunSettings& settings);
+    // The default as --help says it; null: none worth saying.
+    std::string (*shown)(const RunSettings& defaults) = nullptr;
+    void (*clear)(RunSettings& settings) = nullptr;  // a list setting's
 };
 
-// Every setting of a run, by the name of its long option.
+// Every setting of a run, by the name of its long option, in --help's order.
 constexpr Setting kSettings[] = {
-    {"jobs", SettingType::WholeNumber,
-     [](std::string_view value, RunSettings& s) {
-         return Number(value, 1, 256, [&s](int jobs) { s.jobs = jobs; });
-     }},
-    {"timeout", SettingType::Seconds,
-     [](std::string_view value, RunSettings& s) -> Problem {
+    {.name = "jobs",
+     .type = SettingType::WholeNumber,
+     .value = "N",
+     .help = "requests in flight at once, 1 to 256",
+     .apply = [](std::string_view value,
+                 RunSettings& s) { return Number(value, 1, 256, [&s](int jobs) { s.jobs = jobs; }); },
+     .shown = [](const RunSettings& s) { return std::to_string(s.jobs); }},
+    {.name = "exclude",
+     .type = SettingType::TextList,
+     .value = "REGEX",
+     .help = "skip the URLs it matches (RE2; repeatable)",
+     .apply = [](std::string_view value, RunSettings& s) -> Problem {
+         std::string pattern(value);
+         if (auto problem = UrlExclusion::Problem(pattern))
+             return problem;
+         s.excludes.push_back(std::move(pattern));
+         return std::nullopt;
+     },
+     .clear = [](RunSettings& s) { s.excludes.clear(); }},
+    {.name = "timeout",
+     .type = SettingType::Seconds,
+     .value = "SECONDS",
+     .help = "limit per request",
+     .apply = [](std::string_view value, RunSettings& s) -> Problem {
          const auto ms = Milliseconds(value);
          if (!ms)
              return "takes seconds, more than 0 and at most 86400";
@@ -140,30 +72,42 @@ constexpr Setting kSettings[] = {
          s.http.downloadTimeoutMs = *ms;
          s.http.connectTimeoutMs = std::min(s.http.connectTimeoutMs, *ms);
          return std::nullopt;
-     }},
-    {"user-agent", SettingType::Text,
-     [](std::string_view value, RunSettings& s) -> Problem {
+     },
+     .shown =
+         [](const RunSettings& s) {
+             return SecondsText(s.http.probeTimeoutMs) + " probe, " + SecondsText(s.http.downloadTimeoutMs)
+                 + " page";
+         }},
+    {.name = "user-agent",
+     .type = SettingType::Text,
+     .value = "TEXT",
+     .help = "the User-Agent header",
+     .apply = [](std::string_view value, RunSettings& s) -> Problem {
          if (!IsHeaderValue(value))
              return "takes text without control characters";
          s.http.userAgent = value;
          return std::nullopt;
-     }},
-    {"header", SettingType::TextList,
-     [](std::string_view value, RunSettings& s) -> Problem {
+     },
+     .shown =
+         [](const RunSettings& s) {
+             return s.http.userAgent.empty() ? std::string(kDefaultUserAgent) : s.http.userAgent;
+         }},
+    {.name = "header",
+     .type = SettingType::TextList,
+     .value = "'N: V'",
+     .help = "send this header too (repeatable); Authorization,\nCookie and the like go to the list's origins alone",
+     .apply = [](std::string_view value, RunSettings& s) -> Problem {
          if (!IsHeader(value))
              return "takes \"Name: value\"";
          s.http.headers.emplace_back(value);
          return std::nullopt;
-     }},
-    {"credential-header", SettingType::TextList,
-     [](std::string_view value, RunSettings& s) -> Problem {
-         if (!IsHeaderName(value))
-             return "takes a header name";
-         s.http.credentialHeaders.emplace_back(value);
-         return std::nullopt;
-     }},
-    {"header-for", SettingType::OriginHeader,
-     [](std::string_view value, RunSettings& s) -> Problem {
+     },
+     .clear = [](RunSettings& s) { s.http.headers.clear(); }},
+    {.name = "header-for",
+     .type = SettingType::OriginHeader,
+     .value = "ORIGIN 'N: V'",
+     .help = "send a header to ORIGIN alone (repeatable)",
+     .apply = [](std::string_view value, RunSettings& s) -> Problem {
          const std::size_t space = value.find(' ');
          const auto origin = OriginOfText(value.substr(0, space));
          if (!origin || space == std::string_view::npos)
@@ -173,99 +117,155 @@ constexpr Setting kSettings[] = {
              return "takes \"Name: value\" after the origin";
          s.http.originHeaders.push_back({*origin, std::string(header)});
          return std::nullopt;
-     }},
-    {"max-retries", SettingType::WholeNumber,
-     [](std::string_view value, RunSettings& s) {
-         return Number(value, 0, 20, [&s](int retries) { s.http.maxRetries = retries; });
-     }},
-    {"max-per-host", SettingType::WholeNumber,
-     [](std::string_view value, RunSettings& s) {
-         return Number(value, 1, 256, [&s](int perHost) { s.http.maxPerHost = perHost; });
-     }},
-    {"accept", SettingType::Text,
-     [](std::string_view value, RunSettings& s) -> Problem {
+     },
+     .clear = [](RunSettings& s) { s.http.originHeaders.clear(); }},
+    {.name = "credential-header",
+     .type = SettingType::TextList,
+     .value = "NAME",
+     .help = "NAME carries credentials too (repeatable)",
+     .apply = [](std::string_view value, RunSettings& s) -> Problem {
+         if (!IsHeaderName(value))
+             return "takes a header name";
+         s.http.credentialHeaders.emplace_back(value);
+         return std::nullopt;
+     },
+     .clear = [](RunSettings& s) { s.http.credentialHeaders.clear(); }},
+    {.name = "max-retries",
+     .type = SettingType::WholeNumber,
+     .value = "N",
+     .help = "retries after 429, 503, 408 or a drop",
+     .apply =
+         [](std::string_view value, RunSettings& s) {
+             return Number(value, 0, 20, [&s](int retries) { s.http.maxRetries = retries; });
+         },
+     .shown = [](const RunSettings& s) { return std::to_string(s.http.maxRetries); }},
+    {.name = "max-per-host",
+     .type = SettingType::WholeNumber,
+     .value = "N",
+     .help = "requests in flight to one host",
+     .apply =
+         [](std::string_view value, RunSettings& s) {
+             return Number(value, 1, 256, [&s](int perHost) { s.http.maxPerHost = perHost; });
+         },
+     .shown = [](const RunSettings& s) { return std::to_string(s.http.maxPerHost); }},
+    {.name = "accept",
+     .type = SettingType::Text,
+     .value = "RANGES",
+     .help = "good final statuses, as 200-299,403",
+     .apply = [](std::string_view value, RunSettings& s) -> Problem {
          auto ranges = StatusRanges::Parse(value);
          if (!ranges)
              return "takes statuses and ranges from 100 to 999, such as 200-299,403";
          s.http.verdict.accepted = std::move(*ranges);
          return std::nullopt;
-     }},
-    {"redirects", SettingType::Text,
-     [](std::string_view value, RunSettings& s) -> Problem {
+     },
+     .shown = [](const RunSettings& s) { return s.http.verdict.accepted.ToString(); }},
+    {.name = "redirects",
+     .type = SettingType::Text,
+     .value = "POLICY",
+     .help = "a 301/308 on the way is ok, warn or error",
+     .apply = [](std::string_view value, RunSettings& s) -> Problem {
          const auto policy = Policy(value);
          if (!policy)
              return "takes ok, warn or error";
          s.http.verdict.redirects = *policy;
          return std::nullopt;
-     }},
-    {"warnings-as-errors", SettingType::Flag,
-     [](std::string_view value, RunSettings& s) -> Problem {
+     },
+     .shown = [](const RunSettings& s) { return PolicyName(s.http.verdict.redirects); }},
+    {.name = "warnings-as-errors",
+     .type = SettingType::Flag,
+     .help = "a warning, as a bot wall (999, challenge), exits 1",
+     .apply = [](std::string_view value, RunSettings& s) -> Problem {
          s.warningsAsErrors = value == "true";
          return std::nullopt;
      }},
-    {"cache", SettingType::Text,
-     [](std::string_view value, RunSettings& s) -> Problem {
+    {.name = "cache",
+     .type = SettingType::Text,
+     .value = "FILE",
+     .help = "keep good answers of other sites' links across runs",
+     .apply = [](std::string_view value, RunSettings& s) -> Problem {
          if (value.empty())
              return "needs a file name";
          s.cacheFile = value;
          return std::nullopt;
      }},
-    {"max-cache-age", SettingType::Duration,
-     [](std::string_view value, RunSettings& s) -> Problem {
+    {.name = "max-cache-age",
+     .type = SettingType::Duration,
+     .value = "AGE",
+     .help = "fresh for seconds, or with s, m, h or d",
+     .apply = [](std::string_view value, RunSettings& s) -> Problem {
          const auto age = Duration(value);
          if (!age)
              return "takes seconds, or a number with s, m, h or d, up to a year";
          s.maxCacheAge = *age;
          return std::nullopt;
-     }},
-    {"insecure", SettingType::Flag,
-     [](std::string_view value, RunSettings& s) -> Problem {
+     },
+     .shown = [](const RunSettings& s) { return DurationText(s.maxCacheAge); }},
+    {.name = "insecure",
+     .type = SettingType::Flag,
+     .help = "do not verify TLS certificates",
+     .apply = [](std::string_view value, RunSettings& s) -> Problem {
          s.http.insecure = value == "true";
          return std::nullopt;
      }},
-    {"exclude", SettingType::TextList,
-     [](std::string_view value, RunSettings& s) -> Problem {
-         std::string pattern(value);
-         if (auto problem = UrlExclusion::Problem(pattern))
-             return problem;
-         s.excludes.push_back(std::move(pattern));
-         return std::nullopt;
-     }},
-    {"resources", SettingType::Flag,
-     [](std::string_view value, RunSettings& s) -> Problem {
+    {.name = "resources",
+     .type = SettingType::Flag,
+     .help = "also check what pages load: CSS, scripts, media...",
+     .apply = [](std::string_view value, RunSettings& s) -> Problem {
          s.checks.resources = value == "true";
          return std::nullopt;
      }},
-    {"fragments", SettingType::Flag,
-     [](std::string_view value, RunSettings& s) -> Problem {
+    {.name = "fragments",
+     .type = SettingType::Flag,
+     .help = "a link's #fragment must name an element of its page",
+     .apply = [](std::string_view value, RunSettings& s) -> Problem {
          s.checks.fragments = value == "true";
          return std::nullopt;
      }},
-    {"soft-404", SettingType::Flag,
-     [](std::string_view value, RunSettings& s) -> Problem {
+    {.name = "soft-404",
+     .type = SettingType::Flag,
+     .help = "a 2xx like its host's answer to a made-up path is broken",
+     .apply = [](std::string_view value, RunSettings& s) -> Problem {
          s.soft404 = value == "true";
          return std::nullopt;
      }},
-    {"recurse", SettingType::Flag,
-     [](std::string_view value, RunSettings& s) -> Problem {
+    {.name = "recurse",
+     .type = SettingType::Flag,
+     .help = "also check the HTML pages linked on each one's site",
+     .apply = [](std::string_view value, RunSettings& s) -> Problem {
          s.crawl.recurse = value == "true";
          return std::nullopt;
      }},
-    {"ignore-robots", SettingType::Flag,
-     [](std::string_view value, RunSettings& s) -> Problem {
+    {.name = "ignore-robots",
+     .type = SettingType::Flag,
+     .help = "crawl what the site's robots.txt disallows too",
+     .apply = [](std::string_view value, RunSettings& s) -> Problem {
          s.crawl.obeyRobots = value != "true";
          return std::nullopt;
      }},
-    {"max-pages", SettingType::WholeNumber,
-     [](std::string_view value, RunSettings& s) {
-         return Number(value, 1, kMostPages,
-                       [&s](int pages) { s.crawl.maxPages = static_cast<std::size_t>(pages); });
-     }},
-    {"max-depth", SettingType::WholeNumber,
-     [](std::string_view value, RunSettings& s) {
-         return Number(value, 0, kMostPages,
-                       [&s](int depth) { s.crawl.maxDepth = static_cast<std::size_t>(depth); });
-     }},
+    {.name = "max-pages",
+     .type = SettingType::WholeNumber,
+     .value = "N",
+     .help = "most pages in all, listed ones too",
+     .apply =
+         [](std::string_view value, RunSettings& s) {
+             return Number(value, 1, kMostPages,
+                           [&s](int pages) { s.crawl.maxPages = static_cast<std::size_t>(pages); });
+         },
+     .shown = [](const RunSettings& s) { return std::to_string(s.crawl.maxPages); }},
+    {.name = "max-depth",
+     .type = SettingType::WholeNumber,
+     .value = "N",
+     .help = "most links from a listed page to one still read",
+     .apply =
+         [](std::string_view value, RunSettings& s) {
+             return Number(value, 0, kMostPages,
+                           [&s](int depth) { s.crawl.maxDepth = static_cast<std::size_t>(depth); });
+         },
+     .shown =
+         [](const RunSettings& s) {
+             return s.crawl.maxDepth > kMostPages ? std::string() : std::to_string(s.crawl.maxDepth);
+         }},
 };
 
 const Setting* Find(std::string_view name)
@@ -295,6 +295,21 @@ std::optional<std::string> ApplySetting(std::string_view name, std::string_view 
             return "takes true or false";
     }
     return setting->apply(value, settings);
+}
+
+void ClearListSetting(std::string_view name, RunSettings& settings)
+{
+    if (const Setting* setting = Find(name); setting != nullptr && setting->clear != nullptr)
+        setting->clear(settings);
+}
+
+std::vector<SettingHelp> SettingsHelp(const RunSettings& defaults)
+{
+    std::vector<SettingHelp> help;
+    for (const Setting& setting : kSettings)
+        help.push_back({setting.name, setting.type, setting.value, setting.help,
+                        setting.shown ? setting.shown(defaults) : std::string()});
+    return help;
 }
 
 }  // namespace pardovane

@@ -12,10 +12,15 @@
 
 namespace pardovane {
 
+// Requests in flight when nobody says otherwise: enough to hide many slow
+// hosts behind each other, while the per-host limit keeps any one site from
+// being crowded.
+inline constexpr int kDefaultJobs = 128;
+
 // What a check is set up with, in the window and in pardovane-check alike:
 // the configuration file's settings, and for the command its options on top.
 struct RunSettings {
-    int jobs = 0;                       // 0: the default
+    int jobs = kDefaultJobs;            // requests in flight at once
     HttpSettings http;                  // with the accepted statuses and the redirect policy
     std::vector<std::string> excludes;  // RE2 patterns, in the order given
     ContentChecks checks;
@@ -53,5 +58,21 @@ std::optional<SettingType> TypeOfSetting(std::string_view name);
 // the name it knows it by: the same rule and words for an option and for a
 // key of the file.
 std::optional<std::string> ApplySetting(std::string_view name, std::string_view value, RunSettings& settings);
+
+// Empties a list setting (TextList, OriginHeader), so that the items given
+// next replace those read before; any other setting stays.
+void ClearListSetting(std::string_view name, RunSettings& settings);
+
+// What --help says of a setting.
+struct SettingHelp {
+    std::string_view name;
+    SettingType type;
+    std::string_view value;    // what --help calls its value ("N", "FILE"); empty for a flag
+    std::string_view help;     // what it does; a '\n' starts a second line
+    std::string shownDefault;  // its default as --help says it; empty when there is none to say
+};
+
+// Every setting, in the order --help lists them, with the defaults of defaults.
+std::vector<SettingHelp> SettingsHelp(const RunSettings& defaults = {});
 
 }  // namespace pardovane

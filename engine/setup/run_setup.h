@@ -10,12 +10,6 @@ namespace pardovane {
 // How a front end sets up a run from its settings; the window and the
 // command line make the same calls.
 
-// The requests in flight the settings ask for.
-inline int JobsOf(const RunSettings& settings)
-{
-    return settings.jobs == 0 ? kDefaultJobs : settings.jobs;
-}
-
 // What the settings say beyond the fetcher's HttpSettings and jobs: the
 // links excluded (by exclusion, built from them, which must outlive the
 // runs), the content checks, the crawl and the soft 404s. The engine hears

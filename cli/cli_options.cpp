@@ -2,8 +2,10 @@
 
 #include <getopt.h>
 
+#include <filesystem>
 #include <set>
 #include <string_view>
+#include <system_error>
 #include <utility>
 
 namespace pardovane {
@@ -227,7 +229,9 @@ std::optional<std::string> SortOperands(const std::vector<std::string>& operands
         return "give either a list file or URLs, not both";
     if (!options.sitemap.empty() && (listGiven || !options.urls.empty()))
         return "give either --sitemap or a list, not both";
-    if (!options.baseUrl.empty() && !listGiven)
+    std::error_code notFolder;
+    options.listIsFolder = listGiven && std::filesystem::is_directory(options.listFile, notFolder);
+    if (!options.baseUrl.empty() && !options.listIsFolder)
         return "--base-url goes with a folder to check";
     return std::nullopt;
 }

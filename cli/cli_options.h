@@ -22,7 +22,8 @@ struct CliOptions : RunSettings {
     // Beyond the pages given: a sitemap's pages as the list, or a local
     // folder's pages (listFile naming a directory) at baseUrl.
     std::string sitemap;
-    std::string baseUrl;
+    bool listIsFolder = false;
+    std::string baseUrl;  // only with a folder
     bool showHelp = false;
     bool showVersion = false;
 };

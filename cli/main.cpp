@@ -156,8 +156,7 @@ int Run(int argc, char** argv)
     std::optional<pardovane::LocalFolder> folder;
     std::optional<pardovane::ListInput> pages;
     std::size_t pagesLeft = 0;
-    std::error_code notFolder;
-    if (!options->listFile.empty() && std::filesystem::is_directory(options->listFile, notFolder)) {
+    if (options->listIsFolder) {
         if (options->crawl.recurse)
             return UsageError(
                 "--recurse (or recurse in the configuration) takes URLs or a list, not a folder");
@@ -172,8 +171,6 @@ int Run(int argc, char** argv)
         if (urls.empty())
             return Failed("the folder " + options->listFile + " holds no .html or .htm page");
         pages.emplace(urls, options->listFile);
-    } else if (!options->baseUrl.empty()) {
-        return UsageError("--base-url goes with a folder to check");
     } else if (!options->sitemap.empty()) {
         // The sitemap's origin is the run's own, as its pages' are.
         if (const std::string origin = pardovane::RequestOrigin(pardovane::Utf8ToUtf16(options->sitemap));

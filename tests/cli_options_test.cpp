@@ -63,6 +63,8 @@ std::string Describe(const CliOptions& options)
         add("depth=" + std::to_string(options.crawl.maxDepth));
     if (!options.sitemap.empty())
         add("sitemap=" + options.sitemap);
+    if (options.listIsFolder)
+        add("folder");
     if (!options.baseUrl.empty())
         add("base=" + options.baseUrl);
     if (http.verdict.accepted.ToString() != defaults.verdict.accepted.ToString())
@@ -158,7 +160,8 @@ const ParseCase kCases[] = {
     {{"--sitemap", "https://x.example/sitemap.xml"}, "sitemap=https://x.example/sitemap.xml"},
     {{"--soft-404"}, "soft-404"},
     {{"--soft-404=yes"}, "error: option '--soft-404' takes no value"},
-    {{"--base-url", "https://x.example/", "public"}, "list=public base=https://x.example/"},
+    {{"--base-url", "https://x.example/", "."}, "list=. folder base=https://x.example/"},
+    {{"--base-url", "https://x.example/", "list.txt"}, "error: --base-url goes with a folder to check"},
     {{"--max-pages", "0"}, "error: --max-pages takes a whole number from 1 to 10000000"},
     {{"--max-depth", "-1"}, "error: --max-depth takes a whole number from 0 to 10000000"},
     {{"--sitemap", "sitemap.xml"}, "error: --sitemap takes a URL"},

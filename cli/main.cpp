@@ -5,7 +5,6 @@
 #include "cli/list_input.h"
 #include "cli/report_output.h"
 #include "cli/terminal_escapes.h"
-#include "engine/fetch/lookahead_fetcher.h"
 #include "engine/http/request_url.h"
 #include "engine/http/sitemap_reader.h"
 #include "engine/page/local_folder.h"
@@ -19,20 +18,20 @@
 #include "engine/run/check_engine.h"
 #include "engine/settings/config_file.h"
 #include "engine/settings/url_exclusion.h"
-#include "engine/setup/run_setup.h"
-#include "engine/setup/site_check.h"
+#include "engine/setup/check_run.h"
 #include "engine/version.h"
 
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <exception>
-#include <filesystem>
 #include <memory>
 #include <new>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -140,9 +139,8 @@ int Run(int argc, char** argv)
         return UsageError(error);
 
     pardovane::UrlExclusion exclusion;
-    for (const std::string& pattern : options->excludes)
-        if (!exclusion.Add(pattern, error))
-            return UsageError(error);
+    if (!exclusion.AddAll(options->excludes, error))
+        return UsageError(error);
     for (const std::string& file : options->excludeFiles)
         if (!exclusion.AddFile(file, error))
             return UsageError(error);
@@ -197,25 +195,25 @@ int Run(int argc, char** argv)
 
     // The run is sequential; the fetcher asks ahead of it, as many at once
     // as the jobs allow, and the report is the same bytes at every number.
-    pardovane::LookaheadFetcher fetcher(list.path(), options->jobs, options->http);
-    pardovane::ConsoleWindow window([&](const std::u16string& url) { return fetcher.DownloadText(url); },
-                                    stderr, escapes, pardovane::IsTerminal(STDERR_FILENO));
-    pardovane::CheckEngine engine(window, fetcher, list.path());
-    if (folder)
-        pardovane::SetUpLocalFolder(engine, fetcher, *folder);
-    pardovane::SetUpRun(engine, fetcher, exclusion, *options);
-    pardovane::AnswerCache cache(options->maxCacheAge, pardovane::AnswerCache::Clock::now());
+    pardovane::CheckRun* running = nullptr;  // the run below, which shows in the window
+    pardovane::ConsoleWindow window(
+        [&running](const std::u16string& url) { return running->DownloadText(url); }, stderr, escapes,
+        pardovane::IsTerminal(STDERR_FILENO));
+    pardovane::CheckRun run(window, list.path(), *options, std::move(exclusion), folder ? &*folder : nullptr);
+    running = &run;
+    pardovane::AnswerCache* answers = nullptr;
     if (!options->cacheFile.empty()) {
-        WriteMessage(pardovane::Utf8ToUtf16(pardovane::LoadAnswerCache(options->cacheFile, cache)));
-        fetcher.SetAnswerCache(&cache);
+        answers = &run.KeepAnswers(options->maxCacheAge);
+        WriteMessage(pardovane::Utf8ToUtf16(pardovane::LoadAnswerCache(options->cacheFile, *answers)));
     }
     // JSON and JUnit name every link, markdown every finding; the text
     // report is written as the run goes.
     if (options->format == pardovane::OutputFormat::Json || options->format == pardovane::OutputFormat::Junit)
-        engine.record().SetKeep(pardovane::RunRecord::Keep::EveryLink);
+        run.record().SetKeep(pardovane::RunRecord::Keep::EveryLink);
     else if (options->format == pardovane::OutputFormat::Markdown)
-        engine.record().SetKeep(pardovane::RunRecord::Keep::Findings);
-    engine.RunCheck();
+        run.record().SetKeep(pardovane::RunRecord::Keep::Findings);
+    const pardovane::CheckEngine& engine = run.engine();
+    run.Run();
     window.ClearProgress();
 
     if (engine.lastRun().listFileFailed)
@@ -225,15 +223,15 @@ int Run(int argc, char** argv)
     // stderr in every format, so scripts can redirect the two apart.
     if (!WriteReport(options->format, engine, engine.record(), list.name(), output) || !output.Finish())
         return WriteFailed(output);
-    if (!options->cacheFile.empty())
-        WriteMessage(pardovane::Utf8ToUtf16(pardovane::SaveAnswerCache(options->cacheFile, cache)));
+    if (answers != nullptr)
+        WriteMessage(pardovane::Utf8ToUtf16(pardovane::SaveAnswerCache(options->cacheFile, *answers)));
     pagesLeft += engine.lastRun().pagesLeft;
     if (pagesLeft > 0)
         WriteMessage(u"pardovane-check: cut at --max-pages " + Decimal(options->crawl.maxPages) + u": "
                      + Decimal(pagesLeft) + u" more pages were left unchecked\n");
     if (options->soft404)
-        WriteMessage(u"pardovane-check: " + Decimal(fetcher.requests()) + u" requests, "
-                     + Decimal(fetcher.notFoundRequests())
+        WriteMessage(u"pardovane-check: " + Decimal(run.fetcher().requests()) + u" requests, "
+                     + Decimal(run.fetcher().notFoundRequests())
                      + u" of them for pages that cannot exist (--soft-404)\n");
     WriteMessage(window.statusText() + u"\n");
 

@@ -1,61 +1,38 @@
 #include "ui/window_check.h"
 
-#include "engine/fetch/lookahead_fetcher.h"
-#include "engine/run/check_engine.h"
-#include "engine/settings/url_exclusion.h"
-#include "engine/setup/run_setup.h"
-
-#include <stdexcept>
+#include "engine/setup/check_run.h"
 
 namespace pardovane {
 
-struct WindowCheck::Parts {
-    Parts(RunView& window, const std::filesystem::path& listFile, const RunSettings& settings)
-        : fetcher(listFile, settings.jobs, settings.http), engine(window, fetcher, listFile)
-    {
-    }
-
-    UrlExclusion exclusion;  // before the two that hold on to it
-    LookaheadFetcher fetcher;
-    CheckEngine engine;
-};
-
+// The patterns were checked as the file was read; one that fails now is a
+// failure of the run, which the window reports as such.
 WindowCheck::WindowCheck(RunView& window, NetworkWait& wait, const std::filesystem::path& listFile,
                          const RunSettings& settings)
-    : parts_(std::make_unique<Parts>(window, listFile, settings))
+    : run_(std::make_unique<CheckRun>(window, listFile, settings))
 {
-    // The patterns were checked as the file was read; one that fails now is
-    // a failure of the run, which the window reports as such.
-    std::string error;
-    for (const std::string& pattern : settings.excludes)
-        if (!parts_->exclusion.Add(pattern, error))
-            throw std::invalid_argument(error);
-    parts_->fetcher.SetNetworkWait(&wait);
-    SetUpRun(parts_->engine, parts_->fetcher, parts_->exclusion, settings);
+    run_->SetNetworkWait(wait);
 }
 
 WindowCheck::~WindowCheck() = default;
 
 RunOutcome WindowCheck::Run()
 {
-    parts_->engine.RunCheck();
-    return parts_->engine.lastRun();
+    return run_->Run();
 }
 
 void WindowCheck::Cancel()
 {
-    parts_->engine.Cancel();
-    parts_->fetcher.Cancel();
+    run_->Cancel();
 }
 
 bool WindowCheck::WaitUntil(const std::function<bool()>& done)
 {
-    return parts_->fetcher.WaitUntil(done);
+    return run_->WaitUntil(done);
 }
 
 std::optional<DownloadedPage> WindowCheck::DownloadText(const std::u16string& url)
 {
-    return parts_->fetcher.DownloadText(url);
+    return run_->DownloadText(url);
 }
 
 }  // namespace pardovane

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "engine/fetch/network_wait.h"
 #include "engine/page/downloaded_page.h"
 #include "engine/run/run_outcome.h"
 #include "engine/run/run_view.h"
@@ -14,11 +13,14 @@
 
 namespace pardovane {
 
-// What one press of Check runs: the fetcher and the engine, set up from the
-// settings read at that press, as pardovane-check sets them up from the
-// same settings. Made anew for each run, so an edited configuration file
-// counts without a restart. The window sees only this, so that none of its
-// files compiles the fetcher and curl.
+class CheckRun;
+class NetworkWait;
+
+// What one press of Check runs: a CheckRun set up from the settings read at
+// that press, as pardovane-check sets one up from the same settings. Made
+// anew for each run, so an edited configuration file counts without a
+// restart. The window sees only this, so that none of its files compiles
+// the fetcher and curl.
 class WindowCheck {
 public:
     WindowCheck(RunView& window, NetworkWait& wait, const std::filesystem::path& listFile,
@@ -36,8 +38,7 @@ public:
     std::optional<DownloadedPage> DownloadText(const std::u16string& url);
 
 private:
-    struct Parts;
-    std::unique_ptr<Parts> parts_;
+    std::unique_ptr<CheckRun> run_;
 };
 
 }  // namespace pardovane

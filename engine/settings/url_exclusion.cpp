@@ -5,6 +5,7 @@
 
 #include <re2/re2.h>
 
+#include <algorithm>
 #include <fstream>
 
 namespace pardovane {
@@ -27,6 +28,8 @@ std::string Complaint(const RE2& compiled)
 
 UrlExclusion::UrlExclusion() = default;
 UrlExclusion::~UrlExclusion() = default;
+UrlExclusion::UrlExclusion(UrlExclusion&&) noexcept = default;
+UrlExclusion& UrlExclusion::operator=(UrlExclusion&&) noexcept = default;
 
 bool UrlExclusion::Add(const std::string& pattern, std::string& error)
 {
@@ -37,6 +40,12 @@ bool UrlExclusion::Add(const std::string& pattern, std::string& error)
     }
     patterns_.push_back(std::move(compiled));
     return true;
+}
+
+bool UrlExclusion::AddAll(const std::vector<std::string>& patterns, std::string& error)
+{
+    return std::all_of(patterns.begin(), patterns.end(),
+                       [&](const std::string& pattern) { return Add(pattern, error); });
 }
 
 std::optional<std::string> UrlExclusion::Problem(const std::string& pattern)

@@ -22,9 +22,14 @@ public:
     ~UrlExclusion();
     UrlExclusion(const UrlExclusion&) = delete;
     UrlExclusion& operator=(const UrlExclusion&) = delete;
+    // A moved-from exclusion is empty.
+    UrlExclusion(UrlExclusion&&) noexcept;
+    UrlExclusion& operator=(UrlExclusion&&) noexcept;
 
     // False with a one-line error when the pattern does not compile.
     bool Add(const std::string& pattern, std::string& error);
+    // Each in turn; false at the first that does not compile.
+    bool AddAll(const std::vector<std::string>& patterns, std::string& error);
     // Why pattern does not compile ("'(': missing ): ("), or nullopt when it
     // does; for settings checked before any run is set up.
     static std::optional<std::string> Problem(const std::string& pattern);

@@ -127,7 +127,7 @@ void AppendCommandLines(std::string& text, bool beforeSettings)
 {
     for (const CommandOption& command : kCommandOptions)
         if (command.beforeSettings == beforeSettings && !command.help.empty())
-            AppendUsageLine(text, command.code < kExcludeFile ? static_cast<char>(command.code) : 0,
+            AppendUsageLine(text, command.code < kExcludeFile ? static_cast<char>(command.code) : '\0',
                             command.name, command.value, command.help, {});
 }
 

@@ -3,10 +3,13 @@
 #include <getopt.h>
 
 #include <filesystem>
+#include <optional>
 #include <set>
+#include <string>
 #include <string_view>
 #include <system_error>
 #include <utility>
+#include <vector>
 
 namespace pardovane {
 namespace {

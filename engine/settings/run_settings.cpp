@@ -1,11 +1,13 @@
 #include "engine/settings/run_settings.h"
 
 #include "engine/http/http_settings.h"
+#include "engine/http/status_ranges.h"
 #include "engine/settings/setting_values.h"
 #include "engine/settings/url_exclusion.h"
 
 #include <algorithm>
 #include <iterator>
+#include <string>
 #include <utility>
 
 namespace pardovane {

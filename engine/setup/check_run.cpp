@@ -1,6 +1,7 @@
 #include "engine/setup/check_run.h"
 
 #include "engine/page/link_exclusion.h"
+#include "engine/page/local_folder.h"
 
 #include <stdexcept>
 #include <utility>

@@ -3,7 +3,6 @@
 #include "engine/fetch/answer_cache.h"
 #include "engine/fetch/lookahead_fetcher.h"
 #include "engine/page/downloaded_page.h"
-#include "engine/page/local_folder.h"
 #include "engine/report/run_record.h"
 #include "engine/run/check_engine.h"
 #include "engine/run/run_outcome.h"
@@ -19,6 +18,7 @@
 
 namespace pardovane {
 
+class LocalFolder;
 class NetworkWait;
 
 // One check put together from its settings, the same way for the window and

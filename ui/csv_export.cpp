@@ -7,8 +7,8 @@ namespace {
 
 void AppendField(QString& out, const QString& field)
 {
-    const bool quoted = field.contains(u'"') || field.contains(u',') || field.contains(u'\n')
-        || field.contains(u'\r');
+    const bool quoted
+        = field.contains(u'"') || field.contains(u',') || field.contains(u'\n') || field.contains(u'\r');
     if (!quoted) {
         out += field;
         return;

@@ -125,7 +125,7 @@ QString JapaneseLinkReason(const LinkRecord& link)
 {
     if (link.skipped())
         return link.kind == LinkTarget::Kind::SkippedScheme ? QStringLiteral("調べないスキーム")
-                                                             : QStringLiteral("除外");
+                                                            : QStringLiteral("除外");
     if (link.fragmentMissing)
         return QStringLiteral("フラグメントがありません");
     if (link.good && !link.warned())

@@ -155,7 +155,7 @@ QVariant FindingsModel::headerData(int section, Qt::Orientation orientation, int
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return {};
     static constexpr std::u16string_view kHeaders[ColumnCount]
-        = {texts::kColumnPage, texts::kColumnLink,  texts::kColumnKind,
+        = {texts::kColumnPage,   texts::kColumnLink,  texts::kColumnKind,
            texts::kColumnReason, texts::kColumnPlace, texts::kColumnUrl};
     return section >= 0 && section < ColumnCount ? ToQString(kHeaders[section]) : QVariant();
 }

@@ -129,7 +129,8 @@ bool FindingsTab::WantsEveryLink() const
 void FindingsTab::SetCommandsEnabled(bool enabled)
 {
     commandsEnabled_ = enabled;
-    for (QWidget* control : std::initializer_list<QWidget*>{filterText_, scope_, recheck_, exportCsv_, exportJson_})
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{filterText_, scope_, recheck_, exportCsv_, exportJson_})
         control->setEnabled(enabled);
 }
 
@@ -201,7 +202,8 @@ void FindingsTab::ExportJson()
 }
 
 // Written whole or not at all, as the report is saved.
-bool FindingsTab::SaveWithDialog(std::u16string_view name, std::u16string_view filter, const QByteArray& bytes)
+bool FindingsTab::SaveWithDialog(std::u16string_view name, std::u16string_view filter,
+                                 const QByteArray& bytes)
 {
     QFileDialog dialog(this, ToQString(texts::kSaveReport));
     dialog.setAcceptMode(QFileDialog::AcceptSave);

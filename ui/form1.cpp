@@ -157,6 +157,7 @@ void Form1::CreateControls()
     tabs_->addTab(findingsTab_, ToQString(texts::kFindingsTab));
     tabs_->addTab(settingsForm_, ToQString(texts::kSettingsTab));
     tabs_->setCurrentWidget(reportBox_);
+    tabs_->tabBar()->setObjectName(QStringLiteral("TabBar"));
 
     progressBar_ = new QProgressBar(this);
     progressBar_->setObjectName(QStringLiteral("ProgressBar1"));
@@ -187,6 +188,7 @@ void Form1::CreateControls()
 
     setTabOrder(checkButton_, reportBox_);
     setTabOrder(reportBox_, editButton_);
+    setTabOrder(editButton_, tabs_->tabBar());
     checkButton_->setFocus();
 
     connect(checkButton_, &QPushButton::clicked, this, &Form1::RunCheckFromButton);
@@ -310,7 +312,8 @@ void Form1::RunCheck(bool problemPagesOnly)
         check_->record().SetKeep(findingsTab_->WantsEveryLink() ? RunRecord::Keep::EveryLink
                                                                 : RunRecord::Keep::Findings);
         findingsTab_->Attach(check_->record());
-        const RunInputGuard guard(*this, {checkButton_, editButton_, settingsForm_}, {tabs_->tabBar(), findingsTab_});
+        const RunInputGuard guard(*this, {checkButton_, editButton_, settingsForm_},
+                                  {tabs_->tabBar(), findingsTab_});
         reportBox_->SetCommandsEnabled(false);
         findingsTab_->SetCommandsEnabled(false);
         running_ = true;

@@ -100,9 +100,9 @@ private:
     ReportBox* reportBox_ = nullptr;        // Text1
     FindingsTab* findingsTab_ = nullptr;
     SettingsForm* settingsForm_ = nullptr;
-    QProgressBar* progressBar_ = nullptr;   // ProgressBar1
-    QLabel* pageLabel_ = nullptr;           // Label2
-    QLabel* statusLabel_ = nullptr;         // Label1
+    QProgressBar* progressBar_ = nullptr;  // ProgressBar1
+    QLabel* pageLabel_ = nullptr;          // Label2
+    QLabel* statusLabel_ = nullptr;        // Label1
 };
 
 }  // namespace pardovane

@@ -103,7 +103,8 @@ SettingsForm::SettingsForm(QWidget* parent) : QWidget(parent), notify_([](const 
     layout()->setContentsMargins(4, 4, 4, 4);
     layout()->addWidget(scroll);
 
-    const auto add = [this, form](const char* key, SettingType type, std::u16string_view label, QWidget* input) {
+    const auto add
+        = [this, form](const char* key, SettingType type, std::u16string_view label, QWidget* input) {
         AddField(key, type, label, input);
         if (auto* box = qobject_cast<QCheckBox*>(input)) {
             box->setText(ToQString(label));
@@ -238,10 +239,12 @@ bool SettingsForm::Save()
         if (loaded_[field.key] == value)
             continue;
         // Each value by the rule the command applies to it.
-        const auto items = field.type == SettingType::TextList ? Lines(value) : std::vector<std::string>{value};
+        const auto items
+            = field.type == SettingType::TextList ? Lines(value) : std::vector<std::string>{value};
         for (const std::string& item : value.empty() ? std::vector<std::string>{} : items)
             if (auto problem = ApplySetting(field.key, item, scratch)) {
-                notify_(std::u16string(texts::kSettingInvalid) + u'\n' + Utf8ToUtf16(LineOf(field.key, *problem)));
+                notify_(std::u16string(texts::kSettingInvalid) + u'\n'
+                        + Utf8ToUtf16(LineOf(field.key, *problem)));
                 return false;
             }
         if (value.empty())

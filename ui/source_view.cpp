@@ -33,8 +33,8 @@ SourceView::SourceView(const std::u16string& source, const std::u16string& link,
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(u'\r', u'\n');
     const QStringList lines = text.split(u'\n');
-    const int marked = line > 0 ? std::min<int>(line, static_cast<int>(lines.size()))
-                                : LineOfLink(lines, ToQString(link));
+    const int marked
+        = line > 0 ? std::min<int>(line, static_cast<int>(lines.size())) : LineOfLink(lines, ToQString(link));
     const int first = std::max(1, marked - kContext);
     const int last = std::min(static_cast<int>(lines.size()), marked + kContext);
     const int width = static_cast<int>(QString::number(last).size());

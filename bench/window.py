@@ -113,6 +113,11 @@ class Window:
         return subprocess.run(["xdotool", *args], env=self.xdotool_env, check=True,
                               capture_output=True, text=True, timeout=30).stdout
 
+    def show_findings(self):
+        """The 一覧 tab, reached from the keyboard: Tab to the tabs' bar, then Right."""
+        self.xdotool("key", "--window", str(self.id), "Tab", "Tab", "Tab", "Right")
+        time.sleep(0.3)
+
     def click_check(self):
         start = time.perf_counter()
         self.xdotool("click", "1")
@@ -135,6 +140,7 @@ def main():
     parser.add_argument("--server", default="build-bench/bench/fixture_server")
     parser.add_argument("--pages", type=int, default=200)
     parser.add_argument("--links", type=int, default=15)
+    parser.add_argument("--findings", action="store_true", help="run with the 一覧 tab shown")
     args = parser.parse_args()
 
     routes, template = generate(args.pages, args.links)
@@ -153,6 +159,8 @@ def main():
             rows.append(("pardovane-check (defaults)", command_wall, command_requests))
 
             window = Window(args.window, listed, work, xserver)
+            if args.findings:
+                window.show_findings()
             server.control("reset")
             start = window.click_check()
             # The busy pointer (animated: several cursors), then the idle one again.

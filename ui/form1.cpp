@@ -7,12 +7,15 @@
 #include "engine/version.h"
 #include "ui/anchor_layout.h"
 #include "ui/file_opener.h"
+#include "ui/findings_tab.h"
 #include "ui/japanese_font.h"
 #include "ui/qt_text.h"
 #include "ui/report_box.h"
 #include "ui/run_input_guard.h"
+#include "ui/settings_form.h"
 #include "ui/window_check.h"
 #include "ui/window_texts.h"
+#include "ui/workbench_texts.h"
 #include "ui/wrapping_button.h"
 
 #include <QApplication>
@@ -22,9 +25,13 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QScreen>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <cstdio>
+#include <fstream>
 #include <utility>
 
 namespace pardovane {
@@ -118,6 +125,8 @@ Form1::Form1(std::filesystem::path listFile, QWidget* parent)
 
 Form1::~Form1()
 {
+    // The list's rows point into the last run's record.
+    findingsTab_->Detach();
     SetDefaultPointer();
 }
 
@@ -131,9 +140,24 @@ void Form1::CreateControls()
     for (QPushButton* button : {static_cast<QPushButton*>(editButton_), checkButton_})
         button->setAutoDefault(true);
 
-    reportBox_ = new ReportBox(this);
+    // The report is the first tab, and the one shown at start.
+    tabs_ = new QTabWidget(this);
+    tabs_->setObjectName(QStringLiteral("Tabs"));
+    tabs_->setDocumentMode(true);
+    reportBox_ = new ReportBox(tabs_);
     reportBox_->setObjectName(QStringLiteral("Text1"));
     reportBox_->SetNotifier([this](const std::u16string& text) { ShowMessage(text); });
+    findingsTab_ = new FindingsTab(tabs_);
+    findingsTab_->setObjectName(QStringLiteral("FindingsTab"));
+    findingsTab_->SetNotifier([this](const std::u16string& text) { ShowMessage(text); });
+    settingsForm_ = new SettingsForm(tabs_);
+    settingsForm_->setObjectName(QStringLiteral("SettingsForm"));
+    settingsForm_->SetNotifier([this](const std::u16string& text) { ShowMessage(text); });
+    tabs_->addTab(reportBox_, ToQString(texts::kReportTab));
+    tabs_->addTab(findingsTab_, ToQString(texts::kFindingsTab));
+    tabs_->addTab(settingsForm_, ToQString(texts::kSettingsTab));
+    tabs_->setCurrentWidget(reportBox_);
+    tabs_->tabBar()->setObjectName(QStringLiteral("TabBar"));
 
     progressBar_ = new QProgressBar(this);
     progressBar_->setObjectName(QStringLiteral("ProgressBar1"));
@@ -146,7 +170,10 @@ void Form1::CreateControls()
 
     editButton_->setAccessibleName(ToQString(texts::kEditButton));
     checkButton_->setAccessibleName(ToQString(texts::kCheckButton));
+    tabs_->setAccessibleName(ToQString(texts::kTabsName));
     reportBox_->setAccessibleName(ToQString(texts::kReportName));
+    findingsTab_->setAccessibleName(ToQString(texts::kFindingsTab));
+    settingsForm_->setAccessibleName(ToQString(texts::kSettingsTab));
     progressBar_->setAccessibleName(ToQString(texts::kProgressName));
     pageLabel_->setAccessibleName(ToQString(texts::kPageLabelName));
     statusLabel_->setAccessibleName(ToQString(texts::kStatusLabelName));
@@ -154,17 +181,19 @@ void Form1::CreateControls()
     auto* layout = new AnchorLayout(kClientSize, kMinimumClientSize, this);
     layout->addWidget(editButton_, Design(120, 120, 1695, 495), kTopLeft);
     layout->addWidget(checkButton_, Design(1920, 120, 6975, 495), kTopRow);
-    layout->addWidget(reportBox_, Design(120, 720, 8775, 5295), kAllEdges);
+    layout->addWidget(tabs_, Design(120, 720, 8775, 5295), kAllEdges);
     layout->addWidget(progressBar_, Design(120, 6120, 8775, 255), kBottomRow);
     layout->addWidget(pageLabel_, Design(120, 6480, 8655, 255), kBottomRow);
     layout->addWidget(statusLabel_, Design(120, 6720, 8655, 255), kBottomRow);
 
     setTabOrder(checkButton_, reportBox_);
     setTabOrder(reportBox_, editButton_);
+    setTabOrder(editButton_, tabs_->tabBar());
     checkButton_->setFocus();
 
     connect(checkButton_, &QPushButton::clicked, this, &Form1::RunCheckFromButton);
     connect(editButton_, &QPushButton::clicked, this, &Form1::EditUrlList);
+    connect(findingsTab_, &FindingsTab::RecheckRequested, this, &Form1::RecheckProblemPages);
 }
 
 void Form1::SetMessageBoxRunner(MessageBoxRunner runner)
@@ -233,6 +262,36 @@ void Form1::ReportMissingJapaneseFont()
 
 void Form1::RunCheckFromButton()
 {
+    RunCheck(false);
+}
+
+void Form1::RecheckProblemPages()
+{
+    if (findingsTab_->ProblemPages().empty()) {
+        ShowMessage(std::u16string(texts::kNothingToRecheck));
+        return;
+    }
+    RunCheck(true);
+}
+
+// The last run's problem pages as a list of their own, for a run like any
+// other; it lasts until the next recheck writes it again.
+std::filesystem::path Form1::WriteRecheckList()
+{
+    if (!recheckDir_ || !recheckDir_->isValid())
+        recheckDir_ = std::make_unique<QTemporaryDir>();
+    const std::filesystem::path list = recheckDir_->filePath(QStringLiteral("recheck.txt")).toStdString();
+    std::ofstream out(list, std::ios::binary | std::ios::trunc);
+    for (const std::u16string& page : findingsTab_->ProblemPages())
+        out << Utf16ToUtf8(page) << "\r\n";
+    out.close();
+    if (!out)
+        throw std::runtime_error("the list of pages to check again could not be written: " + list.string());
+    return list;
+}
+
+void Form1::RunCheck(bool problemPagesOnly)
+{
     // The engine turns the failures it knows into messages; anything else
     // must not unwind through Qt's event dispatch.
     try {
@@ -243,11 +302,23 @@ void Form1::RunCheckFromButton()
             ShowMessage(std::u16string(texts::kConfigFileUnusable) + u'\n' + Utf8ToUtf16(*problem));
             return;
         }
-        check_ = std::make_unique<WindowCheck>(*this, networkWait_, listFile_, settings);
-        const RunInputGuard guard(*this, {checkButton_, editButton_});
+        // A recheck reads the pages that had problems and no others.
+        if (problemPagesOnly)
+            settings.crawl.recurse = false;
+        const std::filesystem::path list = problemPagesOnly ? WriteRecheckList() : listFile_;
+        findingsTab_->Detach();
+        check_.reset();
+        check_ = std::make_unique<WindowCheck>(*this, networkWait_, list, settings);
+        check_->record().SetKeep(findingsTab_->WantsEveryLink() ? RunRecord::Keep::EveryLink
+                                                                : RunRecord::Keep::Findings);
+        findingsTab_->Attach(check_->record());
+        const RunInputGuard guard(*this, {checkButton_, editButton_, settingsForm_},
+                                  {tabs_->tabBar(), findingsTab_});
         reportBox_->SetCommandsEnabled(false);
+        findingsTab_->SetCommandsEnabled(false);
         running_ = true;
         const RunOutcome outcome = check_->Run();
+        findingsTab_->SetCounts(check_->counts());
         EndRun();
         // The bar counts lines that had a page; a run that read the list
         // ends with the bar full, whatever its last lines were.
@@ -265,8 +336,8 @@ void Form1::RunCheckFromButton()
 void Form1::EndRun() noexcept
 {
     running_ = false;
-    check_.reset();
     reportBox_->SetCommandsEnabled(true);
+    findingsTab_->SetCommandsEnabled(true);
     if (std::exchange(editFailedDuringRun_, false))
         QTimer::singleShot(0, this, [this] { ShowMessageWithListPath(texts::kNoEditor); });
 }
@@ -368,7 +439,10 @@ void Form1::WaitForAnswer(QMessageBox& box)
 
 std::optional<DownloadedPage> Form1::DownloadPage(const std::u16string& url)
 {
-    return check_->DownloadText(url);
+    auto page = check_->DownloadText(url);
+    if (page)
+        findingsTab_->OfferPageText(page->text);
+    return page;
 }
 
 }  // namespace pardovane

@@ -13,11 +13,15 @@ class QLabel;
 class QMessageBox;
 class QProgressBar;
 class QPushButton;
+class QTabWidget;
+class QTemporaryDir;
 
 namespace pardovane {
 
 class FileOpener;
+class FindingsTab;
 class ReportBox;
+class SettingsForm;
 class WindowCheck;
 class WrappingButton;
 
@@ -67,6 +71,10 @@ protected:
 private:
     void CreateControls();
     void RunCheckFromButton();
+    // Checks the pages of the list, or of the last run's problems only.
+    void RunCheck(bool problemPagesOnly);
+    void RecheckProblemPages();
+    std::filesystem::path WriteRecheckList();
     void EndRun() noexcept;
     void RecoverFromFailedRun(const std::u16string& reason) noexcept;
     bool CreateListIfMissing();
@@ -75,7 +83,9 @@ private:
 
     EventLoopWait networkWait_;
     std::filesystem::path listFile_;
-    std::unique_ptr<WindowCheck> check_;  // during a run
+    // During a run, and after it for its findings until the next.
+    std::unique_ptr<WindowCheck> check_;
+    std::unique_ptr<QTemporaryDir> recheckDir_;
     MessageBoxRunner messageBoxRunner_;
     FileOpener* opener_ = nullptr;
     bool busy_ = false;
@@ -86,10 +96,13 @@ private:
     // tests and accessibility.
     WrappingButton* editButton_ = nullptr;  // Command2
     QPushButton* checkButton_ = nullptr;    // Command1
+    QTabWidget* tabs_ = nullptr;            // where the design has the report
     ReportBox* reportBox_ = nullptr;        // Text1
-    QProgressBar* progressBar_ = nullptr;   // ProgressBar1
-    QLabel* pageLabel_ = nullptr;           // Label2
-    QLabel* statusLabel_ = nullptr;         // Label1
+    FindingsTab* findingsTab_ = nullptr;
+    SettingsForm* settingsForm_ = nullptr;
+    QProgressBar* progressBar_ = nullptr;  // ProgressBar1
+    QLabel* pageLabel_ = nullptr;          // Label2
+    QLabel* statusLabel_ = nullptr;        // Label1
 };
 
 }  // namespace pardovane

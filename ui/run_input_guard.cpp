@@ -29,8 +29,9 @@ bool IsUserInput(QEvent::Type type)
 
 }  // namespace
 
-RunInputGuard::RunInputGuard(QWidget& window, std::initializer_list<QWidget*> controls)
-    : window_(window), focus_(window.focusWidget())
+RunInputGuard::RunInputGuard(QWidget& window, std::initializer_list<QWidget*> controls,
+                             std::initializer_list<QWidget*> readable)
+    : window_(window), readable_(readable.begin(), readable.end()), focus_(window.focusWidget())
 {
     for (QWidget* control : controls) {
         controls_.emplace_back(control);
@@ -59,10 +60,20 @@ RunInputGuard::~RunInputGuard()
 bool RunInputGuard::eventFilter(QObject* watched, QEvent* event)
 {
     // A message box shown during the run is its own window and stays usable.
-    if (IsUserInput(event->type()) && watched->isWidgetType()
-        && static_cast<QWidget*>(watched)->window() == &window_)
-        return true;
+    if (IsUserInput(event->type()) && watched->isWidgetType()) {
+        const auto& widget = *static_cast<QWidget*>(watched);
+        if (widget.window() == &window_ && !Readable(widget))
+            return true;
+    }
     return QObject::eventFilter(watched, event);
+}
+
+bool RunInputGuard::Readable(const QWidget& widget) const
+{
+    for (const QPointer<QWidget>& area : readable_)
+        if (area && (area == &widget || area->isAncestorOf(&widget)))
+            return true;
+    return false;
 }
 
 }  // namespace pardovane

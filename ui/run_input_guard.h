@@ -17,7 +17,11 @@ namespace pardovane {
 // enabled again.
 class RunInputGuard : public QObject {
 public:
-    RunInputGuard(QWidget& window, std::initializer_list<QWidget*> controls);
+    // Input to what is readable (a list to scroll, the tabs to reach it)
+    // still goes through; whatever would start something there must check
+    // for itself that no run is on.
+    RunInputGuard(QWidget& window, std::initializer_list<QWidget*> controls,
+                  std::initializer_list<QWidget*> readable = {});
     ~RunInputGuard() override;
     RunInputGuard(const RunInputGuard&) = delete;
     RunInputGuard& operator=(const RunInputGuard&) = delete;
@@ -26,8 +30,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    bool Readable(const QWidget& widget) const;
+
     QWidget& window_;
     std::vector<QPointer<QWidget>> controls_;
+    std::vector<QPointer<QWidget>> readable_;
     QPointer<QWidget> focus_;
 };
 

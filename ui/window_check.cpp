@@ -35,4 +35,16 @@ std::optional<DownloadedPage> WindowCheck::DownloadText(const std::u16string& ur
     return run_->DownloadText(url);
 }
 
+RunRecord& WindowCheck::record()
+{
+    return parts_->engine.record();
+}
+
+RunCounts WindowCheck::counts() const
+{
+    const CheckEngine& engine = parts_->engine;
+    return {engine.state().checkedCount, engine.state().errorCount, engine.lastRun().badPages,
+            engine.lastRun().warnings};
+}
+
 }  // namespace pardovane

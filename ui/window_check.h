@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/page/downloaded_page.h"
+#include "engine/report/run_record.h"
 #include "engine/run/run_outcome.h"
 #include "engine/run/run_view.h"
 #include "engine/settings/run_settings.h"
@@ -36,6 +37,11 @@ public:
     bool WaitUntil(const std::function<bool()>& done);
     // The current line's page, as the page-download window operation.
     std::optional<DownloadedPage> DownloadText(const std::u16string& url);
+    // What the run found, page by page, for a view to hear as it goes; it
+    // stays readable after the run, as long as this does.
+    RunRecord& record();
+    // The summary's counts of the last run.
+    RunCounts counts() const;
 
 private:
     std::unique_ptr<CheckRun> run_;

@@ -1,0 +1,44 @@
+#include "ui/csv_export.h"
+
+#include <QAbstractItemModel>
+
+namespace pardovane {
+namespace {
+
+void AppendField(QString& out, const QString& field)
+{
+    const bool quoted
+        = field.contains(u'"') || field.contains(u',') || field.contains(u'\n') || field.contains(u'\r');
+    if (!quoted) {
+        out += field;
+        return;
+    }
+    QString escaped = field;
+    escaped.replace(QStringLiteral("\""), QStringLiteral("\"\""));
+    out += u'"' + escaped + u'"';
+}
+
+}  // namespace
+
+QByteArray TableAsCsv(const QAbstractItemModel& table)
+{
+    QString text;
+    const int columns = table.columnCount();
+    for (int column = 0; column < columns; ++column) {
+        if (column > 0)
+            text += u',';
+        AppendField(text, table.headerData(column, Qt::Horizontal).toString());
+    }
+    text += QStringLiteral("\r\n");
+    for (int row = 0; row < table.rowCount(); ++row) {
+        for (int column = 0; column < columns; ++column) {
+            if (column > 0)
+                text += u',';
+            AppendField(text, table.index(row, column).data().toString());
+        }
+        text += QStringLiteral("\r\n");
+    }
+    return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
+}
+
+}  // namespace pardovane

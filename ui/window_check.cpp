@@ -2,6 +2,8 @@
 
 #include "engine/setup/check_run.h"
 
+#include <utility>
+
 namespace pardovane {
 
 // The patterns were checked as the file was read; one that fails now is a
@@ -37,12 +39,12 @@ std::optional<DownloadedPage> WindowCheck::DownloadText(const std::u16string& ur
 
 RunRecord& WindowCheck::record()
 {
-    return parts_->engine.record();
+    return run_->record();
 }
 
 RunCounts WindowCheck::counts() const
 {
-    const CheckEngine& engine = parts_->engine;
+    const CheckEngine& engine = std::as_const(*run_).engine();
     return {engine.state().checkedCount, engine.state().errorCount, engine.lastRun().badPages,
             engine.lastRun().warnings};
 }

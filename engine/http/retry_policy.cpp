@@ -29,36 +29,28 @@ std::optional<std::chrono::milliseconds> ServerWait(std::string_view retryAfter)
     return std::chrono::seconds(std::max<long long>(0, when - std::time(nullptr)));
 }
 
+// The connection went before a whole answer came.
+bool ConnectionDropped(HttpFailure failure)
+{
+    return failure == HttpFailure::GotNothing || failure == HttpFailure::SendFailed
+        || failure == HttpFailure::ReceiveFailed;
+}
+
 }  // namespace
 
 bool IsRetried(long status, HttpFailure failure, bool botWall)
 {
-    switch (failure) {
-    case HttpFailure::None:
+    if (failure == HttpFailure::None)
         return !botWall && (status == 429 || status == 503 || status == 408);
-    case HttpFailure::GotNothing:
-    case HttpFailure::SendFailed:
-    case HttpFailure::ReceiveFailed:
-        return true;
-    default:
-        return false;
-    }
+    return ConnectionDropped(failure);
 }
 
 bool MayPassLater(const ProbeResult& answer)
 {
-    switch (answer.failure) {
-    case HttpFailure::None:
+    if (answer.failure == HttpFailure::None)
         return !answer.accepted && answer.status >= 500 && answer.status <= 599;
-    case HttpFailure::Timeout:
-    case HttpFailure::NameLookupTimeout:
-    case HttpFailure::GotNothing:
-    case HttpFailure::SendFailed:
-    case HttpFailure::ReceiveFailed:
-        return true;
-    default:
-        return false;
-    }
+    return ConnectionDropped(answer.failure) || answer.failure == HttpFailure::Timeout
+        || answer.failure == HttpFailure::NameLookupTimeout;
 }
 
 std::chrono::milliseconds RetryDelay(std::string_view retryAfter, int attempt,

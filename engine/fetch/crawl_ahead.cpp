@@ -24,9 +24,9 @@ FetchJobPtr CrawlAhead::RobotsJob(const std::u16string& origin, FetchQueue& queu
     FetchJobPtr& job = robotsJobs_[origin];
     if (!job) {
         job = std::make_shared<FetchJob>();
-        job->kind = HttpRequest::Kind::Download;
+        job->transfer = HttpRequest::Kind::Download;
         job->url = RobotsUrlOf(origin);
-        job->robots = true;
+        job->purpose = FetchPurpose::Robots;
         queue.Push(job, FetchQueue::kCritical, true);
     }
     return job;
@@ -89,7 +89,7 @@ bool CrawlAhead::Allowed(std::u16string_view url) const
 bool CrawlAhead::WillRead(std::u16string_view url, const std::u16string& scope, std::uint32_t depth)
 {
     const CrawlSettings& settings = frontier_->settings();
-    if (scope.empty() || depth >= settings.maxDepth || guessed_ >= settings.maxPages || !IsUnder(url, scope))
+    if (scope.empty() || depth >= settings.maxDepth || frontier_->Full(guessed_) || !IsUnder(url, scope))
         return false;
     if (!Allowed(url))
         return false;

@@ -44,8 +44,8 @@ public:
     void StoreAnswer(const std::u16string& robotsUrl, const std::optional<DownloadResult>& answer);
     // Whether the run will read url as a page, should it answer HTML, when
     // a page at depth under scope links to it: in scope, not too deep,
-    // robots.txt not known to forbid it, and fewer pages guessed than the
-    // run may read. Counts it when so.
+    // robots.txt not known to forbid it, and the pages guessed leave the
+    // crawl room (CrawlFrontier::Full). Counts it when so.
     bool WillRead(std::u16string_view url, const std::u16string& scope, std::uint32_t depth);
     // Whether the answer to a guessed page leaves it one the run may read:
     // HTML, under scope after redirects, and not known to be disallowed.

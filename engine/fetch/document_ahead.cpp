@@ -39,8 +39,8 @@ FetchJobPtr DocumentAhead::Fetch(const std::u16string& url, bool stylesheet, Fet
     } else {
         job->servesProbe = true;
     }
-    job->kind = stylesheet ? HttpRequest::Kind::Download : HttpRequest::Kind::CrawledPage;
-    job->document = true;
+    job->transfer = stylesheet ? HttpRequest::Kind::Download : HttpRequest::Kind::HtmlDownload;
+    job->purpose = FetchPurpose::Document;
     job->sheetDepth = sheetDepth;
     jobs_[url] = job;
     return job;

@@ -10,9 +10,11 @@ namespace pardovane {
 namespace {
 
 // A ticket is its priority in the top bits, then its order: counted up from
-// the middle for work queued last, down for work put first.
+// the middle for work queued last, down for work put first, in steps of two
+// (see Entry).
 constexpr int kPriorityShift = 56;
 constexpr HostGate::Ticket kMiddleTicket = HostGate::Ticket{1} << (kPriorityShift - 1);
+constexpr HostGate::Ticket kOrderStep = 2;
 
 }  // namespace
 
@@ -24,8 +26,8 @@ FetchQueue::FetchQueue(int maxPerHost, int maxResolving)
 
 void FetchQueue::Push(const FetchJobPtr& job, Priority priority, bool first)
 {
-    const HostGate::Ticket order = first ? --firstTicket_ : ++lastTicket_;
-    arrivals_.push_back({(HostGate::Ticket{priority} << kPriorityShift) | order, job, job->secondLook});
+    const HostGate::Ticket order = first ? (firstTicket_ -= kOrderStep) : (lastTicket_ += kOrderStep);
+    arrivals_.push_back({(HostGate::Ticket{priority} << kPriorityShift) | order | job->secondLook, job});
 }
 
 FetchJobPtr FetchQueue::Next(HostGate::Clock::time_point now, const std::function<void(FetchJob&)>& refused)
@@ -70,7 +72,7 @@ void FetchQueue::TakeArrivals(HostGate::Clock::time_point now, const std::functi
         if (job->wire.empty()) {
             auto wire = RequestUrlFor(job->url);
             if (auto* failure = std::get_if<HttpFailure>(&wire)) {
-                job->started = true;
+                job->MoveTo(JobState::Sent);
                 job->probe = ProbeResult::Failed(*failure, "not requested");
                 refused(*job);  // what it queues arrives behind
                 continue;
@@ -101,9 +103,9 @@ bool FetchQueue::Held(const FetchJob& job)
         return false;
     opened_.insert(job.host);
     held_[job.host];
-    const HostGate::Ticket ticket = (HostGate::Ticket{kCritical} << kPriorityShift) | --firstTicket_;
+    const HostGate::Ticket ticket = (HostGate::Ticket{kCritical} << kPriorityShift) | (firstTicket_ -= kOrderStep);
     gate_.Queue(first->host, ticket);
-    queued_.emplace(ticket, Entry{ticket, std::move(first), false});
+    queued_.emplace(ticket, Entry{ticket, std::move(first)});
     return true;
 }
 

@@ -68,13 +68,14 @@ public:
     void Clear();
 
 private:
-    // A job's place in line, under its ticket.
+    // A job's place in line, under its ticket, whose lowest bit says
+    // whether the job was queued for its second look: a long page queues
+    // millions, so a flag of its own would cost a third more.
     struct Entry {
         HostGate::Ticket ticket;
         FetchJobPtr job;
-        bool secondLook;  // as the job was when queued
 
-        bool Stale() const { return job->started || job->done || secondLook != job->secondLook; }
+        bool Stale() const { return job->started() || (ticket & 1) != HostGate::Ticket{job->secondLook}; }
     };
     void TakeArrivals(HostGate::Clock::time_point now, const std::function<void(FetchJob&)>& refused);
     // Whether job waits for its host's opening, which it may start.

@@ -24,7 +24,7 @@ void FetchRunner::StartQueued()
         const FetchJobPtr job = queue_.Next(now, [this](FetchJob& refused) { done_(refused); });
         if (!job)
             break;
-        if (job->started)
+        if (job->started())
             AddToMulti(job);  // a retry now due
         else
             StartJob(job);
@@ -33,7 +33,7 @@ void FetchRunner::StartQueued()
 
 void FetchRunner::StartJob(const FetchJobPtr& job)
 {
-    job->started = true;
+    job->MoveTo(JobState::Sent);
     if (local_ && local_->Covers(job->url)) {
         queue_.gate().Reached(job->host);
         queue_.gate().Finished(job->host);
@@ -49,7 +49,7 @@ void FetchRunner::StartJob(const FetchJobPtr& job)
         done_(*job);
         return;
     }
-    job->request->Start(job->wire, job->kind);
+    job->request->Start(job->wire, job->transfer);
     AddToMulti(job);
 }
 
@@ -66,8 +66,8 @@ void FetchRunner::AnswerFromFolder(FetchJob& job) const
     job.probe.status = 200;
     job.probe.html = LocalFolder::IsPageFile(*file);
     settings_.verdict.Judge(job.probe);
-    if (job.kind == HttpRequest::Kind::Probe
-        || (job.kind == HttpRequest::Kind::CrawledPage && !job.probe.html))
+    if (job.transfer == HttpRequest::Kind::Probe
+        || (job.transfer == HttpRequest::Kind::HtmlDownload && !job.probe.html))
         return;
     // A file above the cap is there, but has no text to read, as a page
     // whose body failed after its status.

@@ -1,37 +1,28 @@
 #pragma once
 
 #include "engine/fetch/answer_cache.h"
-#include "engine/fetch/crawl_ahead.h"
-#include "engine/fetch/document_ahead.h"
 #include "engine/fetch/fetch_job.h"
-#include "engine/fetch/fetch_queue.h"
+#include "engine/fetch/fetch_plan.h"
 #include "engine/fetch/fetch_runner.h"
-#include "engine/fetch/listed_pages.h"
+#include "engine/fetch/job_book.h"
 #include "engine/fetch/network_wait.h"
 #include "engine/fetch/soft_not_found.h"
-#include "engine/fetch/transfer_pool.h"
 #include "engine/http/http_settings.h"
-#include "engine/http/request_url.h"
 #include "engine/http/robots_source.h"
 #include "engine/http/url_prober.h"
-#include "engine/input/list_file.h"
 #include "engine/page/downloaded_page.h"
 #include "engine/page/link_exclusion.h"
 #include "engine/page/local_folder.h"
-#include "engine/page/page_links.h"
 #include "engine/report/run_observer.h"
 #include "engine/run/content_checks.h"
 #include "engine/run/crawl_frontier.h"
 
+#include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
-#include <unordered_map>
-#include <unordered_set>
-#include <vector>
 
 namespace pardovane {
 
@@ -41,7 +32,7 @@ namespace pardovane {
 // every distinct URL text is requested once, and a listed page's one GET is
 // its probe and the text of every line that lists it, also when a link of an
 // earlier page reached it first, as long as the texts held stay within
-// kAheadBytes. The run itself stays sequential; when it asks, it gets the
+// JobBook::kAheadBytes. The run itself stays sequential; when it asks, it gets the
 // answer already fetched, or waits for the one in flight. This is the one
 // place that decides how a listed page's text is had, for every front end.
 //
@@ -54,19 +45,16 @@ namespace pardovane {
 // unreachable server does (MayPassLater) is asked once more, after the rest
 // of the work or when the run needs it, and not before a retry's first
 // wait; only that second answer counts.
+//
+// What to ask is the plan's (FetchPlan), what was asked the book's
+// (JobBook); this drives: it waits for what the run needs, moves the
+// transfers on, and makes each ended job's answer what its purpose wants.
 class LookaheadFetcher : public UrlProber, public RunObserver, public RobotsSource {
 public:
     LookaheadFetcher(std::filesystem::path listFile, int jobs, HttpSettings settings = {});
     LookaheadFetcher(const LookaheadFetcher&) = delete;
     LookaheadFetcher& operator=(const LookaheadFetcher&) = delete;
 
-    // Listed lines are read ahead, and listed pages met as links fetched
-    // whole, while the pages held for the run stay under this many bytes.
-    static constexpr std::size_t kAheadBytes = std::size_t{64} * 1024 * 1024;
-    // Work queued per job that counts as enough.
-    static constexpr std::size_t kQueuedPerJob = 4;
-    // Stylesheets imported within stylesheets that are fetched ahead.
-    static constexpr int kMostSheetDepth = 16;
     // Distinct hosts whose names are looked up at once.
     static constexpr int kMaxResolving = 6;
 
@@ -75,9 +63,9 @@ public:
     // The current line's page, as the page-download window operation.
     std::optional<DownloadedPage> DownloadText(const std::u16string& url);
     // The same exclusion as the run's, so nothing it skips is requested.
-    void SetLinkExclusion(LinkExclusion exclusion) { exclusion_ = std::move(exclusion); }
+    void SetLinkExclusion(LinkExclusion exclusion) { plan_.SetLinkExclusion(std::move(exclusion)); }
     // The same checks as the run's, so what they need is fetched ahead.
-    void SetContentChecks(ContentChecks checks) { checks_ = checks; }
+    void SetContentChecks(ContentChecks checks) { plan_.SetContentChecks(checks); }
     // Not owned; URLs under its base are answered from its files instead of
     // the network. Null (the default): everything is requested.
     void SetLocalFolder(const LocalFolder* folder)
@@ -98,7 +86,7 @@ public:
     // Not owned; null (the default) keeps nothing across runs. A fresh good
     // answer it holds for a link to another site than the list's is taken
     // instead of a request, and every answer to such a link goes into it.
-    void SetAnswerCache(AnswerCache* cache) { cache_ = cache; }
+    void SetAnswerCache(AnswerCache* cache) { book_.SetAnswerCache(cache); }
     // Not owned; null (the default) sleeps in curl's own poll.
     void SetNetworkWait(NetworkWait* wait) { runner_.SetNetworkWait(wait); }
 
@@ -119,72 +107,23 @@ public:
     void OnLinkJudged(const JudgedLink& link) override;
 
 private:
-    using JobPtr = FetchJobPtr;
-    using Priority = FetchQueue::Priority;
-    struct AheadLine {
-        std::u16string url;
-        std::uint64_t offset;  // after the line
-    };
-
-    void Prefetch(const std::u16string& url, Priority priority, const CrawlPlace* from = nullptr);
-    JobPtr Enqueue(HttpRequest::Kind kind, const std::u16string& url, Priority priority);
-    JobPtr FetchListedPage(const std::u16string& url, bool servesProbe, Priority priority,
-                           HttpRequest::Kind kind = HttpRequest::Kind::Download);
-    void ReadAheadFound();
-    bool WaitFor(const JobPtr& job);
+    bool WaitFor(const FetchJobPtr& job);
     void DropEverything();
-    void StartQueued();
-    void StartJob(const JobPtr& job);
-    void AnswerFromFolder(FetchJob& job) const;
-    void AddToMulti(const JobPtr& job);
-    void HandleDone(const JobPtr& job, CURLcode code);
-    void FailInFlight(const char* why);
     void Finish(FetchJob& job);
+    void FinishProbe(FetchJob& job);
+    void FinishDocument(FetchJob& job);
+    void FinishPage(FetchJob& job);
     bool LookAgain(FetchJob& job);
-    void Release(FetchJob& job);
-    void ForgetPage(const std::u16string& url);
-    bool Listed(const std::u16string& url) const { return listed_.Listed(url); }
-    bool ListedSite(const std::u16string& url) const { return listed_.ListedSite(url); }
-    bool WantsMoreLines() const;
-    void ReadAhead();
-    void ReadAheadLine(const std::u16string& url);
-    void QueueAheadDownloads();
-    std::optional<bool> KnownVerdict(const std::u16string& url) const;
-    void PrefetchLinks(const DownloadedPage& page, Priority priority, const CrawlPlace& place);
-    void PrefetchLink(const PageLink& link, Priority priority, const CrawlPlace* place, int sheetDepth);
-    JobPtr FetchDocument(const std::u16string& url, bool stylesheet, Priority priority, int sheetDepth);
 
     std::filesystem::path listFile_;
     std::size_t jobs_;
     HttpSettings settings_;
-    LinkExclusion exclusion_;
-    ContentChecks checks_;
-    AnswerCache* cache_ = nullptr;
     bool cancelled_ = false;
     FetchRunner runner_;
-    DocumentAhead documents_{runner_.queue()};
+    JobBook book_{runner_.queue(), settings_.verdict};
+    FetchPlan plan_{book_, runner_.queue(), jobs_};
     SoftNotFound softNotFound_;
-
-    CrawlAhead crawl_;
-    CrawlPlace currentPlace_;                            // of the run's current page
-    std::unordered_map<std::u16string, JobPtr> probes_;  // asked for, not yet taken by the run
-    // Taken by the run: good or bad, by a hash of the URL, as a long list
-    // would otherwise hold every URL twice. A collision costs a request, not
-    // a verdict: the run asks what it was not given.
-    std::unordered_map<std::size_t, bool> verdicts_;
-    // Listed pages fetched, or being fetched, for lines the run has not
-    // passed yet, by URL: every line that lists one takes the same GET.
-    std::unordered_map<std::u16string, JobPtr> pages_;
-    ListedPages listed_;  // of the lines not passed yet
-    std::optional<ListFile> list_;
-    std::deque<AheadLine> aheadLines_;   // references stay valid: only ends change
-    std::vector<AheadLine*> undecided_;  // download not yet queued or refused
-    std::uint64_t currentLine_ = 0;
-    std::u16string currentUrl_;
-    std::u16string passedUrl_;  // the line before the current one
-    bool currentPageScanned_ = false;
     const FetchJob* waitedFor_ = nullptr;  // by the run, now
-    std::size_t aheadBytes_ = 0;           // pages held for the run, as they came
 };
 
 }  // namespace pardovane

@@ -80,11 +80,11 @@ void SoftNotFound::Clear()
 
 FetchJobPtr SoftNotFound::Open(const std::string& host, const FetchJob& job)
 {
-    if (job.robots || (folder_ && folder_->Covers(job.url)))
+    if (job.purpose == FetchPurpose::Robots || (folder_ && folder_->Covers(job.url)))
         return nullptr;
     auto probe = std::make_shared<FetchJob>();
-    probe->kind = HttpRequest::Kind::Sample;
-    probe->notFound = true;
+    probe->transfer = HttpRequest::Kind::Sample;
+    probe->purpose = FetchPurpose::NotFound;
     probe->host = host;
     probe->wire = host + std::string(kPathPrefix) + RandomHex();
     probe->url = Utf8ToUtf16(probe->wire);
@@ -94,8 +94,8 @@ FetchJobPtr SoftNotFound::Open(const std::string& host, const FetchJob& job)
 
 void SoftNotFound::Ready(FetchJob& job)
 {
-    if (job.kind == HttpRequest::Kind::Probe && Serves(job.host))
-        job.kind = HttpRequest::Kind::Sample;
+    if (job.transfer == HttpRequest::Kind::Probe && Serves(job.host))
+        job.transfer = HttpRequest::Kind::Sample;
 }
 
 void SoftNotFound::Learn(FetchJob& job)
@@ -123,10 +123,10 @@ void SoftNotFound::Judge(const FetchJob& job, ProbeResult& answer,
 {
     // A crawled page's body is read only when it is HTML.
     const bool read
-        = download && download->ok() && (job.kind != HttpRequest::Kind::CrawledPage || answer.html);
+        = download && download->ok() && (job.transfer != HttpRequest::Kind::HtmlDownload || answer.html);
     const std::string* body = read ? &download->body : nullptr;
     const auto found = hosts_.find(job.host);
-    if (found == hosts_.end() || job.notFound || !Is2xx(answer))
+    if (found == hosts_.end() || job.purpose == FetchPurpose::NotFound || !Is2xx(answer))
         return;
     const Host& host = found->second;
     const std::string_view path = PathOf(job.wire);

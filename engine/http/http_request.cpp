@@ -228,8 +228,8 @@ bool HttpRequest::BeginHop(const std::string& url)
     }
     *hop_ = Hop{};
     hop_->request = this;
-    hop_->isDownload = kind_ == Kind::Download || kind_ == Kind::CrawledPage;
-    hop_->htmlOnly = kind_ == Kind::CrawledPage;
+    hop_->isDownload = kind_ == Kind::Download || kind_ == Kind::HtmlDownload;
+    hop_->htmlOnly = kind_ == Kind::HtmlDownload;
     hop_->sample = kind_ == Kind::Sample;
     body_.clear();
     tooLarge_ = false;

@@ -27,11 +27,11 @@ namespace pardovane {
 // ends the chain in Start; its handle then fails at once without a URL.
 class HttpRequest {
 public:
-    // A crawled page is a download whose body is kept only when the final
+    // An HTML download is a download whose body is kept only when the final
     // answer calls itself HTML; anything else ends at its headers, as a probe.
     // A sample is a probe that keeps the first kSampleBytes of a 2xx answer's
     // body and ends the transfer there, for comparing answers.
-    enum class Kind { Probe, Download, CrawledPage, Sample };
+    enum class Kind { Probe, Download, HtmlDownload, Sample };
     static constexpr std::size_t kSampleBytes = std::size_t{64} * 1024;
 
     // nullptr when curl cannot create a handle. Callbacks point into the

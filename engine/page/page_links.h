@@ -38,6 +38,10 @@ void ForEachPageLink(std::u16string_view pageText, std::u16string_view pageUrl, 
                      const LinkExclusion& exclusion, const std::function<void(const PageLink&)>& onLink,
                      bool resources = false);
 
+// Stylesheets imported within stylesheets that are followed, as deep as a
+// browser would go and no deeper.
+inline constexpr int kMostSheetDepth = 16;
+
 // The links of a stylesheet: each url() and @import, resolved against
 // sheetUrl, where it came from.
 void ForEachSheetLink(std::u16string_view sheetText, std::u16string_view sheetUrl,

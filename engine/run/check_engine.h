@@ -101,9 +101,8 @@ private:
     bool cancelRequested_ = false;
     LinkExclusion exclusion_;
     ContentChecks checks_;
-    // Stylesheets within stylesheets, as deep as a browser would go and no
-    // deeper; those of the current page already read, and its own ids.
-    static constexpr int kMostSheetDepth = 16;
+    // Stylesheets of the current page already read (within kMostSheetDepth),
+    // and its own ids.
     std::unordered_set<std::u16string> sheetsExpanded_;
     std::optional<IdSet> pageIds_;
     PageNames names_;

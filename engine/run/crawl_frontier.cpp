@@ -59,7 +59,7 @@ void CrawlFrontier::Offer(std::u16string_view url, const Page& from)
         return;  // checked as a link, but the crawl stays where it started
     if (!Allowed(url) || (!movedTo.empty() && !Allowed(movedTo)))
         return;
-    if (startPages_ + pages_.size() >= settings_.maxPages) {
+    if (Full(pages_.size())) {
         left_.insert(url);
         return;
     }

@@ -45,6 +45,9 @@ public:
     // The next queued page, in order.
     std::optional<Page> Next();
 
+    // Whether a crawl that found this many pages beyond its start pages
+    // holds the most allowed: the one count of the page cap.
+    bool Full(std::size_t found) const { return startPages_ + found >= settings_.maxPages; }
     // Whether url is a page of the run, or queued to be one.
     bool Seen(std::u16string_view url) const { return seen_.contains(url); }
     const std::u16string& ScopeOf(const Page& page) const { return scopes_[page.scope]; }

@@ -16,7 +16,7 @@ ALLOWED = {
     "page": set(),
     "input": {"page"},
     "http": {"page"},
-    "report": {"http", "page"},
+    "report": {"http", "input", "page"},
     "run": {"report", "http", "input", "page"},
     "fetch": {"run", "report", "http", "input", "page"},
     "settings": {"run", "http", "input", "page"},

@@ -6,7 +6,6 @@
 #include "engine/fetch/job_book.h"
 #include "engine/page/utf_convert.h"
 #include "engine/run/crawl_frontier.h"
-#include "tests/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -15,8 +14,6 @@
 
 namespace pardovane {
 namespace {
-
-using test::TempDir;
 
 // What comes out of the queue, in order, as "purpose url".
 std::vector<std::string> Drain(FetchQueue& queue)
@@ -82,13 +79,12 @@ struct Plan {
     explicit Plan(const std::string& list, ContentChecks checks = {})
     {
         plan.SetContentChecks(checks);
-        plan.Start(dir.Write("list.txt", list), false);
+        plan.Start(ListFile::FromBytes(list), false);
     }
     void Page(const std::string& url, const std::string& html)
     {
         plan.PageText({Utf8ToUtf16(html), Utf8ToUtf16(url), "utf-8"});
     }
-    TempDir dir;
     FetchQueue queue{4, 6};
     VerdictRules rules;
     JobBook book{queue, rules};

@@ -168,7 +168,7 @@ TEST_F(HostileRun, FetchingAheadGivesTheSameReport)
 {
     dir.Write("HtmlURL.txt", Utf16ToUtf8(List()));
     HttpClient http(ShortTimeouts());
-    LookaheadFetcher fetcher(listPath, 4, ShortTimeouts());
+    LookaheadFetcher fetcher(4, ShortTimeouts());
     class AheadWindow : public RecordingWindow {
     public:
         AheadWindow(HttpClient& http, LookaheadFetcher& fetcher)

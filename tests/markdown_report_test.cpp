@@ -44,7 +44,7 @@ void Page(RunRecord& record, const std::u16string& url, const ProbeResult& answe
 TEST(MarkdownReport, ListsPagesWithAProblemOrAWarningWithPageTextInCodeAndUrlsAsLinks)
 {
     RunRecord record;
-    record.OnRunStart();
+    record.OnRunStart(ListFile::FromBytes(""));
     Page(record, u"http://h/ok", Answer(200));
     record.OnPageEnd(true, true);
     Page(record, u"http://h/a_b", Answer(200),

@@ -8,15 +8,15 @@
 
 namespace pardovane {
 
-void FetchPlan::Start(const std::filesystem::path& listFile, bool origins)
+void FetchPlan::Start(const ListFile& list, bool origins)
 {
     Stop();
     crawl_.Reset();
     currentPlace_ = {};
     currentLine_ = 0;
     currentUrl_.clear();
-    book_.listed().Count(listFile, origins);
-    list_ = ListFile::Open(listFile);
+    book_.listed().Count(list.FromStart(), origins);
+    list_ = list.FromStart();
     ReadAhead();
 }
 

@@ -13,7 +13,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -42,8 +41,9 @@ public:
     const LinkExclusion& exclusion() const { return exclusion_; }
     CrawlAhead& crawl() { return crawl_; }
 
-    // A new run over listFile: its lines counted, the first read ahead.
-    void Start(const std::filesystem::path& listFile, bool origins);
+    // A new run over list: its lines counted, the first read ahead; with
+    // origins, the origins of its pages kept (ListedPages).
+    void Start(const ListFile& list, bool origins);
     // Nothing more is read ahead: the list is closed, its lines dropped.
     void Stop();
     // The run reached the line that ends at offset, which lists pageUrl.

@@ -2,17 +2,16 @@
 
 #include "engine/fetch/url_hash.h"
 #include "engine/http/request_url.h"
-#include "engine/input/list_file.h"
 
 namespace pardovane {
 
-void ListedPages::Count(const std::filesystem::path& listFile, bool origins)
+void ListedPages::Count(ListFile list, bool origins)
 {
     lines_.clear();
     sites_.clear();
     origins_.clear();
-    for (auto list = ListFile::Open(listFile); list && !list->AtEnd();) {
-        const std::u16string url = list->ReadLine();
+    while (!list.AtEnd()) {
+        const std::u16string url = list.ReadLine();
         if (url.empty() || ++lines_[UrlHash(url)] != 1)
             continue;
         sites_.insert(RequestHostName(url));

@@ -1,8 +1,9 @@
 #pragma once
 
+#include "engine/input/list_file.h"
+
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -18,7 +19,7 @@ public:
     // Reads the whole list, and the host names of its pages, whose links
     // are the site's own; with origins also their origins (WireOrigin's
     // form), where the user's credentials may go.
-    void Count(const std::filesystem::path& listFile, bool origins);
+    void Count(ListFile list, bool origins);
     // The run passed a line listing url.
     void Pass(const std::u16string& url);
     bool Listed(const std::u16string& url) const;

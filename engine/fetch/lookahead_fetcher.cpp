@@ -16,14 +16,14 @@ constexpr long kPollMs = 100;
 
 }  // namespace
 
-LookaheadFetcher::LookaheadFetcher(std::filesystem::path listFile, int jobs, HttpSettings settings)
-    : listFile_(std::move(listFile)), jobs_(jobs < 1 ? 1 : static_cast<std::size_t>(jobs)),
+LookaheadFetcher::LookaheadFetcher(int jobs, HttpSettings settings)
+    : jobs_(jobs < 1 ? 1 : static_cast<std::size_t>(jobs)),
       settings_(WithCaEnvironment(std::move(settings))),
       runner_(jobs_, settings_, kMaxResolving, [this](FetchJob& job) { Finish(job); })
 {
 }
 
-void LookaheadFetcher::OnRunStart()
+void LookaheadFetcher::OnRunStart(const ListFile& list)
 {
     // A new run asks everything afresh, as its cache starts empty.
     DropEverything();
@@ -31,7 +31,7 @@ void LookaheadFetcher::OnRunStart()
     book_.Clear(true);
     softNotFound_.Clear();
     const bool scoped = HeadersDependOnOrigin(settings_);
-    plan_.Start(listFile_, scoped);
+    plan_.Start(list, scoped);
     if (scoped) {
         // The run's own pages are those of this list, as it reads now.
         auto origins = std::make_shared<std::unordered_set<std::string>>(book_.listed().origins());

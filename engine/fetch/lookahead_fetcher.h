@@ -19,7 +19,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -27,8 +26,8 @@
 namespace pardovane {
 
 // Makes the run's requests before the run asks for them, up to `jobs` at
-// once, on one thread. It learns what the run will ask from the same list
-// file and from scanning each page ahead, and asks only that, each URL once:
+// once, on one thread. It learns what the run will ask from the run's list
+// and from scanning each page ahead, and asks only that, each URL once:
 // every distinct URL text is requested once, and a listed page's one GET is
 // its probe and the text of every line that lists it, also when a link of an
 // earlier page reached it first, as long as the texts held stay within
@@ -51,7 +50,7 @@ namespace pardovane {
 // transfers on, and makes each ended job's answer what its purpose wants.
 class LookaheadFetcher : public UrlProber, public RunObserver, public RobotsSource {
 public:
-    LookaheadFetcher(std::filesystem::path listFile, int jobs, HttpSettings settings = {});
+    explicit LookaheadFetcher(int jobs, HttpSettings settings = {});
     LookaheadFetcher(const LookaheadFetcher&) = delete;
     LookaheadFetcher& operator=(const LookaheadFetcher&) = delete;
 
@@ -99,7 +98,7 @@ public:
     // answered at once as failed. A new run starts afresh.
     void Cancel() { cancelled_ = true; }
 
-    void OnRunStart() override;
+    void OnRunStart(const ListFile& list) override;
     void OnPageStart(const std::u16string& pageUrl, std::uint64_t offset) override;
     void OnCrawlPage(const std::u16string& scope, std::uint32_t depth) override;
     void OnPageText(const std::u16string& pageText, const std::u16string& pageUrl,
@@ -115,7 +114,6 @@ private:
     void FinishPage(FetchJob& job);
     bool LookAgain(FetchJob& job);
 
-    std::filesystem::path listFile_;
     std::size_t jobs_;
     HttpSettings settings_;
     bool cancelled_ = false;

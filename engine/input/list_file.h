@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -21,22 +22,28 @@ public:
     // (missing, a directory, unreadable, larger than kMaxBytes).
     static std::optional<ListFile> Open(const std::filesystem::path& path);
     // The same reader over bytes already in memory.
-    static ListFile FromBytes(std::string bytes) { return ListFile(std::move(bytes)); }
+    static ListFile FromBytes(std::string bytes)
+    {
+        return ListFile(std::make_shared<const std::string>(std::move(bytes)));
+    }
+    // Another reader of the same text, from its first line: the file is
+    // read once however many read it.
+    ListFile FromStart() const { return ListFile(bytes_); }
 
     static constexpr std::uint64_t kMaxBytes = 256ull * 1024 * 1024;
 
-    std::uint64_t length() const { return bytes_.size(); }
+    std::uint64_t length() const { return bytes_->size(); }
     // Bytes consumed by the lines read so far, line ends included.
     std::uint64_t offset() const { return offset_; }
-    bool AtEnd() const { return offset_ >= bytes_.size(); }
+    bool AtEnd() const { return offset_ >= bytes_->size(); }
     std::u16string ReadLine();
 
 private:
-    explicit ListFile(std::string bytes);
+    explicit ListFile(std::shared_ptr<const std::string> bytes);
     // The code unit at byte offset i: a byte, or two in UTF-16.
     char16_t UnitAt(std::size_t i) const;
 
-    std::string bytes_;
+    std::shared_ptr<const std::string> bytes_;
     std::size_t offset_ = 0;
     std::size_t unitBytes_ = 1;
     bool bigEndian_ = false;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/http/probe_result.h"
+#include "engine/input/list_file.h"
 #include "engine/page/link_target.h"
 #include "engine/report/judged_link.h"
 
@@ -16,8 +17,9 @@ class RunObserver {
 public:
     virtual ~RunObserver() = default;
 
-    // The list file was opened; lines follow.
-    virtual void OnRunStart() { }
+    // The list file was read; its lines follow. An observer that reads the
+    // list itself takes its own reader of it (ListFile::FromStart).
+    virtual void OnRunStart(const ListFile& list) { (void)list; }
     // A non-empty line was read; offset is the byte offset just after it.
     virtual void OnPageStart(const std::u16string& pageUrl, std::uint64_t offset)
     {

@@ -2,7 +2,7 @@
 
 namespace pardovane {
 
-void RunRecord::OnRunStart()
+void RunRecord::OnRunStart(const ListFile&)
 {
     pages_.clear();
     links_.clear();

@@ -110,7 +110,7 @@ public:
         names_ = std::move(names);
     }
 
-    void OnRunStart() override;
+    void OnRunStart(const ListFile& list) override;
     void OnPageStart(const std::u16string& pageUrl, std::uint64_t offset) override;
     void OnLinkJudged(const JudgedLink& link) override;
     void OnLinkSkipped(const std::u16string& linkText, const LinkTarget& target,

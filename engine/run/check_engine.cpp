@@ -84,7 +84,7 @@ void CheckEngine::RunCheck()
 
     if (crawling_)
         frontier_.Start(crawlSettings_, *robots_);
-    Notify([&](RunObserver& o) { o.OnRunStart(); });
+    Notify([&](RunObserver& o) { o.OnRunStart(*list); });
     window_.SetProgressMax(Blocks(list->length()) + 1);
     window_.SetProgressValue(0);
     // The listed pages, then those a crawl found, each only once the pages

@@ -22,7 +22,7 @@ UrlExclusion Compiled(const std::vector<std::string>& patterns)
 
 CheckRun::CheckRun(RunView& view, const std::filesystem::path& listFile, const RunSettings& settings,
                    UrlExclusion exclusion, const LocalFolder* folder)
-    : exclusion_(std::move(exclusion)), fetcher_(listFile, settings.jobs, settings.http),
+    : exclusion_(std::move(exclusion)), fetcher_(settings.jobs, settings.http),
       engine_(view, fetcher_, listFile)
 {
     if (folder != nullptr) {

@@ -6,8 +6,10 @@
 #include "engine/settings/config_file.h"
 #include "engine/version.h"
 #include "ui/anchor_layout.h"
+#include "ui/arrow_pointer_scope.h"
 #include "ui/file_opener.h"
 #include "ui/findings_tab.h"
+#include "ui/form1_design.h"
 #include "ui/japanese_font.h"
 #include "ui/qt_text.h"
 #include "ui/report_box.h"
@@ -24,7 +26,6 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
-#include <QScreen>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -37,42 +38,7 @@
 namespace pardovane {
 namespace {
 
-// The window was designed in twips; at 96 dpi fifteen make a pixel, and Qt
-// scales pixels for other displays. A position that is no whole number of
-// pixels does not compile.
-consteval int Pixels(int twips)
-{
-    if (twips % 15 != 0)
-        throw "not a whole number of pixels";
-    return twips / 15;
-}
-
-consteval QRect Design(int left, int top, int width, int height)
-{
-    return QRect(Pixels(left), Pixels(top), Pixels(width), Pixels(height));
-}
-
-constexpr QSize kClientSize(Pixels(9015), Pixels(7020));
-// As small as the window goes: both buttons, the bar and both labels whole,
-// a few lines of the report between them.
-constexpr QSize kMinimumClientSize(Pixels(5400), Pixels(2685));
-// What the window manager's frame may take around the client area.
-constexpr QSize kFrameAllowance(12, 40);
-
-using Edge = AnchorLayout::Edge;
-constexpr AnchorLayout::Edges kTopLeft = Edge::Left | Edge::Top;
-constexpr AnchorLayout::Edges kTopRow = Edge::Left | Edge::Top | Edge::Right;
-constexpr AnchorLayout::Edges kAllEdges = Edge::Left | Edge::Top | Edge::Right | Edge::Bottom;
-constexpr AnchorLayout::Edges kBottomRow = Edge::Left | Edge::Right | Edge::Bottom;
-
-// The design size where the screen has room for it, else what room there is.
-QSize OpeningSize(const QScreen* screen)
-{
-    if (screen == nullptr)
-        return kClientSize;
-    const QSize room = screen->availableGeometry().size() - kFrameAllowance;
-    return kClientSize.boundedTo(room).expandedTo(kMinimumClientSize);
-}
+using namespace form1_design;
 
 QLabel* CreateLabel(const char* name, std::u16string_view text, QWidget* parent)
 {
@@ -83,27 +49,6 @@ QLabel* CreateLabel(const char* name, std::u16string_view text, QWidget* parent)
     label->setText(ToQString(text));
     return label;
 }
-
-// The user answers a message with the ordinary pointer even in the middle of
-// a run; the busy one comes back when the box is gone.
-class ArrowPointerScope {
-public:
-    explicit ArrowPointerScope(bool active) : active_(active)
-    {
-        if (active_)
-            QApplication::setOverrideCursor(Qt::ArrowCursor);
-    }
-    ~ArrowPointerScope()
-    {
-        if (active_)
-            QApplication::restoreOverrideCursor();
-    }
-    ArrowPointerScope(const ArrowPointerScope&) = delete;
-    ArrowPointerScope& operator=(const ArrowPointerScope&) = delete;
-
-private:
-    bool active_;
-};
 
 }  // namespace
 

@@ -51,11 +51,11 @@ void FetchPlan::PageTaken(const std::u16string& url, bool scanned)
     ReadAhead();
 }
 
-void FetchPlan::PageText(const DownloadedPage& page)
+void FetchPlan::PageText(std::u16string_view text, std::u16string_view url, const std::string& charset)
 {
     const CrawlPlace place = std::exchange(currentPlace_, {});
     if (!currentPageScanned_)
-        PrefetchLinks(page, FetchQueue::kCurrentPage, place);
+        PrefetchLinks(text, url, charset, FetchQueue::kCurrentPage, place);
 }
 
 // A page the run judged without reading it: a guess of ours that it would
@@ -66,10 +66,11 @@ void FetchPlan::LinkJudged(const std::u16string& url)
         book_.ForgetPage(url);
 }
 
-void FetchPlan::PrefetchLinks(const DownloadedPage& page, Priority priority, const CrawlPlace& place)
+void FetchPlan::PrefetchLinks(std::u16string_view text, std::u16string_view url, const std::string& charset,
+                              Priority priority, const CrawlPlace& place)
 {
     ForEachPageLink(
-        page.text, page.url, page.charset, exclusion_,
+        text, url, charset, exclusion_,
         [&](const PageLink& link) { PrefetchLink(link, priority, &place, 0); }, checks_.resources);
 }
 
@@ -143,8 +144,8 @@ void FetchPlan::PageArrived(FetchJob& job)
     job.scanned = true;
     if (crawl_.on() && !guessed && job.place.scope.empty())
         job.place.scope = DirectoryOf(Utf8ToUtf16(job.download->url));
-    PrefetchLinks(DecodePage(job.download->body, job.download->contentType, job.download->url),
-                  FetchQueue::kLaterPages, job.place);
+    const DownloadedPage page = DecodePage(job.download->body, job.download->contentType, job.download->url);
+    PrefetchLinks(page.text, page.url, page.charset, FetchQueue::kLaterPages, job.place);
 }
 
 // More lines while the jobs could use more work and the pages held ahead

@@ -15,6 +15,7 @@
 #include <deque>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace pardovane {
@@ -53,7 +54,7 @@ public:
     // The run took url's page; scanned: its links were queued as it came.
     void PageTaken(const std::u16string& url, bool scanned);
     // The run reads the current page's text: its links, unless queued already.
-    void PageText(const DownloadedPage& page);
+    void PageText(std::u16string_view text, std::u16string_view url, const std::string& charset);
     // The run judged url as a link without reading it as a page.
     void LinkJudged(const std::u16string& url);
 
@@ -74,7 +75,8 @@ private:
     };
 
     void Prefetch(const std::u16string& url, Priority priority, const CrawlPlace* from = nullptr);
-    void PrefetchLinks(const DownloadedPage& page, Priority priority, const CrawlPlace& place);
+    void PrefetchLinks(std::u16string_view text, std::u16string_view url, const std::string& charset,
+                       Priority priority, const CrawlPlace& place);
     void PrefetchLink(const PageLink& link, Priority priority, const CrawlPlace* place, int sheetDepth);
     bool WantsMoreLines() const;
     void ReadAheadLine(const std::u16string& url);

@@ -67,7 +67,7 @@ void LookaheadFetcher::OnCrawlPage(const std::u16string& scope, std::uint32_t de
 void LookaheadFetcher::OnPageText(const std::u16string& pageText, const std::u16string& pageUrl,
                                   const std::string& charset)
 {
-    plan_.PageText({pageText, pageUrl, charset});
+    plan_.PageText(pageText, pageUrl, charset);
 }
 
 void LookaheadFetcher::OnLinkJudged(const JudgedLink& link)

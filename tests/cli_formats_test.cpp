@@ -261,7 +261,7 @@ TEST(CheckCommandFormats, EveryFormatAgreesOnEveryPageLinkAndCountAtAnyJobs)
     }
 
     EXPECT_EQ(RunPython(kJsonSchemaCheck, runs["json"].out).out,
-              "1 ['blocked by bot protection (HTTP 403)', 'blocked by bot protection (HTTP 999)', 'permanent "
+              "2 ['blocked by bot protection (HTTP 403)', 'blocked by bot protection (HTTP 999)', 'permanent "
               "redirect']\n['excluded', 'judged', 'scheme']\n");
     const auto jsonOutline = RunPython(kJsonOutline, runs["json"].out);
     const auto junitOutline = RunPython(kJunitOutline, runs["junit"].out);

@@ -8,7 +8,7 @@ namespace pardovane {
 namespace {
 
 // Raised whenever a reader could misread a document of the older shape.
-constexpr std::int64_t kVersion = 1;
+constexpr std::int64_t kVersion = 2;
 
 void WriteStatus(JsonWriter& json, const std::optional<ProbeResult>& probe)
 {
@@ -68,7 +68,7 @@ void WriteWhy(JsonWriter& json, const std::optional<ProbeResult>& probe, bool fr
     }
 }
 
-void WriteLink(JsonWriter& json, const LinkRecord& link)
+void WriteLink(JsonWriter& json, const RunRecord& record, const LinkRecord& link)
 {
     json.BeginObject();
     json.Key("link");
@@ -77,10 +77,14 @@ void WriteLink(JsonWriter& json, const LinkRecord& link)
     json.String(ElementName(link.element));
     if (link.sheet) {
         json.Key("stylesheet");
-        json.String(WithoutPasswords(link.sheet->first));
+        json.String(WithoutPasswords(record.NameOf(link.sheet->first)));
     }
     json.Key("url");
-    json.String(WithoutPasswords(link.url()));
+    json.String(WithoutPasswords(record.NameOf(link.url())));
+    json.Key("line");
+    json.Number(link.line);
+    json.Key("column");
+    json.Number(link.column);
     if (link.skipped()) {
         const bool scheme = link.kind == LinkTarget::Kind::SkippedScheme;
         json.Key("skipped");
@@ -123,7 +127,7 @@ bool WritePage(JsonWriter& json, const RunRecord& record, const PageRecord& page
     json.Key("links");
     json.BeginArray();
     for (const LinkRecord& link : record.LinksOf(page)) {
-        WriteLink(json, link);
+        WriteLink(json, record, link);
         if (!PassOn(json, write))
             return false;
     }

@@ -19,7 +19,8 @@ void RunRecord::OnPageStart(const std::u16string& pageUrl, std::uint64_t)
     }
     PageRecord page;
     pageUrl_ = pageUrl;
-    page.url = names_ ? names_(pageUrl) : pageUrl;
+    page.url = NameOf(pageUrl);
+    page.file = FileOf(pageUrl);
     page.firstLink = links_.size();
     pages_.push_back(std::move(page));
 }
@@ -67,11 +68,13 @@ void RunRecord::OnLinkJudged(const JudgedLink& link)
     record.element = link.element;
     record.fragmentMissing = link.fragmentMissing;
     record.sheet = link.sheet ? &Entry(*link.sheet) : nullptr;
+    record.line = link.place.line;
+    record.column = link.place.column;
     Added(record);
 }
 
 void RunRecord::OnLinkSkipped(const std::u16string& linkText, const LinkTarget& target,
-                              LinkScanner::Element element)
+                              LinkScanner::Element element, TextPlace place)
 {
     if (pages_.empty() || !Recorded(false, false))
         return;
@@ -83,6 +86,8 @@ void RunRecord::OnLinkSkipped(const std::u16string& linkText, const LinkTarget& 
     record.target = &entry;
     record.kind = target.kind;
     record.element = element;
+    record.line = place.line;
+    record.column = place.column;
     Added(record);
 }
 

@@ -21,9 +21,10 @@ public:
 
 private:
     std::u16string_view text_;
-    std::size_t pos_ = 0;
-    TextPlace place_{1, 1};
-    bool afterCr_ = false;  // text_[pos_ - 1] is a CR, so an LF ends no other line
+    std::size_t pos_ = 0;        // counted up to here
+    std::uint32_t line_ = 1;     // at pos_
+    std::size_t lineStart_ = 0;  // where that line begins
+    std::size_t pairs_ = 0;      // surrogate pairs between lineStart_ and pos_, one character each
 };
 
 }  // namespace pardovane

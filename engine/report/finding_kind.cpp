@@ -55,10 +55,10 @@ const char* TitleOf(FindingKind kind)
     return "finding";
 }
 
-std::u16string FindingText(const RunRecord& record, const PageRecord& page, const LinkRecord& link)
+std::u16string FindingText(const PageRecord& page, const LinkRecord& link)
 {
     std::u16string text = WithoutPasswords(link.link);
-    const std::u16string url = WithoutPasswords(record.NameOf(link.url()));
+    const std::u16string url = WithoutPasswords(link.name());
     if (url != text)
         text += u" (" + url + u")";
     if (link.sheet)

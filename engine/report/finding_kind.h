@@ -31,7 +31,7 @@ const char* TitleOf(FindingKind kind);
 // A broken or warned link in a sentence, for a log or an annotation: as
 // written, its URL where that reads otherwise, the page of its stylesheet,
 // and why. Passwords hidden.
-std::u16string FindingText(const RunRecord& record, const PageRecord& page, const LinkRecord& link);
+std::u16string FindingText(const PageRecord& page, const LinkRecord& link);
 // What is wrong with a page itself, each with its sentence: not reached or
 // not read, then its own answer's warning. Empty for a page without any.
 std::vector<std::pair<FindingKind, std::u16string>> PageFindings(const PageRecord& page);

@@ -63,7 +63,7 @@ bool WriteGithubReport(const RunRecord& record, const ReportSink& write)
             WriteCommand(out, kind, pagePlace, text);
         for (const LinkRecord& link : record.LinksOf(page)) {
             if (link.broken() || link.warned())
-                WriteCommand(out, KindOf(link), PlaceOf(record, page, link), FindingText(record, page, link));
+                WriteCommand(out, KindOf(link), PlaceOf(page, link), FindingText(page, link));
             if (!PassOn(out, write))
                 return false;
         }

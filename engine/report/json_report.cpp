@@ -68,7 +68,7 @@ void WriteWhy(JsonWriter& json, const std::optional<ProbeResult>& probe, bool fr
     }
 }
 
-void WriteLink(JsonWriter& json, const RunRecord& record, const LinkRecord& link)
+void WriteLink(JsonWriter& json, const LinkRecord& link)
 {
     json.BeginObject();
     json.Key("link");
@@ -77,10 +77,10 @@ void WriteLink(JsonWriter& json, const RunRecord& record, const LinkRecord& link
     json.String(ElementName(link.element));
     if (link.sheet) {
         json.Key("stylesheet");
-        json.String(WithoutPasswords(record.NameOf(link.sheet->first)));
+        json.String(WithoutPasswords(NamedUrl(*link.sheet)));
     }
     json.Key("url");
-    json.String(WithoutPasswords(record.NameOf(link.url())));
+    json.String(WithoutPasswords(link.name()));
     json.Key("line");
     json.Number(link.line);
     json.Key("column");
@@ -127,7 +127,7 @@ bool WritePage(JsonWriter& json, const RunRecord& record, const PageRecord& page
     json.Key("links");
     json.BeginArray();
     for (const LinkRecord& link : record.LinksOf(page)) {
-        WriteLink(json, record, link);
+        WriteLink(json, link);
         if (!PassOn(json, write))
             return false;
     }

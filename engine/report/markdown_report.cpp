@@ -39,11 +39,11 @@ std::string Where(const WrittenPlace& place)
 }
 
 // The kind of a link, and which stylesheet it is written in.
-std::string Kind(const RunRecord& record, const LinkRecord& link)
+std::string Kind(const LinkRecord& link)
 {
     std::string kind = ElementName(link.element);
     if (link.sheet)
-        kind += " in " + MarkdownLink(WithoutPasswords(record.NameOf(link.sheet->first)), true);
+        kind += " in " + MarkdownLink(WithoutPasswords(NamedUrl(*link.sheet)), true);
     return kind;
 }
 
@@ -80,9 +80,8 @@ bool WritePage(std::string& out, const RunRecord& record, const PageRecord& page
         const std::string reason
             = link.fragmentMissing ? std::string("fragment not found") : Reason(link.probe());
         if (link.broken() || link.warned())
-            out += "| " + MarkdownCode(WithoutPasswords(link.link), true) + " | "
-                + Where(PlaceOf(record, page, link)) + " | " + Kind(record, link) + " | "
-                + MarkdownLink(WithoutPasswords(record.NameOf(link.url())), true) + " | "
+            out += "| " + MarkdownCode(WithoutPasswords(link.link), true) + " | " + Where(PlaceOf(page, link))
+                + " | " + Kind(link) + " | " + MarkdownLink(WithoutPasswords(link.name()), true) + " | "
                 + (link.broken() ? reason : "warning: " + Warning(*link.probe(), true)) + " |\n";
         if (!PassOn(out, write))
             return false;

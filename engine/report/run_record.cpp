@@ -27,7 +27,21 @@ void RunRecord::OnPageStart(const std::u16string& pageUrl, std::uint64_t)
 
 UrlEntry& RunRecord::Entry(const std::u16string& url)
 {
-    return *urls_.try_emplace(url).first;
+    const auto [entry, added] = urls_.try_emplace(url);
+    if (added && names_) {
+        std::u16string name = names_(url);
+        if (name != url)
+            entry->second.name = std::move(name);
+    }
+    return *entry;
+}
+
+UrlEntry& RunRecord::SheetEntry(const std::u16string& url)
+{
+    UrlEntry& entry = Entry(url);
+    if (entry.second.file.empty())
+        entry.second.file = FileOf(url);
+    return entry;
 }
 
 // Where a link's record goes: a new one kept for the run, or, when only the
@@ -67,7 +81,7 @@ void RunRecord::OnLinkJudged(const JudgedLink& link)
     record.good = link.good;
     record.element = link.element;
     record.fragmentMissing = link.fragmentMissing;
-    record.sheet = link.sheet ? &Entry(*link.sheet) : nullptr;
+    record.sheet = link.sheet ? &SheetEntry(*link.sheet) : nullptr;
     record.line = link.place.line;
     record.column = link.place.column;
     Added(record);

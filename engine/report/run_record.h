@@ -22,8 +22,19 @@ struct UrlFacts {
     // link, or the empty URL, which the run judges bad without asking).
     std::optional<ProbeResult> probe;
     std::u16string skipDetail;  // the scheme or the pattern, when skipped
+    // What the reports call it, when not the URL itself (RunRecord::NameOf),
+    // worked out once however many links name it.
+    std::u16string name;
+    // For a stylesheet: the file it is (RunRecord::FileOf), when it is one.
+    std::u16string file;
 };
 using UrlEntry = std::pair<const std::u16string, UrlFacts>;
+
+// What the reports call a URL the run recorded.
+inline const std::u16string& NamedUrl(const UrlEntry& entry)
+{
+    return entry.second.name.empty() ? entry.first : entry.second.name;
+}
 
 // One link occurrence: judged, or left alone for its scheme or the user's
 // exclusion. Small, as one page may hold millions of them; its URL and
@@ -42,6 +53,8 @@ struct LinkRecord {
 
     // As probed, or as resolved when skipped.
     const std::u16string& url() const { return target->first; }
+    // The URL as the reports name it.
+    const std::u16string& name() const { return NamedUrl(*target); }
     // The answer that decided the verdict.
     const std::optional<ProbeResult>& probe() const { return target->second.probe; }
     const std::u16string& skipDetail() const { return target->second.skipDetail; }
@@ -152,6 +165,7 @@ public:
 
 private:
     UrlEntry& Entry(const std::u16string& url);
+    UrlEntry& SheetEntry(const std::u16string& url);
     LinkRecord& NewLink(const std::u16string& text);
     void Added(const LinkRecord& link);
 

@@ -173,7 +173,7 @@ bool WriteSarifReport(const RunRecord& record, std::string_view toolVersion, con
             WriteResult(json, kind, text, pagePlace);
         for (const LinkRecord& link : record.LinksOf(page)) {
             if (link.broken() || link.warned())
-                WriteResult(json, KindOf(link), FindingText(record, page, link), PlaceOf(record, page, link));
+                WriteResult(json, KindOf(link), FindingText(page, link), PlaceOf(page, link));
             if (!PassOn(json, write))
                 return false;
         }

@@ -12,12 +12,12 @@ std::u16string WrittenPlace::Text() const
     return document + u':' + Utf8ToUtf16(std::to_string(line)) + u':' + Utf8ToUtf16(std::to_string(column));
 }
 
-WrittenPlace PlaceOf(const RunRecord& record, const PageRecord& page, const LinkRecord& link)
+WrittenPlace PlaceOf(const PageRecord& page, const LinkRecord& link)
 {
     WrittenPlace place;
     if (link.sheet) {
-        place.document = WithoutPasswords(record.NameOf(link.sheet->first));
-        place.file = record.FileOf(link.sheet->first);
+        place.document = WithoutPasswords(NamedUrl(*link.sheet));
+        place.file = link.sheet->second.file;
     } else {
         place.document = WithoutPasswords(page.url);
         place.file = page.file;

@@ -18,6 +18,6 @@ struct WrittenPlace {
     std::u16string Text() const;
 };
 
-WrittenPlace PlaceOf(const RunRecord& record, const PageRecord& page, const LinkRecord& link);
+WrittenPlace PlaceOf(const PageRecord& page, const LinkRecord& link);
 
 }  // namespace pardovane

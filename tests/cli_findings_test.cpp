@@ -90,6 +90,9 @@ TEST(CheckCommandFindings, EveryFormatPlacesEachFindingWhereItsBytesAre)
     };
     const std::string expected = "index.html:4:36 index.html:4:9 index.html:6:13 index.html:7:10 "
                                  "index.html:7:45 s.css:2:19\n";
+    std::string everyFormat;
+    for (const char* format : {"github", "json", "junit", "markdown", "sarif"})
+        everyFormat.append(format).append(" ").append(expected);
     for (const std::string& pages : {std::string("site"), server.Url("/site/index.html")}) {
         const auto run = InWork(ShellQuote(PARDOVANE_CHECK_BINARY)
                                 + " --resources --fragments"
@@ -101,11 +104,7 @@ TEST(CheckCommandFindings, EveryFormatPlacesEachFindingWhereItsBytesAre)
         const auto places
             = test::RunCommand("python3 " + ShellQuote(script) + " " + ShellQuote(work.path().string()) + " "
                                + ShellQuote(PARDOVANE_SARIF_SCHEMA));
-        EXPECT_EQ(places.out,
-                  "github " + expected + "json " + expected + "junit " + expected + "markdown " + expected
-                      + "sarif " + expected)
-            << pages << "\n"
-            << places.err;
+        EXPECT_EQ(places.out, everyFormat) << pages << "\n" << places.err;
         // A real consumer of SARIF, where one is installed (scripts/setup.sh).
         if (InWork("command -v sarif-multitool").exitCode == 0) {
             const auto validated

@@ -54,9 +54,11 @@ def generate(pages, seed=5):
 
 
 def broken_pardovane(out, inside=""):
+    """inside: the URLs' prefix; None for a folder's own files, named by path."""
     data = json.loads(out)
     return {link["url"] for page in data["pages"] for link in page["links"]
-            if not link.get("skipped") and not link["good"] and link["url"].startswith(inside)}
+            if not link.get("skipped") and not link["good"]
+            and ("://" not in link["url"] if inside is None else link["url"].startswith(inside))}
 
 
 def broken_linkinator(out, inside=""):
@@ -129,8 +131,15 @@ class Bench:
         self.rows.append((f"the Python docs as files ({pages} pages), links inside the folder",))
         # RE2 has no look-ahead: every host but site.invalid, letter by letter.
         others = "^https?://([^s]|s[^i]|si[^t]|sit[^e]|site[^.])"
-        self.measure("pardovane-check DIR", [self.args.binary, "--format", "json", "--exclude", others, DOCS],
-                     broken=lambda out: broken_pardovane(out, "https://site.invalid/"))
+        # Text costs no places; JSON counts every link's line and column.
+        # (An earlier build named the folder's targets by their URL under site.invalid.)
+        builds = [("", self.args.binary, None)]
+        if self.args.before_binary:
+            builds.insert(0, (" (before)", self.args.before_binary, "https://site.invalid/"))
+        for label, binary, inside in builds:
+            self.measure(f"pardovane-check DIR, text{label}", [binary, "--exclude", others, DOCS])
+            self.measure(f"pardovane-check DIR, json{label}", [binary, "--format", "json", "--exclude", others, DOCS],
+                         broken=lambda out, inside=inside: broken_pardovane(out, inside))
         linkinator = shutil.which("linkinator")
         if linkinator:
             self.measure("linkinator DIR --recurse",
@@ -152,6 +161,7 @@ def main():
     parser.add_argument("--binary", default="build-bench/bin/pardovane-check")
     parser.add_argument("--server", default="build-bench/bench/fixture_server")
     parser.add_argument("--scenario", nargs="*", default=["site", "folder"])
+    parser.add_argument("--before-binary", help="an earlier build to time beside this one on the folder")
     parser.add_argument("--no-linkchecker", action="store_true",
                         help="leave LinkChecker out (at 10 requests a second it needs half an hour here)")
     args = parser.parse_args()

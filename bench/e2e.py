@@ -332,9 +332,15 @@ class Bench:
         with tempfile.TemporaryDirectory() as work:
             server, listed, list_file = self.site(routes, ["{A}/big/index.html"], 0, work)
             self.note(f"peak memory, one page of {links:,} links, half of them broken")
-            for format in ("text", "json", "junit", "markdown"):
-                self.measure(server, f"pardovane --format {format}",
-                             [self.args.binary, "--format", format, "-o", os.devnull, list_file], DEFAULT_JOBS, 0)
+            builds = [("", self.args.binary)]
+            if self.args.before_binary:
+                builds.insert(0, (" (before)", self.args.before_binary))
+            for label, binary in builds:
+                for format in ("text", "json", "junit", "markdown", "sarif", "github"):
+                    if label and format in ("sarif", "github"):
+                        continue
+                    self.measure(server, f"pardovane --format {format}{label}",
+                                 [binary, "--format", format, "-o", os.devnull, list_file], DEFAULT_JOBS, 0)
             server.stop()
 
     def names(self):
@@ -416,7 +422,8 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--binary", default="build-bench/bin/pardovane-check")
     parser.add_argument("--server", default="build-bench/bench/fixture_server")
-    parser.add_argument("--before-binary", help="an earlier build to compare in the flaky scenario")
+    parser.add_argument("--before-binary",
+                        help="an earlier build to compare in the flaky and big-page scenarios")
     parser.add_argument("--scenario", nargs="*",
                         default=["one-host", "many-hosts", "limits", "memory", "big-page", "names", "cache",
                                  "flaky"])

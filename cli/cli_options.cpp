@@ -45,8 +45,8 @@ struct CommandOption {
 };
 
 constexpr CommandOption kCommandOptions[] = {
-    {"format", 'f', "FORMAT", "text (default), json, junit or markdown", true},
-    {"output", 'o', "FILE", "write the report to FILE, replaced only once whole", true},
+    {"format", 'f', "FORMAT", "text (default), json, junit, markdown, sarif or github", true},
+    {"output", 'o', "[F=]FILE", "the report to FILE once whole; F=FILE: one report more", true},
     {"exclude-file", kExcludeFile, "FILE", "skip the URLs FILE's patterns match, one a line", false},
     {"sitemap", kSitemap, "URL", "check the pages a sitemap or sitemap index names", false},
     {"base-url", kBaseUrl, "URL", "where DIR is published: its links there are files", false},
@@ -144,6 +144,39 @@ std::optional<OutputFormat> Format(std::string_view name)
         return OutputFormat::Junit;
     if (name == "markdown")
         return OutputFormat::Markdown;
+    if (name == "sarif")
+        return OutputFormat::Sarif;
+    if (name == "github")
+        return OutputFormat::Github;
+    return std::nullopt;
+}
+
+// "--output FORMAT=FILE" when value starts with a format's name and "=";
+// "-" is standard output.
+std::optional<ReportRequest> FormatAndFile(std::string_view value)
+{
+    const std::size_t equals = value.find('=');
+    if (equals == std::string_view::npos)
+        return std::nullopt;
+    const auto format = Format(value.substr(0, equals));
+    if (!format)
+        return std::nullopt;
+    const std::string_view file = value.substr(equals + 1);
+    return ReportRequest{*format, file == "-" ? std::string() : std::string(file)};
+}
+
+// The reports in the order given, each to a place of its own.
+std::optional<std::string> SortReports(std::vector<ReportRequest> more, bool plainGiven, CliOptions& options)
+{
+    options.reports.clear();
+    if (plainGiven || more.empty())
+        options.reports.push_back({options.format, options.outputFile});
+    options.reports.insert(options.reports.end(), more.begin(), more.end());
+    std::set<std::string> places;
+    for (const ReportRequest& report : options.reports)
+        if (!places.insert(report.file).second)
+            return report.file.empty() ? "only one report can go to standard output"
+                                       : "two reports cannot both go to " + report.file;
     return std::nullopt;
 }
 
@@ -165,7 +198,7 @@ std::optional<std::string> Apply(int option, std::string_view value, CliOptions&
             options.format = *format;
             return std::nullopt;
         }
-        return "--format takes text, json, junit or markdown";
+        return "--format takes text, json, junit, markdown, sarif or github";
     case 'o':
         if (value.empty())
             return "--output needs a file name";
@@ -270,6 +303,9 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& argume
     const OptionTables& tables = Tables();
     // The first item of a list setting given replaces the file's list.
     std::set<int> listsGiven;
+    // "--output FORMAT=FILE" adds a report; -f and -o make the one they name.
+    std::vector<ReportRequest> moreReports;
+    bool plainReportGiven = false;
     optind = 0;  // glibc: start afresh, so the parser can run more than once
     opterr = 0;
     for (;;) {
@@ -307,6 +343,17 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& argume
             value += ' ';
             value += argv[optind++];
         }
+        if (option == 'o') {
+            if (auto report = FormatAndFile(value)) {
+                if (value.ends_with('=')) {
+                    error = "--output " + value + " needs a file name";
+                    return std::nullopt;
+                }
+                moreReports.push_back(std::move(*report));
+                continue;
+            }
+        }
+        plainReportGiven = plainReportGiven || option == 'f' || option == 'o';
         if (auto bad = Apply(option, value, options)) {
             error = std::move(*bad);
             return std::nullopt;
@@ -314,6 +361,10 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& argume
     }
     const std::vector<std::string> operands(argv.begin() + optind, argv.end() - 1);
     if (auto bad = SortOperands(operands, options)) {
+        error = std::move(*bad);
+        return std::nullopt;
+    }
+    if (auto bad = SortReports(std::move(moreReports), plainReportGiven, options)) {
         error = std::move(*bad);
         return std::nullopt;
     }

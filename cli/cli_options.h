@@ -8,7 +8,13 @@
 
 namespace pardovane {
 
-enum class OutputFormat { Text, Json, Junit, Markdown };
+enum class OutputFormat { Text, Json, Junit, Markdown, Sarif, Github };
+
+// One report to write: a format and where (empty: standard output).
+struct ReportRequest {
+    OutputFormat format = OutputFormat::Text;
+    std::string file;
+};
 
 // The command's options: the settings of the run (RunSettings) and what
 // only a command has.
@@ -17,6 +23,10 @@ struct CliOptions : RunSettings {
     std::vector<std::string> urls;  // pages named on the command line instead of a list
     std::string outputFile;         // empty: standard output
     OutputFormat format = OutputFormat::Text;
+    // Every report the run writes, each to its own place: the one of -f and
+    // -o (text on standard output unless either is given), unless only
+    // "--output FORMAT=FILE" is, then those, in order.
+    std::vector<ReportRequest> reports;
     std::vector<std::string> excludeFiles;  // files of patterns
     std::string configFile;                 // empty: the user's, when there is one
     // Beyond the pages given: a sitemap's pages as the list, or a local

@@ -10,11 +10,13 @@
 #include "engine/page/local_folder.h"
 #include "engine/page/url_password.h"
 #include "engine/page/utf_convert.h"
+#include "engine/report/github_report.h"
 #include "engine/report/json_report.h"
 #include "engine/report/junit_report.h"
 #include "engine/report/markdown_report.h"
 #include "engine/report/run_record.h"
 #include "engine/report/run_texts.h"
+#include "engine/report/sarif_report.h"
 #include "engine/run/check_engine.h"
 #include "engine/settings/config_file.h"
 #include "engine/settings/url_exclusion.h"
@@ -110,10 +112,29 @@ bool WriteReport(pardovane::OutputFormat format, const pardovane::CheckEngine& e
         return pardovane::WriteJunitReport(record, pardovane::Utf8ToUtf16(listName), write);
     case pardovane::OutputFormat::Markdown:
         return pardovane::WriteMarkdownReport(record, counts, write);
+    case pardovane::OutputFormat::Sarif:
+        return pardovane::WriteSarifReport(record, PARDOVANE_VERSION, write);
+    case pardovane::OutputFormat::Github:
+        return pardovane::WriteGithubReport(record, write);
     case pardovane::OutputFormat::Text:
         break;
     }
     return WriteText(output, engine.state().report);
+}
+
+// What the record keeps for the reports: JSON and JUnit name every link,
+// the others every finding; the text report is written as the run goes.
+pardovane::RunRecord::Keep RecordKept(const std::vector<pardovane::ReportRequest>& reports)
+{
+    using Keep = pardovane::RunRecord::Keep;
+    Keep keep = Keep::CurrentPage;
+    for (const pardovane::ReportRequest& report : reports) {
+        if (report.format == pardovane::OutputFormat::Json || report.format == pardovane::OutputFormat::Junit)
+            return Keep::EveryLink;
+        if (report.format != pardovane::OutputFormat::Text)
+            keep = Keep::Findings;
+    }
+    return keep;
 }
 
 int Run(int argc, char** argv)
@@ -147,9 +168,13 @@ int Run(int argc, char** argv)
 
     const bool escapes = pardovane::StderrTakesEscapes();
     pardovane::InstallInterruptCleanup(escapes);
-    pardovane::ReportOutput output(options->outputFile);
-    if (!output.ok())
-        return WriteFailed(output);
+    // Every report's file is opened, or refused, before anything is asked.
+    std::vector<std::unique_ptr<pardovane::ReportOutput>> outputs;
+    for (const pardovane::ReportRequest& report : options->reports) {
+        outputs.push_back(std::make_unique<pardovane::ReportOutput>(report.file));
+        if (!outputs.back()->ok())
+            return WriteFailed(*outputs.back());
+    }
     // The list: given, a sitemap's pages, or a local folder's.
     std::optional<pardovane::LocalFolder> folder;
     std::optional<pardovane::ListInput> pages;
@@ -206,12 +231,7 @@ int Run(int argc, char** argv)
         answers = &run.KeepAnswers(options->maxCacheAge);
         WriteMessage(pardovane::Utf8ToUtf16(pardovane::LoadAnswerCache(options->cacheFile, *answers)));
     }
-    // JSON and JUnit name every link, markdown every finding; the text
-    // report is written as the run goes.
-    if (options->format == pardovane::OutputFormat::Json || options->format == pardovane::OutputFormat::Junit)
-        run.record().SetKeep(pardovane::RunRecord::Keep::EveryLink);
-    else if (options->format == pardovane::OutputFormat::Markdown)
-        run.record().SetKeep(pardovane::RunRecord::Keep::Findings);
+    run.record().SetKeep(RecordKept(options->reports));
     const pardovane::CheckEngine& engine = run.engine();
     run.Run();
     window.ClearProgress();
@@ -221,8 +241,10 @@ int Run(int argc, char** argv)
 
     // The report holds the one document; messages and the summary stay on
     // stderr in every format, so scripts can redirect the two apart.
-    if (!WriteReport(options->format, engine, engine.record(), list.name(), output) || !output.Finish())
-        return WriteFailed(output);
+    for (std::size_t i = 0; i < outputs.size(); ++i)
+        if (!WriteReport(options->reports[i].format, engine, engine.record(), list.name(), *outputs[i])
+            || !outputs[i]->Finish())
+            return WriteFailed(*outputs[i]);
     if (answers != nullptr)
         WriteMessage(pardovane::Utf8ToUtf16(pardovane::SaveAnswerCache(options->cacheFile, *answers)));
     pagesLeft += engine.lastRun().pagesLeft;

@@ -18,8 +18,10 @@ packages=(
   fonts-noto-cjk            # the window's texts
   xdg-utils                 # the edit button opens the list through xdg-open
 )
+tests=1
 if [ "${1:-}" = --run ]; then
   shift
+  tests=0
 else
   packages+=(
     git python3
@@ -49,4 +51,11 @@ if [ ${#missing[@]} -gt 0 ]; then
   export DEBIAN_FRONTEND=noninteractive
   apt-get update -qq
   apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# A real SARIF consumer for the SARIF report's test, from npm where npm is
+# installed (the test is skipped without it).
+if [ "$tests" = 1 ] && command -v npm >/dev/null && ! command -v sarif-multitool >/dev/null; then
+  npm install -g --no-audit --no-fund @microsoft/sarif-multitool@5.7.0 >/dev/null \
+    || echo "setup: sarif-multitool could not be installed; its test will be skipped" >&2
 fi

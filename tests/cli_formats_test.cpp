@@ -251,7 +251,7 @@ TEST(CheckCommandFormats, EveryFormatAgreesOnEveryPageLinkAndCountAtAnyJobs)
     const std::string list = "--redirects warn --exclude 'pic[0-4]' "
         + ShellQuote(dir.Write("list.txt", site.ListFile()).string());
     std::map<std::string, test::CommandResult> runs;
-    for (const char* format : {"text", "json", "junit", "markdown"}) {
+    for (const char* format : {"text", "json", "junit", "markdown", "sarif", "github"}) {
         runs[format] = Check(std::string("--format=") + format + " " + list);
         const auto oneByOne = Check(std::string("-f ") + format + " -j 1 " + list);
         EXPECT_EQ(oneByOne.out, runs[format].out) << format;
@@ -261,7 +261,7 @@ TEST(CheckCommandFormats, EveryFormatAgreesOnEveryPageLinkAndCountAtAnyJobs)
     }
 
     EXPECT_EQ(RunPython(kJsonSchemaCheck, runs["json"].out).out,
-              "1 ['blocked by bot protection (HTTP 403)', 'blocked by bot protection (HTTP 999)', 'permanent "
+              "2 ['blocked by bot protection (HTTP 403)', 'blocked by bot protection (HTTP 999)', 'permanent "
               "redirect']\n['excluded', 'judged', 'scheme']\n");
     const auto jsonOutline = RunPython(kJsonOutline, runs["json"].out);
     const auto junitOutline = RunPython(kJunitOutline, runs["junit"].out);

@@ -17,7 +17,7 @@ std::string Describe(const CliOptions& options)
     const auto add = [&](const std::string& item) { text += (text.empty() ? "" : " ") + item; };
     const HttpSettings defaults;
     const HttpSettings& http = options.http;
-    const char* const formats[] = {"text", "json", "junit", "markdown"};
+    const char* const formats[] = {"text", "json", "junit", "markdown", "sarif", "github"};
     if (!options.listFile.empty())
         add("list=" + options.listFile);
     for (const std::string& url : options.urls)
@@ -28,6 +28,14 @@ std::string Describe(const CliOptions& options)
         add("jobs=" + std::to_string(options.jobs));
     if (options.format != OutputFormat::Text)
         add(std::string("format=") + formats[static_cast<int>(options.format)]);
+    if (options.reports.size() != 1 || options.reports[0].format != options.format
+        || options.reports[0].file != options.outputFile) {
+        std::string reports;
+        for (const ReportRequest& report : options.reports)
+            reports += (reports.empty() ? "" : ",") + std::string(formats[static_cast<int>(report.format)])
+                + ":" + (report.file.empty() ? "-" : report.file);
+        add("reports=" + reports);
+    }
     for (const std::string& pattern : options.excludes)
         add("exclude=" + pattern);
     for (const std::string& file : options.excludeFiles)
@@ -102,6 +110,10 @@ const ParseCase kCases[] = {
     {{"https://a.example/", "http://b.example/x"}, "url=https://a.example/ url=http://b.example/x"},
     {{"-f", "markdown", "-o", "out.md"}, "output=out.md format=markdown"},
     {{"--format=junit", "--output=r.xml"}, "output=r.xml format=junit"},
+    {{"-o", "sarif=a.sarif", "--output=github=-"}, "reports=sarif:a.sarif,github:-"},
+    {{"-f", "json", "-o", "junit=r.xml"}, "format=json reports=json:-,junit:r.xml"},
+    {{"-o", "j.json", "-o", "json=k.json"}, "output=j.json reports=text:j.json,json:k.json"},
+    {{"-o", "html=x"}, "output=html=x"},
     {{"--exclude", "a", "--exclude=b", "--exclude-file", "f"}, "exclude=a exclude=b exclude-file=f"},
     {{"--timeout", "20"}, "ms=10000/20000/20000"},
     {{"--timeout=0.5"}, "ms=500/500/500"},
@@ -121,7 +133,10 @@ const ParseCase kCases[] = {
     {{"-j0"}, "error: --jobs takes a whole number from 1 to 256"},
     {{"-j257"}, "error: --jobs takes a whole number from 1 to 256"},
     {{"-j", "4x"}, "error: --jobs takes a whole number from 1 to 256"},
-    {{"-f", "xml"}, "error: --format takes text, json, junit or markdown"},
+    {{"-f", "xml"}, "error: --format takes text, json, junit, markdown, sarif or github"},
+    {{"-o", "json=a", "-o", "junit=a"}, "error: two reports cannot both go to a"},
+    {{"-o", "sarif=-", "-f", "json"}, "error: only one report can go to standard output"},
+    {{"-o", "json="}, "error: --output json= needs a file name"},
     {{"-o", ""}, "error: --output needs a file name"},
     {{"--timeout", "0"}, "error: --timeout takes seconds, more than 0 and at most 86400"},
     {{"--timeout", "soon"}, "error: --timeout takes seconds, more than 0 and at most 86400"},

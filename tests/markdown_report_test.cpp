@@ -34,10 +34,12 @@ void Page(RunRecord& record, const std::u16string& url, const ProbeResult& answe
 {
     record.OnPageStart(url, 0);
     record.OnProbe(url, answer);
+    std::uint32_t line = 1;
     for (const auto& [link, linkAnswer] : links) {
         record.OnProbe(u"http://h/" + link, linkAnswer);
         const std::u16string url = u"http://h/" + link;
-        record.OnLinkJudged({link, url, linkAnswer.good()});
+        record.OnLinkJudged(
+            {link, url, linkAnswer.good(), LinkElement::Anchor, nullptr, false, false, {++line, 7}});
     }
 }
 
@@ -56,9 +58,9 @@ TEST(MarkdownReport, ListsPagesWithAProblemOrAWarningWithPageTextInCodeAndUrlsAs
           {u"pipe", Answer(0, HttpFailure::ConnectionRefused, "a|b")}});
     const std::u16string sheet = u"http://h/s.css";
     const std::u16string target = u"http://h/p.html";
-    record.OnLinkJudged({u"p.html#x", target, false, LinkScanner::Element::Css, &sheet, true});
+    record.OnLinkJudged({u"p.html#x", target, false, LinkScanner::Element::Css, &sheet, true, false, {3, 5}});
     record.OnLinkSkipped(u"mailto:a@h", {LinkTarget::Kind::SkippedScheme, u"mailto:a@h", u"mailto"},
-                         LinkScanner::Element::Anchor);
+                         LinkScanner::Element::Anchor, {});
     record.OnPageEnd(true, true);
     Page(record, u"http://h/walled", Blocked(999));
     record.OnPageEnd(true, true);
@@ -75,16 +77,19 @@ TEST(MarkdownReport, ListsPagesWithAProblemOrAWarningWithPageTextInCodeAndUrlsAs
         "## Link check\n\n"
         "**5** links checked, **2** broken, **3** with a warning; **2** of **4** pages with a problem.\n"
         "\n### [`http://h/a_b`](<http://h/a_b>)\n\n"
-        "| Link | Kind | URL | Reason |\n| --- | --- | --- | --- |\n"
-        "| `x\\|y *z*` | a | [`http://h/x\\|y *z*`](<http://h/x\\|y%0A*z*>) | HTTP 404 |\n"
-        "| `old` | a | [`http://h/old`](<http://h/old>) | warning: moved permanently to "
-        "[`http://h/new`](<http://h/new>) |\n"
-        "| `wall` | a | [`http://h/wall`](<http://h/wall>) | warning: blocked by bot protection (HTTP 403) "
+        "| Link | Where | Kind | URL | Reason |\n| --- | --- | --- | --- | --- |\n"
+        "| `x\\|y *z*` | `http://h/a_b:2:7` | a | [`http://h/x\\|y *z*`](<http://h/x\\|y%0A*z*>) | HTTP 404 "
         "|\n"
-        "| ``` `a`` b ``` | a | [```http://h/`a`` b```](<http://h/`a`` b>) | HTTP 404 |\n"
-        "| `pipe` | a | [`http://h/pipe`](<http://h/pipe>) | connection refused (a\\|b) |\n"
-        "| `p.html#x` | css in [`http://h/s.css`](<http://h/s.css>) | [`http://h/p.html`](<http://h/p.html>) "
-        "| fragment not found |\n"
+        "| `old` | `http://h/a_b:4:7` | a | [`http://h/old`](<http://h/old>) | warning: moved permanently to "
+        "[`http://h/new`](<http://h/new>) |\n"
+        "| `wall` | `http://h/a_b:5:7` | a | [`http://h/wall`](<http://h/wall>) | warning: blocked by bot "
+        "protection (HTTP 403) |\n"
+        "| ``` `a`` b ``` | `http://h/a_b:6:7` | a | [```http://h/`a`` b```](<http://h/`a`` b>) | HTTP 404 "
+        "|\n"
+        "| `pipe` | `http://h/a_b:7:7` | a | [`http://h/pipe`](<http://h/pipe>) | connection refused (a\\|b) "
+        "|\n"
+        "| `p.html#x` | `http://h/s.css:3:5` | css in [`http://h/s.css`](<http://h/s.css>) | "
+        "[`http://h/p.html`](<http://h/p.html>) | fragment not found |\n"
         "\n### [`http://h/walled`](<http://h/walled>)\n\n"
         "The page was blocked by bot protection (HTTP 999).\n\n"
         "\n### [`http://h/gone`](<http://h/gone>)\n\n"

@@ -27,21 +27,23 @@ namespace {
 using test::FindControl;
 
 // The findings the command's JSON holds, a line each as RowLines writes
-// the window's: page, link, kind, URL and the reason in the report's words.
+// the window's: page, link, kind, URL, the reason in the report's words and
+// where the link stands.
 constexpr const char* kJsonFindings = R"(import json, sys
 doc = json.load(open(sys.argv[1], encoding='utf-8'))
 for page in doc['pages']:
     url = page['url']
     if not page['reachable'] or not page['downloaded']:
-        print('\t'.join([url, '', 'page', url, page['reason']]))
+        print('\t'.join([url, '', 'page', url, page['reason'], '']))
     elif 'warning' in page:
-        print('\t'.join([url, '', 'page', url, page['warning']]))
+        print('\t'.join([url, '', 'page', url, page['warning'], '']))
     for link in page['links']:
         if 'skipped' in link:
             continue
         why = link.get('reason') if not link['good'] else link.get('warning')
         if why is not None:
-            print('\t'.join([url, link['link'], link['kind'], link['url'], why]))
+            place = '%d:%d' % (link['line'], link['column'])
+            print('\t'.join([url, link['link'], link['kind'], link['url'], why, place]))
 )";
 
 // Every row of the CSV, each field as its code points, a line a row.
@@ -63,9 +65,12 @@ std::string RowLines(const QAbstractItemModel& rows)
             return rows.index(row, column).data(role).toString();
         };
         const QString kind = cell(FindingsModel::Kind);
-        lines += QStringList{cell(FindingsModel::Page), cell(FindingsModel::Link),
+        lines += QStringList{cell(FindingsModel::Page),
+                             cell(FindingsModel::Link),
                              kind == ToQString(texts::kPageKind) ? QStringLiteral("page") : kind,
-                             cell(FindingsModel::Url), cell(0, FindingsModel::kReportReasonRole)}
+                             cell(FindingsModel::Url),
+                             cell(0, FindingsModel::kReportReasonRole),
+                             cell(FindingsModel::Place)}
                      .join(u'\t')
                      .toStdString()
             + "\n";

@@ -140,21 +140,11 @@ QString JapanesePageReason(const PageRecord& page)
     return ProbeReasonText(page.probe);
 }
 
-// Positions come with the record once it knows them; until then the cell
-// stays empty. A template, so that this compiles either way.
-template <typename Link>
-QString PlaceOf(const Link& link)
-{
-    if constexpr (requires { link.line, link.column; }) {
-        if (link.line > 0)
-            return QString::number(link.line) + u':' + QString::number(link.column);
-    }
-    return {};
-}
-
 QString LinkPlace(const LinkRecord& link)
 {
-    return PlaceOf(link);
+    if (link.line == 0)
+        return {};
+    return QString::number(link.line) + u':' + QString::number(link.column);
 }
 
 }  // namespace pardovane

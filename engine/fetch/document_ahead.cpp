@@ -3,6 +3,7 @@
 #include "engine/page/page_ids.h"
 #include "engine/page/page_links.h"
 #include "engine/page/page_text_decoder.h"
+#include "engine/page/place_counter.h"
 
 #include <string_view>
 #include <unordered_set>
@@ -82,6 +83,7 @@ DocumentFactsPtr DocumentAhead::Store(const std::u16string& url, const DownloadR
             // only URLs not seen yet, so a hostile stylesheet holds no more
             // than its distinct URLs.
             std::unordered_set<std::u16string_view> seen;
+            PlaceCounter places(text.text);
             ForEachSheetLink(text.text, text.url, exclusion, [&](const PageLink& link) {
                 const std::u16string_view written
                     = std::u16string_view(text.text).substr(link.start - 1, link.length);
@@ -90,6 +92,7 @@ DocumentFactsPtr DocumentAhead::Store(const std::u16string& url, const DownloadR
                 PageLink kept = link;
                 // The stylesheet's text goes; the link keeps its own.
                 kept.written = written;
+                kept.place = places.At(link.start - 1);
                 facts->sheetLinks.push_back(std::move(kept));
             });
         }

@@ -12,21 +12,6 @@
 namespace pardovane {
 namespace {
 
-// A file path as a URL path: what may stand raw in a segment stays, every
-// other byte is %XX, so NameOf gives the path back.
-std::u16string UrlPathOf(const std::string& relative)
-{
-    static constexpr std::string_view kRaw = "-._~!$&'()*+,;=:@/";
-    std::u16string out;
-    for (char c : relative) {
-        if (IsAsciiAlpha(c) || IsAsciiDigit(c) || kRaw.find(c) != std::string_view::npos)
-            out += static_cast<char16_t>(c);
-        else
-            AppendPercentEncoded(out, std::string_view(&c, 1));
-    }
-    return out;
-}
-
 // The path of url under base (which it lies under), in UTF-8, without its
 // query and fragment.
 std::string Relative(std::u16string_view url, std::u16string_view base)
@@ -77,7 +62,7 @@ std::vector<std::u16string> LocalFolder::PageUrls(std::size_t limit, std::size_t
     std::vector<std::u16string> urls;
     urls.reserve(paths.size());
     for (const std::string& path : paths)
-        urls.push_back(base_ + UrlPathOf(path));
+        urls.push_back(base_ + PercentEncodedPath(path));
     return urls;
 }
 
@@ -140,7 +125,23 @@ std::u16string LocalFolder::NameOf(std::u16string_view url) const
 {
     if (!Covers(url))
         return std::u16string(url);
-    return Utf8ToUtf16(PercentDecoded(Relative(url, base_)));
+    std::u16string name = Utf8ToUtf16(PercentDecoded(Relative(url, base_)));
+    if (name.empty())
+        name = u"./";
+    if (const std::size_t query = url.find(u'?'); query != std::u16string_view::npos)
+        name += url.substr(query, url.find(u'#', query) - query);
+    return name;
+}
+
+std::u16string LocalFolder::WorkingPathOf(std::u16string_view url) const
+{
+    const auto file = FileFor(url);
+    if (!file)
+        return {};
+    std::error_code failure;
+    const std::filesystem::path working = std::filesystem::current_path(failure);
+    const std::filesystem::path relative = failure ? *file : file->lexically_relative(working);
+    return Utf8ToUtf16((relative.empty() ? *file : relative).generic_string());
 }
 
 }  // namespace pardovane

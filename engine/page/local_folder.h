@@ -37,8 +37,13 @@ public:
     // A file's bytes; nullopt when it cannot be read or holds more than cap.
     static std::optional<std::string> Read(const std::filesystem::path& file, std::size_t cap);
     static bool IsPageFile(const std::filesystem::path& file);
-    // What the report calls a page of the folder: its path under it.
+    // What the reports call a URL under the base: its path under the folder
+    // ("./" for the folder itself), with its query if it has one; another
+    // URL as it is.
     std::u16string NameOf(std::u16string_view url) const;
+    // The file url names, as a path from the working directory (as a CI job
+    // points into its checkout); empty when there is none.
+    std::u16string WorkingPathOf(std::u16string_view url) const;
 
 private:
     LocalFolder(std::filesystem::path root, std::u16string base)

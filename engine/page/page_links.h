@@ -3,6 +3,7 @@
 #include "engine/page/link_exclusion.h"
 #include "engine/page/link_scanner.h"
 #include "engine/page/link_target.h"
+#include "engine/page/text_place.h"
 
 #include <cstddef>
 #include <functional>
@@ -25,6 +26,9 @@ struct PageLink {
     // A stylesheet (a <link rel=stylesheet> or an @import), whose own links
     // are the page's too.
     bool stylesheet = false;
+    // Where it is written, for a link kept without the text it was found in
+    // (a stylesheet's); not known otherwise, as start says it.
+    TextPlace place = {};
 };
 
 // The one rule that decides which URL each link of a page probes, used by the

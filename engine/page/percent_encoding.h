@@ -26,6 +26,21 @@ void AppendPercentEncoded(Text& out, std::string_view bytes)
     }
 }
 
+// A file path (UTF-8) as a URL path: what may stand raw in a path segment
+// stays, every other byte is %XX, so decoding gives the path back.
+inline std::u16string PercentEncodedPath(std::string_view path)
+{
+    static constexpr std::string_view kRaw = "-._~!$&'()*+,;=:@/";
+    std::u16string out;
+    for (char c : path) {
+        if (IsAsciiAlpha(c) || IsAsciiDigit(c) || kRaw.find(c) != std::string_view::npos)
+            out += static_cast<char16_t>(c);
+        else
+            AppendPercentEncoded(out, std::string_view(&c, 1));
+    }
+    return out;
+}
+
 // The URL Standard's percent-decode: "%" with two hex digits is that byte,
 // any other "%" stays as it is.
 inline std::string PercentDecoded(std::string_view bytes)

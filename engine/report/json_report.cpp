@@ -8,7 +8,7 @@ namespace pardovane {
 namespace {
 
 // Raised whenever a reader could misread a document of the older shape.
-constexpr std::int64_t kVersion = 1;
+constexpr std::int64_t kVersion = 2;
 
 void WriteStatus(JsonWriter& json, const std::optional<ProbeResult>& probe)
 {
@@ -77,10 +77,14 @@ void WriteLink(JsonWriter& json, const LinkRecord& link)
     json.String(ElementName(link.element));
     if (link.sheet) {
         json.Key("stylesheet");
-        json.String(WithoutPasswords(link.sheet->first));
+        json.String(WithoutPasswords(NamedUrl(*link.sheet)));
     }
     json.Key("url");
-    json.String(WithoutPasswords(link.url()));
+    json.String(WithoutPasswords(link.name()));
+    json.Key("line");
+    json.Number(link.line);
+    json.Key("column");
+    json.Number(link.column);
     if (link.skipped()) {
         const bool scheme = link.kind == LinkTarget::Kind::SkippedScheme;
         json.Key("skipped");

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/page/link_element.h"
+#include "engine/page/text_place.h"
 
 #include <string>
 
@@ -18,6 +19,8 @@ struct JudgedLink {
     bool fragmentMissing = false;
     // Good, and its answer carries a warning.
     bool warned = false;
+    // Where its value begins in the page, or in its stylesheet.
+    TextPlace place = {};
 };
 
 }  // namespace pardovane

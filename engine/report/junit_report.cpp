@@ -2,6 +2,7 @@
 
 #include "engine/page/url_password.h"
 #include "engine/page/utf_convert.h"
+#include "engine/report/written_place.h"
 #include "engine/report/xml_writer.h"
 
 namespace pardovane {
@@ -59,21 +60,28 @@ void WriteWarning(XmlWriter& xml, const std::optional<ProbeResult>& probe)
     xml.Close();
 }
 
-void WriteLink(XmlWriter& xml, const LinkRecord& link, const std::u16string& pageName)
+void WriteLink(XmlWriter& xml, const PageRecord& page, const LinkRecord& link, const std::u16string& pageName)
 {
     const std::u16string shown = WithoutPasswords(link.link);
     xml.Open("testcase");
     xml.Attribute("name", shown);
     xml.Attribute("classname", pageName);
+    // Where the consumers that know them look for the source of a case.
+    if (const std::u16string& file = link.sheet ? link.sheet->second.file : page.file; !file.empty()) {
+        xml.Attribute("file", file);
+        if (link.line > 0)
+            xml.Attribute("line", std::int64_t{link.line});
+    }
     if (link.broken()) {
         const std::string reason = LinkReason(link);
         xml.Open("failure");
         xml.Attribute("type", reason);
         xml.Attribute("message", Utf16ToUtf8(shown) + ": " + reason);
-        std::u16string text = u"link: " + shown + u"\nkind: " + Utf8ToUtf16(ElementName(link.element));
+        std::u16string text = u"link: " + shown + u"\nat: " + PlaceOf(page, link).Text() + u"\nkind: "
+            + Utf8ToUtf16(ElementName(link.element));
         if (link.sheet)
-            text += u"\nstylesheet: " + WithoutPasswords(link.sheet->first);
-        text += u"\nurl: " + WithoutPasswords(link.url()) + u"\nreason: "
+            text += u"\nstylesheet: " + WithoutPasswords(NamedUrl(*link.sheet));
+        text += u"\nurl: " + WithoutPasswords(link.name()) + u"\nreason: "
             + Utf8ToUtf16(reason + (link.fragmentMissing ? std::string() : Detail(link.probe())));
         xml.Text(text);
         xml.Close();
@@ -110,7 +118,7 @@ bool WritePage(XmlWriter& xml, const RunRecord& record, const PageRecord& page, 
     WritePageCase(xml, page, pageName);
     for (const LinkRecord& link : record.LinksOf(page)) {
         if (!link.skipped())
-            WriteLink(xml, link, pageName);
+            WriteLink(xml, page, link, pageName);
         if (!PassOn(xml, write))
             return false;
     }

@@ -3,6 +3,7 @@
 #include "engine/page/url_password.h"
 #include "engine/page/utf_convert.h"
 #include "engine/report/code_points.h"
+#include "engine/report/written_place.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -28,12 +29,21 @@ std::string Reason(const std::optional<ProbeResult>& probe)
     return MarkdownText(reason);
 }
 
-// The kind of a link, and where a stylesheet's link is written.
+// Where a link is written, a link to its file when it is in one: the path
+// from the working directory, as a reviewer finds it in the checkout.
+std::string Where(const WrittenPlace& place)
+{
+    if (place.file.empty())
+        return MarkdownCode(place.Text(), true);
+    return MarkdownLink(place.Text(), place.file, true);
+}
+
+// The kind of a link, and which stylesheet it is written in.
 std::string Kind(const LinkRecord& link)
 {
     std::string kind = ElementName(link.element);
     if (link.sheet)
-        kind += " in " + MarkdownLink(WithoutPasswords(link.sheet->first), true);
+        kind += " in " + MarkdownLink(WithoutPasswords(NamedUrl(*link.sheet)), true);
     return kind;
 }
 
@@ -49,7 +59,8 @@ std::string Warning(const ProbeResult& probe, bool inTable)
 
 bool WritePage(std::string& out, const RunRecord& record, const PageRecord& page, const ReportSink& write)
 {
-    out += "\n### " + MarkdownLink(WithoutPasswords(page.url), false) + "\n\n";
+    const std::u16string name = WithoutPasswords(page.url);
+    out += "\n### " + MarkdownLink(name, page.file.empty() ? name : page.file, false) + "\n\n";
     if (!page.reachable) {
         out += "The page cannot be reached: " + Reason(page.probe) + "\n";
         return true;
@@ -64,13 +75,13 @@ bool WritePage(std::string& out, const RunRecord& record, const PageRecord& page
     }
     if (page.badLinks == 0 && page.warnedLinks == 0)
         return true;
-    out += "| Link | Kind | URL | Reason |\n| --- | --- | --- | --- |\n";
+    out += "| Link | Where | Kind | URL | Reason |\n| --- | --- | --- | --- | --- |\n";
     for (const LinkRecord& link : record.LinksOf(page)) {
         const std::string reason
             = link.fragmentMissing ? std::string("fragment not found") : Reason(link.probe());
         if (link.broken() || link.warned())
-            out += "| " + MarkdownCode(WithoutPasswords(link.link), true) + " | " + Kind(link) + " | "
-                + MarkdownLink(WithoutPasswords(link.url()), true) + " | "
+            out += "| " + MarkdownCode(WithoutPasswords(link.link), true) + " | " + Where(PlaceOf(page, link))
+                + " | " + Kind(link) + " | " + MarkdownLink(WithoutPasswords(link.name()), true) + " | "
                 + (link.broken() ? reason : "warning: " + Warning(*link.probe(), true)) + " |\n";
         if (!PassOn(out, write))
             return false;
@@ -109,6 +120,11 @@ std::string MarkdownCode(std::u16string_view text, bool inTable)
 
 std::string MarkdownLink(std::u16string_view url, bool inTable)
 {
+    return MarkdownLink(url, url, inTable);
+}
+
+std::string MarkdownLink(std::u16string_view shown, std::u16string_view url, bool inTable)
+{
     // In angle brackets the destination may hold anything but line breaks,
     // unescaped brackets and backslashes.
     std::string destination;
@@ -129,7 +145,7 @@ std::string MarkdownLink(std::u16string_view url, bool inTable)
             AppendUtf8(destination, c);
         }
     }
-    return "[" + MarkdownCode(url, inTable) + "](<" + destination + ">)";
+    return "[" + MarkdownCode(shown, inTable) + "](<" + destination + ">)";
 }
 
 std::string MarkdownText(std::string_view utf8)

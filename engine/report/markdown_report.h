@@ -21,6 +21,8 @@ bool WriteMarkdownReport(const RunRecord& record, const RunCounts& counts, const
 std::string MarkdownCode(std::u16string_view text, bool inTable);
 // A link to url, shown as its text in a code span.
 std::string MarkdownLink(std::u16string_view url, bool inTable);
+// A link to url shown as another text.
+std::string MarkdownLink(std::u16string_view shown, std::u16string_view url, bool inTable);
 // Plain inline text that shows exactly text: the characters that start
 // inline Markdown are escaped.
 std::string MarkdownText(std::string_view utf8);

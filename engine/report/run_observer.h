@@ -38,10 +38,11 @@ public:
     // One link occurrence was judged.
     virtual void OnLinkJudged(const JudgedLink& link) { (void)link; }
     // One link occurrence was left alone: a scheme not to request, or the
-    // user's exclusion.
-    virtual void OnLinkSkipped(const std::u16string& linkText, const LinkTarget& target, LinkElement element)
+    // user's exclusion. place: where it is written, as for a judged link.
+    virtual void OnLinkSkipped(const std::u16string& linkText, const LinkTarget& target, LinkElement element,
+                               TextPlace place)
     {
-        (void)linkText, (void)target, (void)element;
+        (void)linkText, (void)target, (void)element, (void)place;
     }
     // The page's block is complete. reachable is false for a page whose
     // probe was bad; downloaded is false when its text could not be had.

@@ -19,14 +19,29 @@ void RunRecord::OnPageStart(const std::u16string& pageUrl, std::uint64_t)
     }
     PageRecord page;
     pageUrl_ = pageUrl;
-    page.url = names_ ? names_(pageUrl) : pageUrl;
+    page.url = NameOf(pageUrl);
+    page.file = FileOf(pageUrl);
     page.firstLink = links_.size();
     pages_.push_back(std::move(page));
 }
 
 UrlEntry& RunRecord::Entry(const std::u16string& url)
 {
-    return *urls_.try_emplace(url).first;
+    const auto [entry, added] = urls_.try_emplace(url);
+    if (added && names_) {
+        std::u16string name = names_(url);
+        if (name != url)
+            entry->second.name = std::move(name);
+    }
+    return *entry;
+}
+
+UrlEntry& RunRecord::SheetEntry(const std::u16string& url)
+{
+    UrlEntry& entry = Entry(url);
+    if (entry.second.file.empty())
+        entry.second.file = FileOf(url);
+    return entry;
 }
 
 // Where a link's record goes: a new one kept for the run, or, when only the
@@ -66,12 +81,14 @@ void RunRecord::OnLinkJudged(const JudgedLink& link)
     record.good = link.good;
     record.element = link.element;
     record.fragmentMissing = link.fragmentMissing;
-    record.sheet = link.sheet ? &Entry(*link.sheet) : nullptr;
+    record.sheet = link.sheet ? &SheetEntry(*link.sheet) : nullptr;
+    record.line = link.place.line;
+    record.column = link.place.column;
     Added(record);
 }
 
 void RunRecord::OnLinkSkipped(const std::u16string& linkText, const LinkTarget& target,
-                              LinkScanner::Element element)
+                              LinkScanner::Element element, TextPlace place)
 {
     if (pages_.empty() || !Recorded(false, false))
         return;
@@ -83,6 +100,8 @@ void RunRecord::OnLinkSkipped(const std::u16string& linkText, const LinkTarget& 
     record.target = &entry;
     record.kind = target.kind;
     record.element = element;
+    record.line = place.line;
+    record.column = place.column;
     Added(record);
 }
 

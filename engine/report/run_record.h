@@ -22,8 +22,19 @@ struct UrlFacts {
     // link, or the empty URL, which the run judges bad without asking).
     std::optional<ProbeResult> probe;
     std::u16string skipDetail;  // the scheme or the pattern, when skipped
+    // What the reports call it, when not the URL itself (RunRecord::NameOf),
+    // worked out once however many links name it.
+    std::u16string name;
+    // For a stylesheet: the file it is (RunRecord::FileOf), when it is one.
+    std::u16string file;
 };
 using UrlEntry = std::pair<const std::u16string, UrlFacts>;
+
+// What the reports call a URL the run recorded.
+inline const std::u16string& NamedUrl(const UrlEntry& entry)
+{
+    return entry.second.name.empty() ? entry.first : entry.second.name;
+}
 
 // One link occurrence: judged, or left alone for its scheme or the user's
 // exclusion. Small, as one page may hold millions of them; its URL and
@@ -36,9 +47,14 @@ struct LinkRecord {
     LinkScanner::Element element = LinkScanner::Element::Anchor;
     bool fragmentMissing = false;     // its target answered, without the place its #fragment names
     const UrlEntry* sheet = nullptr;  // the stylesheet it is written in; null: the page
+    // Where its value begins in the page or the stylesheet (see TextPlace); 0: not known.
+    std::uint32_t line = 0;
+    std::uint32_t column = 0;
 
     // As probed, or as resolved when skipped.
     const std::u16string& url() const { return target->first; }
+    // The URL as the reports name it.
+    const std::u16string& name() const { return NamedUrl(*target); }
     // The answer that decided the verdict.
     const std::optional<ProbeResult>& probe() const { return target->second.probe; }
     const std::u16string& skipDetail() const { return target->second.skipDetail; }
@@ -50,7 +66,8 @@ struct LinkRecord {
 
 // One non-empty line of the list file and what became of it.
 struct PageRecord {
-    std::u16string url;
+    std::u16string url;       // as the reports name it (RunRecord::NameOf)
+    std::u16string file;      // the file it is, when it is one (RunRecord::FileOf)
     bool reachable = false;   // its own probe was good
     bool downloaded = false;  // its text came, so its links were checked
     std::optional<ProbeResult> probe;
@@ -101,6 +118,9 @@ public:
     // formats that list every link.
     enum class Keep { CurrentPage, Findings, EveryLink };
     void SetKeep(Keep keep) { keep_ = keep; }
+    // Whether links are kept beyond their page, for reports that say where
+    // each stands: only then are their places worth counting.
+    bool WantsPlaces() const { return keep_ != Keep::CurrentPage; }
     // Not owned; each must outlive the runs it hears.
     void AddListener(RecordListener& listener) { listeners_.push_back(&listener); }
 
@@ -109,12 +129,22 @@ public:
     {
         names_ = std::move(names);
     }
+    // What the reports call any URL of the run, pages' and links' alike.
+    std::u16string NameOf(std::u16string_view url) const
+    {
+        return names_ ? names_(url) : std::u16string(url);
+    }
+    // Which file a page or stylesheet is, as a path from the working
+    // directory, for reports that point into files; empty for a URL that is
+    // no file. Unset: none is.
+    void SetFiles(std::function<std::u16string(std::u16string_view url)> files) { files_ = std::move(files); }
+    std::u16string FileOf(std::u16string_view url) const { return files_ ? files_(url) : std::u16string(); }
 
     void OnRunStart(const ListFile& list) override;
     void OnPageStart(const std::u16string& pageUrl, std::uint64_t offset) override;
     void OnLinkJudged(const JudgedLink& link) override;
-    void OnLinkSkipped(const std::u16string& linkText, const LinkTarget& target,
-                       LinkScanner::Element element) override;
+    void OnLinkSkipped(const std::u16string& linkText, const LinkTarget& target, LinkScanner::Element element,
+                       TextPlace place) override;
     void OnPageEnd(bool reachable, bool downloaded) override;
     void OnProbe(const std::u16string& url, const ProbeResult& result) override;
 
@@ -135,6 +165,7 @@ public:
 
 private:
     UrlEntry& Entry(const std::u16string& url);
+    UrlEntry& SheetEntry(const std::u16string& url);
     LinkRecord& NewLink(const std::u16string& text);
     void Added(const LinkRecord& link);
 
@@ -144,6 +175,7 @@ private:
     Keep keep_ = Keep::EveryLink;
     std::vector<RecordListener*> listeners_;
     std::function<std::u16string(std::u16string_view url)> names_;
+    std::function<std::u16string(std::u16string_view url)> files_;
     std::u16string pageUrl_;  // of the page being recorded
     std::vector<PageRecord> pages_;
     // One for the run: it grows without moving what it holds.

@@ -223,6 +223,9 @@ void CheckEngine::ScanPage()
 {
     pageIds_.reset();
     sheetsExpanded_.clear();
+    places_.reset();
+    if (record_.WantsPlaces())
+        places_.emplace(state_.pageText);
     // Positions fit: the download caps pages far below 2^31 code units.
     ForEachPageLink(
         state_.pageText, state_.baseUrl, state_.pageCharset, exclusion_,
@@ -242,8 +245,10 @@ void CheckEngine::CheckLink(const PageLink& link, const std::u16string* sheet, i
     const LinkTarget& target = link.target;
     s.linkText = sheet || !link.written.empty() ? link.written
                                                 : Cut(s.pageText, s.linkStart, s.scanPos - s.linkStart);
+    // A stylesheet's link knows its place; the page's are counted on the way.
+    const TextPlace place = sheet ? link.place : places_ ? places_->At(link.start - 1) : TextPlace{};
     if (!target.probed()) {
-        Notify([&](RunObserver& o) { o.OnLinkSkipped(s.linkText, target, link.element); });
+        Notify([&](RunObserver& o) { o.OnLinkSkipped(s.linkText, target, link.element, place); });
         return;
     }
     const bool reached = CheckUrl(target.url) != 0;
@@ -253,7 +258,7 @@ void CheckEngine::CheckLink(const PageLink& link, const std::u16string* sheet, i
     const bool good = reached && !fragmentMissing;
     Notify([&](RunObserver& o) {
         o.OnLinkJudged({s.linkText, target.url, good, link.element, sheet, fragmentMissing,
-                        good && warned_.contains(target.url)});
+                        good && warned_.contains(target.url), place});
     });
 
     ++s.checkedCount;

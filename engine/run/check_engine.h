@@ -6,6 +6,7 @@
 #include "engine/page/link_exclusion.h"
 #include "engine/page/link_target.h"
 #include "engine/page/page_links.h"
+#include "engine/page/place_counter.h"
 #include "engine/report/run_observer.h"
 #include "engine/report/run_record.h"
 #include "engine/report/text_report.h"
@@ -105,6 +106,8 @@ private:
     // and its own ids.
     std::unordered_set<std::u16string> sheetsExpanded_;
     std::optional<IdSet> pageIds_;
+    // Counts the page's lines, only for a record that keeps places.
+    std::optional<PlaceCounter> places_;
     PageNames names_;
     bool crawling_ = false;
     CrawlSettings crawlSettings_;

@@ -28,6 +28,7 @@ CheckRun::CheckRun(RunView& view, const std::filesystem::path& listFile, const R
     if (folder != nullptr) {
         fetcher_.SetLocalFolder(folder);
         engine_.SetPageNames([folder](std::u16string_view url) { return folder->NameOf(url); });
+        engine_.record().SetFiles([folder](std::u16string_view url) { return folder->WorkingPathOf(url); });
     }
     if (!exclusion_.empty()) {
         const LinkExclusion excluded = [this](std::u16string_view url) { return exclusion_.Match(url); };

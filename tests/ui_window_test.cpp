@@ -1,3 +1,4 @@
+#include "engine/page/utf_convert.h"
 #include "engine/report/run_texts.h"
 #include "engine/version.h"
 #include "tests/temp_dir.h"
@@ -188,6 +189,20 @@ TEST_F(WindowTest, ReportMenuIsJapaneseAndOffersFindAndSave)
     EXPECT_TRUE(items.join(u'|').contains(QStringLiteral("すべてを選択"))) << items.join(u'|').toStdString();
     EXPECT_EQ(items.mid(items.size() - 2),
               (QStringList{ToQString(texts::kFind), ToQString(texts::kSaveReport)}));
+}
+
+// A crawl's report is laid out in parts; the box holds it whole, line for
+// line, wherever a part ends.
+TEST_F(WindowTest, LongReportIsShownWhole)
+{
+    std::u16string report;
+    for (int page = 0; report.size() < 600'000; ++page)
+        report += u"http://a/" + Utf8ToUtf16(std::to_string(page)) + u"ページ\r\n  <OK>\r\n\r\n";
+    form.SetReportText(report);
+    const QString shown = ToQString(report).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    const auto& box = FindControl<ReportBox>(form, "Text1");
+    EXPECT_EQ(box.toPlainText(), shown);
+    EXPECT_EQ(box.document()->blockCount(), shown.count(u'\n') + 1);
 }
 
 // Ctrl+F selects the next match after the selection, round to the top, and

@@ -12,6 +12,9 @@ namespace {
 // Short enough that painting and closing feel immediate, long enough that an
 // idle wait costs next to nothing.
 constexpr long kSliceMs = 10;
+// How long the window may go without handling its events while a run finds
+// its answers ready: well under what a user notices as a stall.
+constexpr auto kTurnMs = std::chrono::milliseconds(20);
 
 }  // namespace
 
@@ -22,8 +25,20 @@ CURLMcode EventLoopWait::Wait(CURLM* multi, long timeoutMs)
     // A broken multi handle returns at once; do not spin on it.
     if (code != CURLM_OK)
         std::this_thread::sleep_for(std::chrono::milliseconds(slice));
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    TakeTurn();
     return code;
+}
+
+void EventLoopWait::BeforeQuestion()
+{
+    if (std::chrono::steady_clock::now() - lastTurn_ >= kTurnMs)
+        TakeTurn();
+}
+
+void EventLoopWait::TakeTurn()
+{
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    lastTurn_ = std::chrono::steady_clock::now();
 }
 
 }  // namespace pardovane

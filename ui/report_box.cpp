@@ -6,14 +6,32 @@
 
 #include <QAction>
 #include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMenu>
 #include <QPalette>
 #include <QSaveFile>
+#include <QTextCursor>
 
 namespace pardovane {
+namespace {
+
+// Characters of the report laid out between two turns of the event loop.
+constexpr qsizetype kPartChars = 128 * 1024;
+
+// Where the part that starts at `at` ends: after a line, so no part splits
+// a line (or a surrogate pair), or at the end.
+qsizetype PartEnd(const QString& text, qsizetype at)
+{
+    if (text.size() - at <= kPartChars)
+        return text.size();
+    const qsizetype lineEnd = text.indexOf(u'\n', at + kPartChars);
+    return lineEnd < 0 ? text.size() : lineEnd + 1;
+}
+
+}  // namespace
 
 ReportBox::ReportBox(QWidget* parent)
     : QPlainTextEdit(parent), runDialog_([](QDialog& dialog) { dialog.exec(); }),
@@ -48,7 +66,19 @@ void ReportBox::SetReport(const std::u16string& report)
     report_ = report;
     QString shown = ToQString(report);
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    setPlainText(shown);
+    // A long report is laid out a part at a time, the window's events
+    // handled between parts: a crawl's report of a megabyte would otherwise
+    // freeze the window for a good part of a second.
+    const qsizetype first = PartEnd(shown, 0);
+    setPlainText(shown.first(first));
+    QTextCursor end(document());
+    end.movePosition(QTextCursor::End);
+    for (qsizetype at = first; at < shown.size();) {
+        QCoreApplication::processEvents();
+        const qsizetype next = PartEnd(shown, at);
+        end.insertText(shown.sliced(at, next - at));
+        at = next;
+    }
 }
 
 void ReportBox::SetCommandsEnabled(bool enabled)

@@ -130,6 +130,8 @@ std::optional<DownloadedPage> LookaheadFetcher::DownloadText(const std::u16strin
 
 bool LookaheadFetcher::WaitFor(const FetchJobPtr& job)
 {
+    if (wait_)
+        wait_->BeforeQuestion();
     if (!job->started())
         runner_.queue().Push(job, FetchQueue::kCritical, true);
     waitedFor_ = job.get();

@@ -87,7 +87,11 @@ public:
     // instead of a request, and every answer to such a link goes into it.
     void SetAnswerCache(AnswerCache* cache) { book_.SetAnswerCache(cache); }
     // Not owned; null (the default) sleeps in curl's own poll.
-    void SetNetworkWait(NetworkWait* wait) { runner_.SetNetworkWait(wait); }
+    void SetNetworkWait(NetworkWait* wait)
+    {
+        wait_ = wait;
+        runner_.SetNetworkWait(wait);
+    }
 
     // Keeps the transfers moving until done() holds, for a front end that
     // waits on something of its own (a message the user must answer) while
@@ -122,6 +126,7 @@ private:
     FetchPlan plan_{book_, runner_.queue(), jobs_};
     SoftNotFound softNotFound_;
     const FetchJob* waitedFor_ = nullptr;  // by the run, now
+    NetworkWait* wait_ = nullptr;
 };
 
 }  // namespace pardovane

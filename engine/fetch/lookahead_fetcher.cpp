@@ -94,12 +94,12 @@ void LookaheadFetcher::OnCrawlPage(const std::u16string& scope, std::uint32_t de
 }
 
 void LookaheadFetcher::OnPageText(const std::u16string& pageText, const std::u16string& pageUrl,
-                                  const std::string& charset)
+                                  const std::string& charset, PageFormat format)
 {
     const CrawlPlace place = std::exchange(currentPlace_, {});
     if (currentPageScanned_)
         return;
-    PrefetchLinks({pageText, pageUrl, charset}, FetchQueue::kCurrentPage, place);
+    PrefetchLinks({pageText, pageUrl, charset, format == PageFormat::Markdown}, FetchQueue::kCurrentPage, place);
 }
 
 // A page the run judged without reading it: a guess of ours that it would
@@ -115,7 +115,8 @@ void LookaheadFetcher::PrefetchLinks(const DownloadedPage& page, Priority priori
 {
     ForEachPageLink(
         page.text, page.url, page.charset, exclusion_,
-        [&](const PageLink& link) { PrefetchLink(link, priority, &place, 0); }, checks_.resources);
+        [&](const PageLink& link) { PrefetchLink(link, priority, &place, 0); }, checks_.resources,
+        page.markdown ? PageFormat::Markdown : PageFormat::Html);
 }
 
 // A link whose target the run will read, a stylesheet or a page its

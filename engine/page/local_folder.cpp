@@ -1,6 +1,7 @@
 #include "engine/page/local_folder.h"
 
 #include "engine/page/ascii.h"
+#include "engine/page/markdown_page.h"
 #include "engine/page/percent_encoding.h"
 #include "engine/page/url_parts.h"
 #include "engine/page/utf_convert.h"
@@ -61,6 +62,11 @@ bool LocalFolder::IsPageFile(const std::filesystem::path& file)
     return extension == ".html" || extension == ".htm";
 }
 
+bool LocalFolder::IsMarkdownFile(const std::filesystem::path& file)
+{
+    return IsMarkdownPath(Utf8ToUtf16(file.filename().string()));
+}
+
 std::vector<std::u16string> LocalFolder::PageUrls(std::size_t limit, std::size_t& more) const
 {
     std::vector<std::string> paths;
@@ -68,7 +74,8 @@ std::vector<std::u16string> LocalFolder::PageUrls(std::size_t limit, std::size_t
     const auto options = std::filesystem::directory_options::skip_permission_denied;
     for (std::filesystem::recursive_directory_iterator it(root_, options, failure), end;
          !failure && it != end; it.increment(failure)) {
-        if (IsPageFile(it->path()) && it->is_regular_file(failure) && Inside(it->path()))
+        if ((IsPageFile(it->path()) || IsMarkdownFile(it->path())) && it->is_regular_file(failure)
+            && Inside(it->path()))
             paths.push_back(it->path().lexically_relative(root_).generic_string());
     }
     std::sort(paths.begin(), paths.end());
@@ -97,7 +104,7 @@ bool LocalFolder::Inside(const std::filesystem::path& path) const
     return rootEnd == root_.end();
 }
 
-std::optional<std::filesystem::path> LocalFolder::FileFor(std::u16string_view url) const
+std::optional<std::filesystem::path> LocalFolder::PathFor(std::u16string_view url) const
 {
     if (!Covers(url))
         return std::nullopt;
@@ -113,12 +120,34 @@ std::optional<std::filesystem::path> LocalFolder::FileFor(std::u16string_view ur
             return std::nullopt;
         file /= segment;
     }
+    return file;
+}
+
+std::optional<std::filesystem::path> LocalFolder::FileFor(std::u16string_view url) const
+{
+    std::optional<std::filesystem::path> file = PathFor(url);
     std::error_code failure;
-    if (std::filesystem::is_directory(file, failure))
-        file /= "index.html";
-    if (!Inside(file) || !std::filesystem::is_regular_file(file, failure))
+    if (file && std::filesystem::is_directory(*file, failure))
+        *file /= "index.html";
+    if (!file || !Inside(*file) || !std::filesystem::is_regular_file(*file, failure))
         return std::nullopt;
     return file;
+}
+
+bool LocalFolder::Holds(std::u16string_view url) const
+{
+    const std::optional<std::filesystem::path> path = PathFor(url);
+    std::error_code failure;
+    return path && Inside(*path) && std::filesystem::exists(*path, failure);
+}
+
+std::optional<std::u16string> LocalFolder::UrlOf(const std::filesystem::path& file) const
+{
+    std::error_code failure;
+    const std::filesystem::path real = std::filesystem::canonical(file, failure);
+    if (failure || !Inside(real))
+        return std::nullopt;
+    return base_ + UrlPathOf(real.lexically_relative(root_).generic_string());
 }
 
 std::optional<std::string> LocalFolder::Read(const std::filesystem::path& file, std::size_t cap)

@@ -26,17 +26,24 @@ public:
                                            std::string& error);
 
     const std::u16string& baseUrl() const { return base_; }
-    // The URLs of the .html and .htm files under the folder in the byte
-    // order of their paths, at most limit; more counts those left out.
+    // The URLs of the .html, .htm, .md and .markdown files under the folder
+    // in the byte order of their paths, at most limit; more counts those
+    // left out.
     std::vector<std::u16string> PageUrls(std::size_t limit, std::size_t& more) const;
     // Whether url lies under the base, so the folder answers for it.
     bool Covers(std::u16string_view url) const;
     // The regular file that url names inside the folder, a directory
     // standing for its index.html; nullopt when there is none.
     std::optional<std::filesystem::path> FileFor(std::u16string_view url) const;
+    // Whether url names a file or a folder inside the folder, as a link of a
+    // Markdown file may (GitHub shows a folder as its list of files).
+    bool Holds(std::u16string_view url) const;
+    // The URL of a file inside the folder; nullopt for one outside it.
+    std::optional<std::u16string> UrlOf(const std::filesystem::path& file) const;
     // A file's bytes; nullopt when it cannot be read or holds more than cap.
     static std::optional<std::string> Read(const std::filesystem::path& file, std::size_t cap);
-    static bool IsPageFile(const std::filesystem::path& file);
+    static bool IsPageFile(const std::filesystem::path& file);  // .html or .htm
+    static bool IsMarkdownFile(const std::filesystem::path& file);
     // What the report calls a page of the folder: its path under it.
     std::u16string NameOf(std::u16string_view url) const;
 
@@ -46,6 +53,9 @@ private:
     {
     }
     bool Inside(const std::filesystem::path& path) const;
+    // What url names under the root, segment by segment; nullopt for a
+    // URL outside the base or one that would climb out.
+    std::optional<std::filesystem::path> PathFor(std::u16string_view url) const;
 
     std::filesystem::path root_;  // canonical
     std::u16string base_;

@@ -5,6 +5,7 @@
 #include "engine/page/id_set.h"
 #include "engine/page/link_exclusion.h"
 #include "engine/page/link_target.h"
+#include "engine/page/local_folder.h"
 #include "engine/page/page_links.h"
 #include "engine/report/run_observer.h"
 #include "engine/report/run_record.h"
@@ -58,6 +59,10 @@ public:
     // What is judged besides <a href> and <img src>; nothing (the default)
     // judges those alone.
     void SetContentChecks(ContentChecks checks) { checks_ = checks; }
+    // A local folder's files (not owned): a Markdown page's links into it
+    // are judged by whether the file or folder they name is there, without
+    // asking for it, as GitHub shows a repository.
+    void SetLocalFolder(const LocalFolder* folder) { folder_ = folder; }
     // How the report, the labels and the messages name a page: the URL
     // itself unless set.
     using PageNames = std::function<std::u16string(std::u16string_view url)>;
@@ -87,6 +92,7 @@ private:
     void JudgeSheet(const std::u16string& url, int depth);
     bool FollowedByCrawl(LinkScanner::Element element) const;
     bool FragmentFound(const LinkTarget& target);
+    int CheckLocal(const std::u16string& url);
     std::u16string PageName() const;
     void CountWarning(const std::u16string& url);
 
@@ -106,6 +112,9 @@ private:
     static constexpr int kMostSheetDepth = 16;
     std::unordered_set<std::u16string> sheetsExpanded_;
     std::optional<IdSet> pageIds_;
+    PageFormat pageFormat_ = PageFormat::Html;
+    std::uint32_t pageLines_ = 0;  // of a Markdown page, once its ids are known
+    const LocalFolder* folder_ = nullptr;
     PageNames names_;
     bool crawling_ = false;
     CrawlSettings crawlSettings_;

@@ -27,6 +27,7 @@ CheckRun::CheckRun(RunView& view, const std::filesystem::path& listFile, const R
 {
     if (folder != nullptr) {
         fetcher_.SetLocalFolder(folder);
+        engine_.SetLocalFolder(folder);
         engine_.SetPageNames([folder](std::u16string_view url) { return folder->NameOf(url); });
     }
     if (!exclusion_.empty()) {

@@ -161,12 +161,12 @@ const ParseCase kCases[] = {
     {{"--soft-404"}, "soft-404"},
     {{"--soft-404=yes"}, "error: option '--soft-404' takes no value"},
     {{"--base-url", "https://x.example/", "."}, "list=. folder base=https://x.example/"},
-    {{"--base-url", "https://x.example/", "list.txt"}, "error: --base-url goes with a folder to check"},
+    {{"--base-url", "https://x.example/", "list.txt"}, "error: --base-url goes with a folder or a page file to check"},
     {{"--max-pages", "0"}, "error: --max-pages takes a whole number from 1 to 10000000"},
     {{"--max-depth", "-1"}, "error: --max-depth takes a whole number from 0 to 10000000"},
     {{"--sitemap", "sitemap.xml"}, "error: --sitemap takes a URL"},
     {{"--sitemap", "https://x.example/s.xml", "a.txt"}, "error: give either --sitemap or a list, not both"},
-    {{"--base-url", "https://x.example/"}, "error: --base-url goes with a folder to check"},
+    {{"--base-url", "https://x.example/"}, "error: --base-url goes with a folder or a page file to check"},
 };
 
 TEST(CliOptionsParser, GoodAndBadCommandLines)

@@ -45,7 +45,8 @@ TEST(HeadingSlugs, RemoveWhatGithubSluggerRemoves)
     for (const std::string& range : DataLines("removed.txt")) {
         const std::size_t dash = range.find('-');
         const unsigned long first = std::stoul(range.substr(0, dash), nullptr, 16);
-        const unsigned long last = dash == std::string::npos ? first : std::stoul(range.substr(dash + 1), nullptr, 16);
+        const unsigned long last
+            = dash == std::string::npos ? first : std::stoul(range.substr(dash + 1), nullptr, 16);
         for (unsigned long c = first; c <= last; ++c)
             removed[c] = true;
     }
@@ -59,7 +60,8 @@ TEST(HeadingSlugs, RemoveWhatGithubSluggerRemoves)
         const bool pair = c > 0xFFFF;
         units[0] = pair ? static_cast<char16_t>(0xD7C0 + (c >> 10)) : static_cast<char16_t>(c);
         units[1] = static_cast<char16_t>(0xDC00 | (c & 0x3FF));
-        const bool gone = HeadingSlug(std::u16string_view(units, pair ? 2 : 1), HeadingSlugs::Rules::Github).empty();
+        const bool gone
+            = HeadingSlug(std::u16string_view(units, pair ? 2 : 1), HeadingSlugs::Rules::Github).empty();
         if (gone != removed[static_cast<std::size_t>(c)] && ++differing < 10)
             ADD_FAILURE() << std::hex << "U+" << c << (gone ? " removed" : " kept");
     }
@@ -68,12 +70,14 @@ TEST(HeadingSlugs, RemoveWhatGithubSluggerRemoves)
 
 TEST(MarkdownIds, AreTheAnchorsGithubGivesAndTheRawHtmlsIds)
 {
-    const MarkdownSource source(u"# Install `npm` [now](x.md)\n## Install npm now\n## \u65e5\u672c\u8a9e\u306e\u898b\u51fa\u3057\n"
-                                u"## \U0001F604 Emoji\n## Q&amp;A: what?\n## ![logo](l.png) Logo\nSetext *two*\n===\n"
-                                u"<a name=\"raw\"></a><h2 id=\"own\">x</h2>\n\n```\n# not a heading\n```\n");
+    const MarkdownSource source(
+        u"# Install `npm` [now](x.md)\n## Install npm now\n## \u65e5\u672c\u8a9e\u306e\u898b\u51fa\u3057\n"
+        u"## \U0001F604 Emoji\n## Q&amp;A: what?\n## ![logo](l.png) Logo\nSetext *two*\n===\n"
+        u"<a name=\"raw\"></a><h2 id=\"own\">x</h2>\n\n```\n# not a heading\n```\n");
     const IdSet ids = MarkdownIds(source);
-    for (std::u16string_view id : {u"install-npm-now", u"install-npm-now-1", u"\u65e5\u672c\u8a9e\u306e\u898b\u51fa\u3057",
-                                   u"-emoji", u"qa-what", u"-logo", u"setext-two", u"raw", u"own"})
+    for (std::u16string_view id :
+         {u"install-npm-now", u"install-npm-now-1", u"\u65e5\u672c\u8a9e\u306e\u898b\u51fa\u3057", u"-emoji",
+          u"qa-what", u"-logo", u"setext-two", u"raw", u"own"})
         EXPECT_TRUE(ids.Contains(id)) << Utf16ToUtf8(id);
     EXPECT_EQ(ids.size(), 9u);
     EXPECT_EQ(source.lineCount(), 13u);
@@ -81,10 +85,13 @@ TEST(MarkdownIds, AreTheAnchorsGithubGivesAndTheRawHtmlsIds)
         std::u16string_view fragment;
         bool found;
     };
-    for (const Case& test : {Case{u"Install-NPM-now", true}, Case{u"%E6%97%A5%E6%9C%AC%E8%AA%9E%E3%81%AE%E8%A6%8B%E5%87%BA%E3%81%97", true},
-                             Case{u"L13", true}, Case{u"L2-L13", true}, Case{u"L14", false}, Case{u"L0", false},
-                             Case{u"L3-L14", false}, Case{u"L3-", false}, Case{u"not-a-heading", false}})
-        EXPECT_EQ(MarkdownFragmentFound(ids, source.lineCount(), test.fragment), test.found) << Utf16ToUtf8(test.fragment);
+    for (const Case& test :
+         {Case{u"Install-NPM-now", true},
+          Case{u"%E6%97%A5%E6%9C%AC%E8%AA%9E%E3%81%AE%E8%A6%8B%E5%87%BA%E3%81%97", true}, Case{u"L13", true},
+          Case{u"L2-L13", true}, Case{u"L14", false}, Case{u"L0", false}, Case{u"L3-L14", false},
+          Case{u"L3-", false}, Case{u"not-a-heading", false}})
+        EXPECT_EQ(MarkdownFragmentFound(ids, source.lineCount(), test.fragment), test.found)
+            << Utf16ToUtf8(test.fragment);
 }
 
 }  // namespace

@@ -99,7 +99,8 @@ void LookaheadFetcher::OnPageText(const std::u16string& pageText, const std::u16
     const CrawlPlace place = std::exchange(currentPlace_, {});
     if (currentPageScanned_)
         return;
-    PrefetchLinks({pageText, pageUrl, charset, format == PageFormat::Markdown}, FetchQueue::kCurrentPage, place);
+    PrefetchLinks({pageText, pageUrl, charset, format == PageFormat::Markdown}, FetchQueue::kCurrentPage,
+                  place);
 }
 
 // A page the run judged without reading it: a guess of ours that it would

@@ -114,8 +114,8 @@ public:
     void OnRunStart() override;
     void OnPageStart(const std::u16string& pageUrl, std::uint64_t offset) override;
     void OnCrawlPage(const std::u16string& scope, std::uint32_t depth) override;
-    void OnPageText(const std::u16string& pageText, const std::u16string& pageUrl,
-                    const std::string& charset, PageFormat format) override;
+    void OnPageText(const std::u16string& pageText, const std::u16string& pageUrl, const std::string& charset,
+                    PageFormat format) override;
     void OnLinkJudged(const JudgedLink& link) override;
 
 private:

@@ -80,8 +80,8 @@ std::string CmarkTree::RenderHtml() const
 
 void DisarmFilteredTags(std::u16string& html)
 {
-    static constexpr std::array<std::u16string_view, 9> kFiltered
-        = {u"title", u"textarea", u"style", u"xmp", u"iframe", u"noembed", u"noframes", u"script", u"plaintext"};
+    static constexpr std::array<std::u16string_view, 9> kFiltered = {
+        u"title", u"textarea", u"style", u"xmp", u"iframe", u"noembed", u"noframes", u"script", u"plaintext"};
     for (std::size_t at = html.find(u'<'); at != std::u16string::npos; at = html.find(u'<', at + 1)) {
         const std::size_t name = at + 1 + (at + 1 < html.size() && html[at + 1] == u'/');
         for (std::u16string_view filtered : kFiltered) {

@@ -53,7 +53,10 @@ std::optional<LocalFolder> LocalFolder::Open(const std::filesystem::path& dir, s
         error = "cannot read the folder " + dir.string();
         return std::nullopt;
     }
-    return LocalFolder(std::move(root), std::move(base));
+    std::filesystem::path workingDir = std::filesystem::current_path(failure);
+    if (!failure)
+        workingDir = std::filesystem::canonical(workingDir, failure);
+    return LocalFolder(std::move(root), std::move(base), failure ? std::filesystem::path() : workingDir);
 }
 
 bool LocalFolder::IsPageFile(const std::filesystem::path& file)
@@ -169,7 +172,14 @@ std::u16string LocalFolder::NameOf(std::u16string_view url) const
 {
     if (!Covers(url))
         return std::u16string(url);
-    return Utf8ToUtf16(PercentDecoded(Relative(url, base_)));
+    const std::string relative = PercentDecoded(Relative(url, base_));
+    if (!IsMarkdownPath(url))
+        return Utf8ToUtf16(relative);
+    const std::filesystem::path file = root_ / relative;
+    const auto [workingEnd, fileAt]
+        = std::mismatch(workingDir_.begin(), workingDir_.end(), file.begin(), file.end());
+    const bool underWorkingDir = !workingDir_.empty() && workingEnd == workingDir_.end();
+    return Utf8ToUtf16((underWorkingDir ? file.lexically_relative(workingDir_) : file).generic_string());
 }
 
 }  // namespace pardovane

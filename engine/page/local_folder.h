@@ -44,12 +44,14 @@ public:
     static std::optional<std::string> Read(const std::filesystem::path& file, std::size_t cap);
     static bool IsPageFile(const std::filesystem::path& file);  // .html or .htm
     static bool IsMarkdownFile(const std::filesystem::path& file);
-    // What the report calls a page of the folder: its path under it.
+    // What the report calls a page of the folder: its path under it; a
+    // Markdown file's path as the user opens it, from the working directory
+    // (absolute when it lies elsewhere), where an editor finds its lines.
     std::u16string NameOf(std::u16string_view url) const;
 
 private:
-    LocalFolder(std::filesystem::path root, std::u16string base)
-        : root_(std::move(root)), base_(std::move(base))
+    LocalFolder(std::filesystem::path root, std::u16string base, std::filesystem::path workingDir)
+        : root_(std::move(root)), base_(std::move(base)), workingDir_(std::move(workingDir))
     {
     }
     bool Inside(const std::filesystem::path& path) const;
@@ -59,6 +61,7 @@ private:
 
     std::filesystem::path root_;  // canonical
     std::u16string base_;
+    std::filesystem::path workingDir_;  // canonical; empty when unknown
 };
 
 }  // namespace pardovane

@@ -29,7 +29,8 @@ bool IsMarkdownText(std::string_view contentType, std::u16string_view url)
     std::erase_if(type, [](char c) { return c == ' ' || c == '\t'; });
     if (type == "text/markdown" || type == "text/x-markdown")
         return true;
-    return (type.empty() || type == "text/plain" || type == "application/octet-stream") && IsMarkdownPath(url);
+    return (type.empty() || type == "text/plain" || type == "application/octet-stream")
+        && IsMarkdownPath(url);
 }
 
 }  // namespace pardovane

@@ -147,8 +147,9 @@ void Walker::Walk(cmark_node* root, std::vector<MarkdownItem>& items, std::vecto
             continue;
         }
         if (const int line = cmark_node_get_start_line(node); line > 0 && type != CMARK_NODE_DOCUMENT)
-            cursor_ = std::max(cursor_, lines_.ByteAt(static_cast<std::uint32_t>(line),
-                                                      static_cast<std::uint32_t>(cmark_node_get_start_column(node))));
+            cursor_ = std::max(cursor_,
+                               lines_.ByteAt(static_cast<std::uint32_t>(line),
+                                             static_cast<std::uint32_t>(cmark_node_get_start_column(node))));
         switch (type) {
         case CMARK_NODE_HEADING:
             inHeading = true;

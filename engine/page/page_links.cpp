@@ -69,8 +69,8 @@ void ForEachMarkdownLink(std::u16string_view text, std::u16string_view pageUrl, 
     const MarkdownSource source(text);
     for (const MarkdownItem& item : source.items()) {
         if (!item.html) {
-            Emit({item.place.offset + 1, 0, TargetOfUrl(EscapedHref(item.text), pageUrl, charset), item.element,
-                  item.text},
+            Emit({item.place.offset + 1, 0, TargetOfUrl(EscapedHref(item.text), pageUrl, charset),
+                  item.element, item.text},
                  exclusion, onLink);
             continue;
         }

@@ -29,9 +29,9 @@ public:
 
 private:
     std::string_view text_;
-    std::vector<std::size_t> starts_;     // each line's first byte
-    std::vector<std::size_t> ends_;       // each line's end, before its line end
-    std::vector<std::size_t> units_;      // each line's first UTF-16 unit
+    std::vector<std::size_t> starts_;  // each line's first byte
+    std::vector<std::size_t> ends_;    // each line's end, before its line end
+    std::vector<std::size_t> units_;   // each line's first UTF-16 unit
 };
 
 }  // namespace pardovane

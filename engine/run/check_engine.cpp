@@ -249,7 +249,8 @@ void CheckEngine::CheckLink(const PageLink& link, const std::u16string* sheet, i
         Notify([&](RunObserver& o) { o.OnLinkSkipped(s.linkText, target, link.element); });
         return;
     }
-    const bool local = pageFormat_ == PageFormat::Markdown && folder_ != nullptr && folder_->Covers(target.url);
+    const bool local
+        = pageFormat_ == PageFormat::Markdown && folder_ != nullptr && folder_->Covers(target.url);
     const bool reached = (local ? CheckLocal(target.url) : CheckUrl(target.url)) != 0;
     if (reached && crawlPage_ && FollowedByCrawl(link.element))
         frontier_.Offer(StoredUrl(s, target.url), *crawlPage_);

@@ -92,11 +92,18 @@ const std::vector<Form> kForms = {
      {{"a.md", kDocs + "a.md", E::Anchor, 1, 6},
       {"b.md", kDocs + "b.md", E::Anchor, 2, 7},
       {"c.md", kDocs + "c.md", E::Anchor, 3, 2}}},
+    {"LinkTextOverLinesAndEmail",
+     u"Some\n[its `own`\ntext](m.md) <a@b.example>",
+     {{"m.md", kDocs + "m.md", E::Anchor, 2, 1},
+      {"mailto:a@b.example", "mailto:a@b.example", E::Anchor, 3, 13}}},
     {"QuotesListsTables",
-     u"> [q](q.md)\n- x\n  [l](l.md)\n\n| a | b |\n|---|---|\n| [t](t.md) | x |",
+     u"> [q](q.md)\nlazy [z](z.md)\n\n- x\n  [l](l.md)\nlazy [y](y.md)\n\n| a | b |\n|---|---|\n| [t](t.md) "
+     u"| x |",
      {{"q.md", kDocs + "q.md", E::Anchor, 1, 3},
-      {"l.md", kDocs + "l.md", E::Anchor, 3, 3},
-      {"t.md", kDocs + "t.md", E::Anchor, 7, 3}}},
+      {"z.md", kDocs + "z.md", E::Anchor, 2, 6},
+      {"l.md", kDocs + "l.md", E::Anchor, 5, 3},
+      {"y.md", kDocs + "y.md", E::Anchor, 6, 6},
+      {"t.md", kDocs + "t.md", E::Anchor, 10, 3}}},
 };
 
 TEST(MarkdownLinks, FindsEachFormWhereItIsWritten)

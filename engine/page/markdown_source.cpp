@@ -30,11 +30,12 @@ cmark_node* BlockOf(cmark_node* node)
 }
 
 // Walks the tree once, in the order of the text. cmark-gfm's inline
-// positions are bytes, and fall short on a paragraph's later lines by the
-// spaces it stripped from their front; the GFM autolinks have none. So each
-// start is checked against the text and, where needed, looked for: from
-// the reported place or from the last place known, which never lie beyond it
-// (but for GFM's www. autolinks, reported a column early).
+// positions are bytes, and on a paragraph's later lines fall short by the
+// spaces it stripped from their front, or, on a lazy line (one without the
+// quote's ">" or the list item's indent), go past by that indent; the GFM
+// autolinks have none, and its www. autolinks start a column early. So
+// each start is checked against the text at those places and, failing that,
+// looked for from the last place known to lie before it.
 class Walker {
 public:
     Walker(std::string_view text, const SourceLines& lines) : text_(text), lines_(lines) { }
@@ -42,7 +43,10 @@ public:
     void Walk(cmark_node* root, std::vector<MarkdownItem>& items, std::vector<std::u16string>& headings);
 
 private:
-    std::size_t Locate(cmark_node* node, std::initializer_list<std::string_view> starts);
+    std::size_t Locate(cmark_node* node, int line, int column, std::initializer_list<std::string_view> starts,
+                       std::string_view bare = {});
+    // A byte no later than where the node starts.
+    std::size_t Earliest(cmark_node* node) const;
     void AddLink(cmark_node* node, LinkElement element, std::vector<MarkdownItem>& items);
     void AddHtml(cmark_node* node, std::vector<MarkdownItem>& items);
 
@@ -51,16 +55,29 @@ private:
     std::size_t cursor_ = 0;  // a byte no later than the current node's start
 };
 
-std::size_t Walker::Locate(cmark_node* node, std::initializer_list<std::string_view> starts)
+// The column a node's block starts at, less one, when the node is on a later
+// line of it: how far cmark-gfm may report a lazy line's node too far on.
+std::uint32_t Indent(cmark_node* node, int line)
 {
-    const auto at = [&](std::size_t byte) {
-        return std::any_of(starts.begin(), starts.end(),
-                           [&](std::string_view start) { return text_.substr(byte).starts_with(start); });
-    };
-    const int line = cmark_node_get_start_line(node);
-    const int column = cmark_node_get_start_column(node);
+    cmark_node* block = BlockOf(node);
+    if (block == nullptr || cmark_node_get_start_line(block) == line)
+        return 0;
+    return static_cast<std::uint32_t>(std::max(cmark_node_get_start_column(block) - 1, 0));
+}
+
+std::size_t Walker::Earliest(cmark_node* node) const
+{
+    const auto column = static_cast<std::uint32_t>(std::max(cmark_node_get_start_column(node), 1));
+    const std::uint32_t indent = Indent(node, cmark_node_get_start_line(node));
+    return lines_.ByteAt(static_cast<std::uint32_t>(cmark_node_get_start_line(node)),
+                         column > indent ? column - indent : 1);
+}
+
+std::size_t Walker::Locate(cmark_node* node, int line, int column,
+                           std::initializer_list<std::string_view> starts, std::string_view bare)
+{
     const auto search = [&](std::size_t from) {
-        std::size_t found = std::string_view::npos;
+        std::size_t found = bare.empty() ? std::string_view::npos : text_.find(bare, from);
         for (std::string_view start : starts)
             found = std::min(found, text_.find(start, from));
         return found == std::string_view::npos ? from : found;
@@ -71,28 +88,48 @@ std::size_t Walker::Locate(cmark_node* node, std::initializer_list<std::string_v
     const auto reported = static_cast<std::uint32_t>(column);
     const std::string_view source = lines_.Line(row);
     const auto lead = static_cast<std::uint32_t>(std::min(source.find_first_not_of(" \t"), source.size()));
-    std::uint32_t indent = 0;
-    if (cmark_node* block = BlockOf(node); block != nullptr && cmark_node_get_start_line(block) != line)
-        indent = static_cast<std::uint32_t>(std::max(cmark_node_get_start_column(block) - 1, 0));
-    for (std::uint32_t shift : {0u, lead > indent ? lead - indent : 0u, lead})
-        if (const std::size_t byte = lines_.ByteAt(row, reported + shift); at(byte))
-            return byte;
-    return search(std::max(cursor_, lines_.ByteAt(row, reported)));
+    const std::uint32_t indent = Indent(node, line);
+    // As reported; past the spaces stripped from a later line's front; back
+    // by the block's indent, on a lazy line that has none; or a column back,
+    // as for the "<" of an e-mail autolink. A bare URL only where no bracket
+    // is, as a link's text may be its URL.
+    const std::uint32_t shifts[]
+        = {reported, reported + (lead > indent ? lead - indent : 0), reported + lead,
+           reported > indent ? reported - indent : reported, reported > 1 ? reported - 1 : reported};
+    for (const bool bareNow : {false, true}) {
+        for (const std::uint32_t shifted : shifts) {
+            const std::string_view at = text_.substr(lines_.ByteAt(row, shifted));
+            if (bareNow ? !bare.empty() && at.starts_with(bare)
+                        : std::any_of(starts.begin(), starts.end(),
+                                      [&](std::string_view start) { return at.starts_with(start); }))
+                return lines_.ByteAt(row, shifted);
+        }
+    }
+    return search(std::max(cursor_, Earliest(node)));
 }
 
 void Walker::AddLink(cmark_node* node, LinkElement element, std::vector<MarkdownItem>& items)
 {
     const char* url = cmark_node_get_url(node);
-    std::string_view shown;  // what a GFM autolink shows: its URL as written
-    if (cmark_node* child = cmark_node_first_child(node); child != nullptr)
+    // What a GFM autolink shows: its URL as written, which the URL ends in.
+    std::string_view shown;
+    cmark_node* child = cmark_node_first_child(node);
+    if (child != nullptr && url != nullptr)
         shown = Literal(child);
-    std::size_t byte = 0;
-    if (element == LinkElement::Image)
-        byte = Locate(node, {"!["});
-    else if (shown.empty())
-        byte = Locate(node, {"[", "<"});
-    else
-        byte = Locate(node, {"[", "<", shown});
+    if (!std::string_view(url != nullptr ? url : "").ends_with(shown))
+        shown = {};
+    // A link whose text runs over lines is reported on its last; its text
+    // starts right after its "[" or "![".
+    int line = cmark_node_get_start_line(node);
+    int column = cmark_node_get_start_column(node);
+    const int opener = element == LinkElement::Image ? 2 : 1;
+    if (child != nullptr && cmark_node_get_start_line(child) > 0 && cmark_node_get_start_line(child) < line
+        && cmark_node_get_start_column(child) > opener) {
+        line = cmark_node_get_start_line(child);
+        column = cmark_node_get_start_column(child) - opener;
+    }
+    const std::size_t byte = element == LinkElement::Image ? Locate(node, line, column, {"!["})
+                                                           : Locate(node, line, column, {"[", "<"}, shown);
     cursor_ = byte + 1;
     items.push_back({false, Utf8ToUtf16(url != nullptr ? url : ""), element, lines_.PlaceOf(byte)});
 }
@@ -101,9 +138,10 @@ void Walker::AddHtml(cmark_node* node, std::vector<MarkdownItem>& items)
 {
     const std::string_view literal = Literal(node);
     const bool block = cmark_node_get_type(node) == CMARK_NODE_HTML_BLOCK;
-    std::size_t byte = block ? lines_.ByteAt(static_cast<std::uint32_t>(cmark_node_get_start_line(node)),
-                                             static_cast<std::uint32_t>(cmark_node_get_start_column(node)))
-                             : Locate(node, {"<"});
+    std::size_t byte = block
+        ? lines_.ByteAt(static_cast<std::uint32_t>(cmark_node_get_start_line(node)),
+                        static_cast<std::uint32_t>(cmark_node_get_start_column(node)))
+        : Locate(node, cmark_node_get_start_line(node), cmark_node_get_start_column(node), {"<"});
     cursor_ = byte + 1;
     MarkdownItem item{true, {}, LinkElement::Anchor, lines_.PlaceOf(byte)};
     auto row = item.place.line;
@@ -146,10 +184,8 @@ void Walker::Walk(cmark_node* root, std::vector<MarkdownItem>& items, std::vecto
             }
             continue;
         }
-        if (const int line = cmark_node_get_start_line(node); line > 0 && type != CMARK_NODE_DOCUMENT)
-            cursor_ = std::max(cursor_,
-                               lines_.ByteAt(static_cast<std::uint32_t>(line),
-                                             static_cast<std::uint32_t>(cmark_node_get_start_column(node))));
+        if (cmark_node_get_start_line(node) > 0 && type != CMARK_NODE_DOCUMENT)
+            cursor_ = std::max(cursor_, Earliest(node));
         switch (type) {
         case CMARK_NODE_HEADING:
             inHeading = true;

@@ -118,15 +118,18 @@ void Walker::AddLink(cmark_node* node, LinkElement element, std::vector<Markdown
         shown = Literal(child);
     if (!std::string_view(url != nullptr ? url : "").ends_with(shown))
         shown = {};
-    // A link whose text runs over lines is reported on its last; its text
-    // starts right after its "[" or "![".
+    // A link whose text runs over lines is reported on its last, and those
+    // after it on that line too far on; its text, which starts right after
+    // its "[", "![" or "<", is nearer the truth.
     int line = cmark_node_get_start_line(node);
     int column = cmark_node_get_start_column(node);
     const int opener = element == LinkElement::Image ? 2 : 1;
-    if (child != nullptr && cmark_node_get_start_line(child) > 0 && cmark_node_get_start_line(child) < line
-        && cmark_node_get_start_column(child) > opener) {
-        line = cmark_node_get_start_line(child);
-        column = cmark_node_get_start_column(child) - opener;
+    const int childLine = child != nullptr ? cmark_node_get_start_line(child) : 0;
+    const int childColumn = child != nullptr ? cmark_node_get_start_column(child) : 0;
+    if (childLine > 0 && childColumn > opener
+        && (childLine < line || (childLine == line && childColumn < column + opener))) {
+        line = childLine;
+        column = childColumn - opener;
     }
     const std::size_t byte = element == LinkElement::Image ? Locate(node, line, column, {"!["})
                                                            : Locate(node, line, column, {"[", "<"}, shown);

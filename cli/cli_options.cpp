@@ -260,8 +260,9 @@ std::string CliUsage()
     std::string text(kUsageTop);
     AppendCommandLines(text, true);
     for (const SettingHelp& setting : SettingsHelp())
-        AppendUsageLine(text, LetterOf(setting.name), setting.name, setting.value, setting.help,
-                        setting.shownDefault);
+        if (!setting.help.empty())
+            AppendUsageLine(text, LetterOf(setting.name), setting.name, setting.value, setting.help,
+                            setting.shownDefault);
     AppendCommandLines(text, false);
     return text += kUsageBottom;
 }

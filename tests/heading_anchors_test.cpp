@@ -68,6 +68,16 @@ TEST(HeadingSlugs, RemoveWhatGithubSluggerRemoves)
     EXPECT_EQ(differing, 0);
 }
 
+TEST(HeadingSlugs, GiveGitlabsAnchorsByItsRules)
+{
+    HeadingSlugs slugs(HeadingSlugs::Rules::Gitlab);
+    for (const auto& [heading, anchor] :
+         {std::pair{u"Q&A -- the \u65e5\u672c way!", u"qa-the-\u65e5\u672c-way"},
+          std::pair{u"\U0001F604 Emoji", u"-emoji"},
+          std::pair{u"Q&A -- the \u65e5\u672c way!", u"qa-the-\u65e5\u672c-way-1"}})
+        EXPECT_EQ(slugs.Next(heading), anchor);
+}
+
 TEST(MarkdownIds, AreTheAnchorsGithubGivesAndTheRawHtmlsIds)
 {
     const MarkdownSource source(

@@ -79,7 +79,7 @@ DocumentFactsPtr DocumentAhead::Store(const std::u16string& url, const DownloadR
         facts->markdown = text.markdown;
         if (facts->markdown && ids) {
             const MarkdownSource source(text.text);
-            facts->ids = MarkdownIds(source);
+            facts->ids = MarkdownIds(source, slugs_);
             facts->lines = source.lineCount();
         } else if (facts->html && ids) {
             facts->ids = PageIds(text.text);

@@ -77,7 +77,11 @@ public:
     // The same exclusion as the run's, so nothing it skips is requested.
     void SetLinkExclusion(LinkExclusion exclusion) { exclusion_ = std::move(exclusion); }
     // The same checks as the run's, so what they need is fetched ahead.
-    void SetContentChecks(ContentChecks checks) { checks_ = checks; }
+    void SetContentChecks(ContentChecks checks)
+    {
+        checks_ = checks;
+        documents_.SetSlugs(checks.slugs);
+    }
     // Not owned; URLs under its base are answered from its files instead of
     // the network. Null (the default): everything is requested.
     void SetLocalFolder(const LocalFolder* folder)

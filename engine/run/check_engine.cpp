@@ -324,7 +324,7 @@ bool CheckEngine::FragmentFound(const LinkTarget& target)
     if (target.url == s.baseUrl || target.url == s.pageUrl) {
         if (!pageIds_ && markdown) {
             const MarkdownSource source(s.pageText);
-            pageIds_ = MarkdownIds(source);
+            pageIds_ = MarkdownIds(source, checks_.slugs);
             pageLines_ = source.lineCount();
         } else if (!pageIds_) {
             pageIds_ = PageIds(s.pageText);

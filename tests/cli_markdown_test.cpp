@@ -76,5 +76,20 @@ TEST_F(MarkdownCheck, AFileIsReadAsWhatItIs)
         << rooted.out;
 }
 
+// A list line naming a Markdown file or folder by absolute path checks it
+// (the window's list is read the same way); any other line is a URL.
+TEST_F(MarkdownCheck, AListLineNamingALocalFileOrFolderChecksIt)
+{
+    const std::filesystem::path repo = std::filesystem::canonical(dir_.path() / "repo");
+    const auto list = dir_.Write(
+        "list.txt", repo.string() + "/README.md\n" + (repo / "docs").string() + "\nrelative/README.md\n");
+    const auto result = Check("--fragments " + ShellQuote(list.string()));
+    EXPECT_TRUE(result.out.starts_with(repo.string() + "/README.md\r\n  <OK>\r\n\r\n" + repo.string()
+                                       + "/docs/guide.md\r\n  gone.md  <Error>\r\n"))
+        << result.out;
+    EXPECT_NE(result.out.find(repo.string() + "/docs/my file.md\r\n  <OK>"), std::string::npos);
+    EXPECT_NE(result.out.find("\"relative/README.md\""), std::string::npos) << "unreachable, as before";
+}
+
 }  // namespace
 }  // namespace pardovane

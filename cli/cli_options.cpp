@@ -1,5 +1,7 @@
 #include "cli/cli_options.h"
 
+#include "engine/page/local_folder.h"
+
 #include <getopt.h>
 
 #include <filesystem>
@@ -15,12 +17,12 @@ namespace pardovane {
 namespace {
 
 constexpr std::string_view kUsageTop
-    = "Usage: pardovane-check [OPTIONS] [LIST | - | URL... | DIR]\n"
+    = "Usage: pardovane-check [OPTIONS] [LIST | - | URL... | DIR | PAGE]\n"
       "\n"
       "Checks the links of every page in LIST (a file, a pipe, or - for stdin; one\n"
-      "URL a line) or of the URLs given. The default LIST is HtmlURL.txt beside\n"
-      "this program when writable, else ${XDG_CONFIG_HOME:-~/.config}/pardovane/.\n"
-      "A DIR's .html and .htm files (at least one) are checked as at a site's root.\n"
+      "URL a line) or of the URLs given; by default HtmlURL.txt beside this program\n"
+      "when writable, else ${XDG_CONFIG_HOME:-~/.config}/pardovane/. A DIR's .html,\n"
+      ".htm and .md files (one at least), or one such PAGE, are checked at its root.\n"
       "\n"
       "Options:\n";
 
@@ -34,7 +36,7 @@ constexpr std::string_view kUsageBottom
       "Defaults for the options: ${XDG_CONFIG_HOME:-~/.config}/pardovane/config.toml\n";
 
 // The command's own options, beside the run's settings (SettingsHelp()).
-enum CommandCode { kExcludeFile = 256, kSitemap, kBaseUrl, kConfig, kFirstSetting };
+enum CommandCode { kExcludeFile = 256, kSitemap, kBaseUrl, kRootDir, kConfig, kFirstSetting };
 
 struct CommandOption {
     const char* name;
@@ -49,7 +51,8 @@ constexpr CommandOption kCommandOptions[] = {
     {"output", 'o', "[F=]FILE", "the report to FILE once whole; F=FILE: one report more", true},
     {"exclude-file", kExcludeFile, "FILE", "skip the URLs FILE's patterns match, one a line", false},
     {"sitemap", kSitemap, "URL", "check the pages a sitemap or sitemap index names", false},
-    {"base-url", kBaseUrl, "URL", "where DIR is published: its links there are files", false},
+    {"base-url", kBaseUrl, "URL", "where DIR is published (--root-dir DIR: a page file's)", false},
+    {"root-dir", kRootDir, "DIR", "", false},
     {"config", kConfig, "FILE", "settings from FILE instead of the user's config.toml", false},
     {"help", 'h', "", "show this help and exit (-V, --version: the version)", false},
     {"version", 'V', "", "", false},
@@ -222,6 +225,11 @@ std::optional<std::string> Apply(int option, std::string_view value, CliOptions&
             return "--base-url takes a URL";
         options.baseUrl = value;
         return std::nullopt;
+    case kRootDir:
+        if (std::error_code notFolder; !std::filesystem::is_directory(std::string(value), notFolder))
+            return "--root-dir takes a folder";
+        options.rootDir = value;
+        return std::nullopt;
     case 'h':
         options.showHelp = true;
         return std::nullopt;
@@ -267,8 +275,14 @@ std::optional<std::string> SortOperands(const std::vector<std::string>& operands
         return "give either --sitemap or a list, not both";
     std::error_code notFolder;
     options.listIsFolder = listGiven && std::filesystem::is_directory(options.listFile, notFolder);
-    if (!options.baseUrl.empty() && !options.listIsFolder)
-        return "--base-url goes with a folder to check";
+    // A page is read as what its name says; any other file is a list.
+    const std::filesystem::path named(options.listFile);
+    options.listIsPage = listGiven && !options.listIsFolder && options.listFile != "-"
+        && (LocalFolder::IsPageFile(named) || LocalFolder::IsMarkdownFile(named));
+    if (!options.baseUrl.empty() && !options.listIsFolder && !options.listIsPage)
+        return "--base-url goes with a folder or a page file to check";
+    if (!options.rootDir.empty() && !options.listIsPage)
+        return "--root-dir goes with a page file to check";
     return std::nullopt;
 }
 
@@ -279,8 +293,9 @@ std::string CliUsage()
     std::string text(kUsageTop);
     AppendCommandLines(text, true);
     for (const SettingHelp& setting : SettingsHelp())
-        AppendUsageLine(text, LetterOf(setting.name), setting.name, setting.value, setting.help,
-                        setting.shownDefault);
+        if (!setting.help.empty())
+            AppendUsageLine(text, LetterOf(setting.name), setting.name, setting.value, setting.help,
+                            setting.shownDefault);
     AppendCommandLines(text, false);
     return text += kUsageBottom;
 }

@@ -33,7 +33,11 @@ struct CliOptions : RunSettings {
     // folder's pages (listFile naming a directory) at baseUrl.
     std::string sitemap;
     bool listIsFolder = false;
-    std::string baseUrl;  // only with a folder
+    // listFile is one page of a local folder (an .html, .htm, .md or
+    // .markdown file): rootDir, else the file's own directory, at baseUrl.
+    bool listIsPage = false;
+    std::string rootDir;
+    std::string baseUrl;  // only with a folder or a page
     bool showHelp = false;
     bool showVersion = false;
 };

@@ -27,11 +27,13 @@
 #include <csignal>
 #include <cstdio>
 #include <exception>
+#include <filesystem>
 #include <memory>
 #include <new>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -179,20 +181,35 @@ int Run(int argc, char** argv)
     std::optional<pardovane::LocalFolder> folder;
     std::optional<pardovane::ListInput> pages;
     std::size_t pagesLeft = 0;
-    if (options->listIsFolder) {
+    if (options->listIsFolder || options->listIsPage) {
         if (options->crawl.recurse)
             return UsageError(
                 "--recurse (or recurse in the configuration) takes URLs or a list, not a folder");
         const std::u16string base = options->baseUrl.empty()
             ? std::u16string(pardovane::LocalFolder::kDefaultBaseUrl)
             : pardovane::Utf8ToUtf16(options->baseUrl);
-        folder = pardovane::LocalFolder::Open(options->listFile, base, error);
+        // A page file's site is its own folder unless --root-dir says which.
+        std::filesystem::path root = options->listFile;
+        if (options->listIsPage)
+            root = options->rootDir.empty() ? std::filesystem::absolute(root).parent_path()
+                                            : std::filesystem::path(options->rootDir);
+        folder = pardovane::LocalFolder::Open(root, base, error);
         if (!folder)
             return Failed(error);
-        auto urls = folder->PageUrls(options->crawl.maxPages, pagesLeft);
-        // An empty build or a wrong path would otherwise pass with nothing checked.
-        if (urls.empty())
-            return Failed("the folder " + options->listFile + " holds no .html or .htm page");
+        std::vector<std::u16string> urls;
+        if (options->listIsFolder) {
+            urls = folder->PageUrls(options->crawl.maxPages, pagesLeft);
+            // An empty build or a wrong path would otherwise pass with nothing checked.
+            if (urls.empty())
+                return Failed("the folder " + options->listFile + " holds no .html, .htm or Markdown page");
+        } else if (auto url = folder->UrlOf(options->listFile)) {
+            urls.push_back(std::move(*url));
+        } else {
+            std::error_code missing;
+            return Failed(std::filesystem::exists(options->listFile, missing)
+                              ? options->listFile + " lies outside --root-dir " + options->rootDir
+                              : "cannot read the page " + options->listFile);
+        }
         pages.emplace(urls, options->listFile);
     } else if (!options->sitemap.empty()) {
         // The sitemap's origin is the run's own, as its pages' are.

@@ -47,7 +47,9 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION web)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# The libraries come from the binaries; what they load at run time does not
+# The libraries come from the binaries (curl, RE2, expat, toml++, and for
+# Markdown libcmark-gfm0.29.0.gfm.6, libcmark-gfm-extensions0.29.0.gfm.6 and
+# libicu72, which shlibdeps names with their versions); what they load at run time does not
 # show there: Qt's platform plugins, CA certificates for https, a font with
 # Japanese glyphs for the window's texts, and xdg-open, through which the
 # edit button finds the user's text editor.

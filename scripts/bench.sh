@@ -3,8 +3,8 @@
 # scanner and verdict cache (Google Benchmark), then the end-to-end run
 # against a local site at 0 and 20 ms latency (beside linkinator when it is
 # installed: npm install -g linkinator), a crawl of a whole site and a
-# folder of pages (bench/crawl.py), then the window beside the command
-# under Xvfb.
+# folder of pages (bench/crawl.py), a folder of Markdown (bench/markdown.py),
+# then the window beside the command under Xvfb.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # The window benchmark reads the X server's cursor; the crawl benchmark
@@ -16,5 +16,6 @@ cmake --build build-bench --parallel
 build-bench/bench/pardovane_bench "$@"
 python3 bench/e2e.py --binary build-bench/bin/pardovane-check --server build-bench/bench/fixture_server
 python3 bench/crawl.py --binary build-bench/bin/pardovane-check --server build-bench/bench/fixture_server
+python3 bench/markdown.py --binary build-bench/bin/pardovane-check
 /usr/bin/python3 bench/window.py --window build-bench/bin/pardovane --binary build-bench/bin/pardovane-check \
   --server build-bench/bench/fixture_server

@@ -13,6 +13,8 @@ packages=(
   libcurl4-openssl-dev libidn2-dev libre2-dev ca-certificates
   libexpat1-dev zlib1g-dev  # sitemaps: XML and gzip
   libtomlplusplus-dev       # the configuration file, for the window and the command
+  libcmark-gfm-dev libcmark-gfm-extensions-dev  # Markdown, parsed as GitHub parses it
+  libicu-dev                # Unicode properties and case for Markdown headings' anchors
   qt6-base-dev libgl-dev
   qt6-translations-l10n     # Qt's own menus and dialog buttons in Japanese
   fonts-noto-cjk            # the window's texts

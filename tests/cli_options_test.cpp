@@ -73,6 +73,12 @@ std::string Describe(const CliOptions& options)
         add("sitemap=" + options.sitemap);
     if (options.listIsFolder)
         add("folder");
+    if (options.listIsPage)
+        add("page");
+    if (!options.rootDir.empty())
+        add("root=" + options.rootDir);
+    if (options.checks.slugs != ContentChecks().slugs)
+        add("gitlab-slugs");
     if (!options.baseUrl.empty())
         add("base=" + options.baseUrl);
     if (http.verdict.accepted.ToString() != defaults.verdict.accepted.ToString())
@@ -176,12 +182,18 @@ const ParseCase kCases[] = {
     {{"--soft-404"}, "soft-404"},
     {{"--soft-404=yes"}, "error: option '--soft-404' takes no value"},
     {{"--base-url", "https://x.example/", "."}, "list=. folder base=https://x.example/"},
-    {{"--base-url", "https://x.example/", "list.txt"}, "error: --base-url goes with a folder to check"},
+    {{"--base-url", "https://x.example/", "list.txt"},
+     "error: --base-url goes with a folder or a page file to check"},
     {{"--max-pages", "0"}, "error: --max-pages takes a whole number from 1 to 10000000"},
     {{"--max-depth", "-1"}, "error: --max-depth takes a whole number from 0 to 10000000"},
     {{"--sitemap", "sitemap.xml"}, "error: --sitemap takes a URL"},
     {{"--sitemap", "https://x.example/s.xml", "a.txt"}, "error: give either --sitemap or a list, not both"},
-    {{"--base-url", "https://x.example/"}, "error: --base-url goes with a folder to check"},
+    {{"--base-url", "https://x.example/"}, "error: --base-url goes with a folder or a page file to check"},
+    {{"--root-dir", ".", "docs/README.md"}, "list=docs/README.md page root=."},
+    {{"--root-dir", ".", "list.txt"}, "error: --root-dir goes with a page file to check"},
+    {{"--root-dir", "no-such-folder", "a.md"}, "error: --root-dir takes a folder"},
+    {{"--slugs", "gitlab", "index.HTM"}, "list=index.HTM page gitlab-slugs"},
+    {{"--slugs", "kramdown"}, "error: --slugs takes github or gitlab"},
 };
 
 TEST(CliOptionsParser, GoodAndBadCommandLines)

@@ -219,7 +219,8 @@ TEST(SiteFolder, AFolderWithoutPagesIsAnError)
     const auto result = Check(ShellQuote(dir.path().string()));
     EXPECT_EQ(result.exitCode, 2);
     EXPECT_EQ(result.out + result.err,
-              "pardovane-check: the folder " + dir.path().string() + " holds no .html or .htm page\n");
+              "pardovane-check: the folder " + dir.path().string()
+                  + " holds no .html, .htm or Markdown page\n");
 }
 
 TEST(SiteCrawl, AnEndlessCalendarStopsAtTheMostPages)

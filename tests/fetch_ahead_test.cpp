@@ -83,7 +83,7 @@ struct Plan {
     }
     void Page(const std::string& url, const std::string& html)
     {
-        plan.PageText(Utf8ToUtf16(html), Utf8ToUtf16(url), "utf-8");
+        plan.PageText(Utf8ToUtf16(html), Utf8ToUtf16(url), "utf-8", PageFormat::Html);
     }
     FetchQueue queue{4, 6};
     VerdictRules rules;

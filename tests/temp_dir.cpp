@@ -25,6 +25,7 @@ TempDir::~TempDir()
 std::filesystem::path TempDir::Write(const std::string& name, const std::string& bytes) const
 {
     auto file = path_ / name;
+    std::filesystem::create_directories(file.parent_path());
     std::ofstream out(file, std::ios::binary);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     return file;

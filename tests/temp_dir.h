@@ -15,7 +15,8 @@ public:
     TempDir& operator=(const TempDir&) = delete;
 
     const std::filesystem::path& path() const { return path_; }
-    // Writes bytes as they stand to name inside the directory.
+    // Writes bytes as they stand to name inside the directory, making the
+    // folders it names.
     std::filesystem::path Write(const std::string& name, const std::string& bytes) const;
 
 private:

@@ -21,6 +21,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <optional>
 #include <vector>
 
@@ -118,6 +119,22 @@ TEST_F(CheckRunFromWindowTest, ClickRunsTheWholeCheckAndShowsReportAndSummary)
     // One GET is each page's probe and its download.
     EXPECT_EQ(server.Hits("/first.html"), 1);
     EXPECT_EQ(server.Hits(longPath), 1);
+}
+
+// A list line naming a Markdown file by absolute path is that file, checked
+// as pardovane-check checks it, not a page that cannot be reached.
+TEST_F(CheckRunFromWindowTest, AListLineNamingAMarkdownFileChecksIt)
+{
+    const auto readme = dir.Write("repo/README.md", "[ok](docs/) [gone](gone.md)\n");
+    dir.Write("repo/docs/a.md", "a\n");
+    const std::string path = std::filesystem::canonical(readme).string();
+    WriteList(path + "\n");
+
+    ClickCheck();
+
+    EXPECT_EQ(Report(), QString::fromStdString(path) + "\n  gone.md  <Error>\n  <Err>\n\n");
+    EXPECT_EQ(Label("Label1"), Summary(2, 1));
+    EXPECT_TRUE(messages.empty());
 }
 
 TEST_F(CheckRunFromWindowTest, BadPageGivesExactlyOneTwoLineMessageOwnedByTheWindow)

@@ -92,6 +92,7 @@ std::u16string_view FailureReason(HttpFailure failure)
     case HttpFailure::Transfer:
         return u"転送に失敗しました";
     case HttpFailure::FileNotFound:
+    case HttpFailure::NoSuchFile:
         return u"ファイルがありません";
     case HttpFailure::PermanentRedirect:
         return u"リダイレクト";

@@ -1,5 +1,6 @@
 #include "engine/fetch/document_ahead.h"
 
+#include "engine/page/markdown_places.h"
 #include "engine/page/page_ids.h"
 #include "engine/page/page_links.h"
 #include "engine/page/page_text_decoder.h"
@@ -76,9 +77,14 @@ DocumentFactsPtr DocumentAhead::Store(const std::u16string& url, const DownloadR
     if (download && download->ok()) {
         facts->html = IsHtmlType(download->contentType);
         const DownloadedPage text = DecodePage(download->body, download->contentType, download->url);
-        if (facts->html && ids) {
+        facts->markdown = text.markdown;
+        if (facts->markdown && ids) {
+            const MarkdownSource source(text.text);
+            facts->ids = MarkdownIds(source, slugs_);
+            facts->lines = source.lineCount();
+        } else if (facts->html && ids) {
             facts->ids = PageIds(text.text);
-        } else if (!facts->html) {
+        } else if (!facts->html && !facts->markdown) {
             // Every occurrence, as a page's links are; past the first many,
             // only URLs not seen yet, so a hostile stylesheet holds no more
             // than its distinct URLs.

@@ -3,6 +3,7 @@
 #include "engine/fetch/fetch_job.h"
 #include "engine/fetch/fetch_queue.h"
 #include "engine/page/document_facts.h"
+#include "engine/page/heading_slugs.h"
 #include "engine/page/link_exclusion.h"
 
 #include <string>
@@ -17,6 +18,8 @@ namespace pardovane {
 class DocumentAhead {
 public:
     explicit DocumentAhead(FetchQueue& queue) : queue_(queue) { }
+    // How a Markdown document's headings give their anchors.
+    void SetSlugs(HeadingSlugs::Rules slugs) { slugs_ = slugs; }
 
     void Clear();
     // Null until url's document is stored.
@@ -42,13 +45,14 @@ public:
     static constexpr std::size_t kMaxSheetLinksWithRepeats = 10'000;
 
 private:
-    // What a fetched document is to the run: an HTML page's ids when ids
-    // are wanted; anything else, as a stylesheet, its links. Without a
+    // What a fetched document is to the run: an HTML page's ids (a Markdown
+    // file's places) when ids are wanted; anything else, as a stylesheet, its links. Without a
     // download (a bad answer) the facts are empty, so nothing is asked twice.
     DocumentFactsPtr Store(const std::u16string& url, const DownloadResult* download, bool ids,
                            const LinkExclusion& exclusion);
 
     FetchQueue& queue_;
+    HeadingSlugs::Rules slugs_ = HeadingSlugs::Rules::Github;
     std::unordered_map<std::u16string, DocumentFactsPtr> documents_;
     std::unordered_map<std::u16string, FetchJobPtr> jobs_;  // until stored
 };

@@ -51,11 +51,12 @@ void FetchPlan::PageTaken(const std::u16string& url, bool scanned)
     ReadAhead();
 }
 
-void FetchPlan::PageText(std::u16string_view text, std::u16string_view url, const std::string& charset)
+void FetchPlan::PageText(std::u16string_view text, std::u16string_view url, const std::string& charset,
+                         PageFormat format)
 {
     const CrawlPlace place = std::exchange(currentPlace_, {});
     if (!currentPageScanned_)
-        PrefetchLinks(text, url, charset, FetchQueue::kCurrentPage, place);
+        PrefetchLinks(text, url, charset, format, FetchQueue::kCurrentPage, place);
 }
 
 // A page the run judged without reading it: a guess of ours that it would
@@ -67,11 +68,11 @@ void FetchPlan::LinkJudged(const std::u16string& url)
 }
 
 void FetchPlan::PrefetchLinks(std::u16string_view text, std::u16string_view url, const std::string& charset,
-                              Priority priority, const CrawlPlace& place)
+                              PageFormat format, Priority priority, const CrawlPlace& place)
 {
     ForEachPageLink(
         text, url, charset, exclusion_,
-        [&](const PageLink& link) { PrefetchLink(link, priority, &place, 0); }, checks_.resources);
+        [&](const PageLink& link) { PrefetchLink(link, priority, &place, 0); }, checks_.resources, format);
 }
 
 void FetchPlan::SheetArrived(const std::vector<PageLink>& links, int depth)
@@ -145,7 +146,8 @@ void FetchPlan::PageArrived(FetchJob& job)
     if (crawl_.on() && !guessed && job.place.scope.empty())
         job.place.scope = DirectoryOf(Utf8ToUtf16(job.download->url));
     const DownloadedPage page = DecodePage(job.download->body, job.download->contentType, job.download->url);
-    PrefetchLinks(page.text, page.url, page.charset, FetchQueue::kLaterPages, job.place);
+    PrefetchLinks(page.text, page.url, page.charset, page.markdown ? PageFormat::Markdown : PageFormat::Html,
+                  FetchQueue::kLaterPages, job.place);
 }
 
 // More lines while the jobs could use more work and the pages held ahead

@@ -54,7 +54,8 @@ public:
     // The run took url's page; scanned: its links were queued as it came.
     void PageTaken(const std::u16string& url, bool scanned);
     // The run reads the current page's text: its links, unless queued already.
-    void PageText(std::u16string_view text, std::u16string_view url, const std::string& charset);
+    void PageText(std::u16string_view text, std::u16string_view url, const std::string& charset,
+                  PageFormat format);
     // The run judged url as a link without reading it as a page.
     void LinkJudged(const std::u16string& url);
 
@@ -76,7 +77,7 @@ private:
 
     void Prefetch(const std::u16string& url, Priority priority, const CrawlPlace* from = nullptr);
     void PrefetchLinks(std::u16string_view text, std::u16string_view url, const std::string& charset,
-                       Priority priority, const CrawlPlace& place);
+                       PageFormat format, Priority priority, const CrawlPlace& place);
     void PrefetchLink(const PageLink& link, Priority priority, const CrawlPlace* place, int sheetDepth);
     bool WantsMoreLines() const;
     void ReadAheadLine(const std::u16string& url);

@@ -1,5 +1,6 @@
 #include "engine/fetch/fetch_runner.h"
 
+#include "engine/page/markdown_page.h"
 #include "engine/page/utf_convert.h"
 
 namespace pardovane {
@@ -65,9 +66,10 @@ void FetchRunner::AnswerFromFolder(FetchJob& job) const
     job.probe = {};
     job.probe.status = 200;
     job.probe.html = LocalFolder::IsPageFile(*file);
+    const bool markdown = LocalFolder::IsMarkdownFile(*file);
     settings_.verdict.Judge(job.probe);
     if (job.transfer == HttpRequest::Kind::Probe
-        || (job.transfer == HttpRequest::Kind::HtmlDownload && !job.probe.html))
+        || (job.transfer == HttpRequest::Kind::HtmlDownload && !job.probe.html && !markdown))
         return;
     // A file above the cap is there, but has no text to read, as a page
     // whose body failed after its status.
@@ -75,7 +77,7 @@ void FetchRunner::AnswerFromFolder(FetchJob& job) const
         job.download.emplace();
         job.download->status = 200;
         job.download->body = std::move(*bytes);
-        job.download->contentType = job.probe.html ? "text/html" : "";
+        job.download->contentType = job.probe.html ? "text/html" : markdown ? kMarkdownType : "";
         job.download->url = Utf16ToUtf8(job.url);
     }
 }

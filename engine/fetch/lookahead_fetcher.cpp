@@ -65,9 +65,9 @@ void LookaheadFetcher::OnCrawlPage(const std::u16string& scope, std::uint32_t de
 }
 
 void LookaheadFetcher::OnPageText(const std::u16string& pageText, const std::u16string& pageUrl,
-                                  const std::string& charset)
+                                  const std::string& charset, PageFormat format)
 {
-    plan_.PageText(pageText, pageUrl, charset);
+    plan_.PageText(pageText, pageUrl, charset, format);
 }
 
 void LookaheadFetcher::OnLinkJudged(const JudgedLink& link)

@@ -64,7 +64,11 @@ public:
     // The same exclusion as the run's, so nothing it skips is requested.
     void SetLinkExclusion(LinkExclusion exclusion) { plan_.SetLinkExclusion(std::move(exclusion)); }
     // The same checks as the run's, so what they need is fetched ahead.
-    void SetContentChecks(ContentChecks checks) { plan_.SetContentChecks(checks); }
+    void SetContentChecks(ContentChecks checks)
+    {
+        plan_.SetContentChecks(checks);
+        book_.documents().SetSlugs(checks.slugs);
+    }
     // Not owned; URLs under its base are answered from its files instead of
     // the network. Null (the default): everything is requested.
     void SetLocalFolder(const LocalFolder* folder)
@@ -105,8 +109,8 @@ public:
     void OnRunStart(const ListFile& list) override;
     void OnPageStart(const std::u16string& pageUrl, std::uint64_t offset) override;
     void OnCrawlPage(const std::u16string& scope, std::uint32_t depth) override;
-    void OnPageText(const std::u16string& pageText, const std::u16string& pageUrl,
-                    const std::string& charset) override;
+    void OnPageText(const std::u16string& pageText, const std::u16string& pageUrl, const std::string& charset,
+                    PageFormat format) override;
     void OnLinkJudged(const JudgedLink& link) override;
 
 private:

@@ -53,6 +53,8 @@ const char* HttpFailureName(HttpFailure failure)
         return "transfer failed";
     case HttpFailure::FileNotFound:
         return "file not found";
+    case HttpFailure::NoSuchFile:
+        return "no such file";
     case HttpFailure::PermanentRedirect:
         return "permanent redirect";
     case HttpFailure::SoftNotFound:

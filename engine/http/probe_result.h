@@ -32,6 +32,7 @@ enum class HttpFailure {
     NotHttp,            // the server answered, but not in HTTP
     Transfer,           // any other network failure
     FileNotFound,       // a local folder's link to a file it does not hold
+    NoSuchFile,         // a Markdown file's link to no file or folder of the local folder
     PermanentRedirect,  // answered through a 301 or 308, which the user counts as broken
     SoftNotFound,       // 2xx, but as the site answers a page that does not exist (see SoftNotFound)
 };

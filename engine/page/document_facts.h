@@ -3,6 +3,7 @@
 #include "engine/page/id_set.h"
 #include "engine/page/page_links.h"
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -14,6 +15,10 @@ struct DocumentFacts {
     // The final answer was an HTML page; ids are its places (see PageIds),
     // kept when fragments are checked.
     bool html = false;
+    // A Markdown text instead (see IsMarkdownText): ids are its places (see
+    // MarkdownIds), and a line anchor may name any of its lines.
+    bool markdown = false;
+    std::uint32_t lines = 0;
     IdSet ids;
     // A stylesheet's url()s and @imports, each with the text it is written
     // as, resolved against where the stylesheet finally came from.

@@ -1,6 +1,7 @@
 #include "engine/page/local_folder.h"
 
 #include "engine/page/ascii.h"
+#include "engine/page/markdown_page.h"
 #include "engine/page/percent_encoding.h"
 #include "engine/page/url_parts.h"
 #include "engine/page/utf_convert.h"
@@ -37,13 +38,21 @@ std::optional<LocalFolder> LocalFolder::Open(const std::filesystem::path& dir, s
         error = "cannot read the folder " + dir.string();
         return std::nullopt;
     }
-    return LocalFolder(std::move(root), std::move(base));
+    std::filesystem::path workingDir = std::filesystem::current_path(failure);
+    if (!failure)
+        workingDir = std::filesystem::canonical(workingDir, failure);
+    return LocalFolder(std::move(root), std::move(base), failure ? std::filesystem::path() : workingDir);
 }
 
 bool LocalFolder::IsPageFile(const std::filesystem::path& file)
 {
     const std::string extension = AsciiLowered(file.extension().string());
     return extension == ".html" || extension == ".htm";
+}
+
+bool LocalFolder::IsMarkdownFile(const std::filesystem::path& file)
+{
+    return IsMarkdownPath(Utf8ToUtf16(file.filename().string()));
 }
 
 std::vector<std::u16string> LocalFolder::PageUrls(std::size_t limit, std::size_t& more) const
@@ -53,7 +62,8 @@ std::vector<std::u16string> LocalFolder::PageUrls(std::size_t limit, std::size_t
     const auto options = std::filesystem::directory_options::skip_permission_denied;
     for (std::filesystem::recursive_directory_iterator it(root_, options, failure), end;
          !failure && it != end; it.increment(failure)) {
-        if (IsPageFile(it->path()) && it->is_regular_file(failure) && Inside(it->path()))
+        if ((IsPageFile(it->path()) || IsMarkdownFile(it->path())) && it->is_regular_file(failure)
+            && Inside(it->path()))
             paths.push_back(it->path().lexically_relative(root_).generic_string());
     }
     std::sort(paths.begin(), paths.end());
@@ -82,7 +92,7 @@ bool LocalFolder::Inside(const std::filesystem::path& path) const
     return rootEnd == root_.end();
 }
 
-std::optional<std::filesystem::path> LocalFolder::FileFor(std::u16string_view url) const
+std::optional<std::filesystem::path> LocalFolder::PathFor(std::u16string_view url) const
 {
     if (!Covers(url))
         return std::nullopt;
@@ -98,12 +108,34 @@ std::optional<std::filesystem::path> LocalFolder::FileFor(std::u16string_view ur
             return std::nullopt;
         file /= segment;
     }
+    return file;
+}
+
+std::optional<std::filesystem::path> LocalFolder::FileFor(std::u16string_view url) const
+{
+    std::optional<std::filesystem::path> file = PathFor(url);
     std::error_code failure;
-    if (std::filesystem::is_directory(file, failure))
-        file /= "index.html";
-    if (!Inside(file) || !std::filesystem::is_regular_file(file, failure))
+    if (file && std::filesystem::is_directory(*file, failure))
+        *file /= "index.html";
+    if (!file || !Inside(*file) || !std::filesystem::is_regular_file(*file, failure))
         return std::nullopt;
     return file;
+}
+
+bool LocalFolder::Holds(std::u16string_view url) const
+{
+    const std::optional<std::filesystem::path> path = PathFor(url);
+    std::error_code failure;
+    return path && Inside(*path) && std::filesystem::exists(*path, failure);
+}
+
+std::optional<std::u16string> LocalFolder::UrlOf(const std::filesystem::path& file) const
+{
+    std::error_code failure;
+    const std::filesystem::path real = std::filesystem::canonical(file, failure);
+    if (failure || !Inside(real))
+        return std::nullopt;
+    return base_ + PercentEncodedPath(real.lexically_relative(root_).generic_string());
 }
 
 std::optional<std::string> LocalFolder::Read(const std::filesystem::path& file, std::size_t cap)
@@ -125,6 +157,13 @@ std::u16string LocalFolder::NameOf(std::u16string_view url) const
 {
     if (!Covers(url))
         return std::u16string(url);
+    if (IsMarkdownPath(url)) {
+        const std::filesystem::path file = root_ / PercentDecoded(Relative(url, base_));
+        const auto [workingEnd, fileAt]
+            = std::mismatch(workingDir_.begin(), workingDir_.end(), file.begin(), file.end());
+        const bool underWorkingDir = !workingDir_.empty() && workingEnd == workingDir_.end();
+        return Utf8ToUtf16((underWorkingDir ? file.lexically_relative(workingDir_) : file).generic_string());
+    }
     std::u16string name = Utf8ToUtf16(PercentDecoded(Relative(url, base_)));
     if (name.empty())
         name = u"./";

@@ -8,6 +8,13 @@ namespace pardovane {
 IdSet PageIds(std::u16string_view pageText)
 {
     IdSet ids;
+    AddPageIds(ids, pageText);
+    ids.Seal();
+    return ids;
+}
+
+void AddPageIds(IdSet& ids, std::u16string_view pageText)
+{
     LinkScanner scanner({.resources = false, .ids = true});
     scanner.Scan(pageText, [&](LinkScanner::Element element, std::size_t offset, std::size_t length) {
         if (element == LinkScanner::Element::Id) {
@@ -19,8 +26,6 @@ IdSet PageIds(std::u16string_view pageText)
         }
         return true;
     });
-    ids.Seal();
-    return ids;
 }
 
 }  // namespace pardovane

@@ -4,8 +4,11 @@
 #include "engine/page/css_links.h"
 #include "engine/page/link_resolution.h"
 #include "engine/page/link_scanner.h"
+#include "engine/page/markdown_source.h"
+#include "engine/page/percent_encoding.h"
 #include "engine/page/refresh_url.h"
 #include "engine/page/srcset_parser.h"
+#include "engine/page/utf_convert.h"
 
 namespace pardovane {
 namespace {
@@ -40,12 +43,58 @@ void EmitCss(std::u16string_view css, std::size_t offset, std::u16string_view ba
              exclusion, onLink);
 }
 
+// A Markdown destination as cmark-gfm writes it into an href: its UTF-8
+// bytes, each but ASCII letters, digits and -_.+!*'(),%#@?=;:/&$~ as %XX.
+std::u16string EscapedHref(std::u16string_view destination)
+{
+    static constexpr std::u16string_view kSafe = u"-_.+!*'(),%#@?=;:/&$~";
+    std::u16string out;
+    for (std::size_t i = 0; i < destination.size(); ++i) {
+        const char16_t c = destination[i];
+        if (IsAsciiAlpha(c) || IsAsciiDigit(c) || kSafe.find(c) != std::u16string_view::npos) {
+            out += c;
+            continue;
+        }
+        const std::size_t units = StartsSurrogatePair(destination, i) ? 2 : 1;
+        AppendPercentEncoded(out, Utf16ToUtf8(destination.substr(i, units)));
+        i += units - 1;
+    }
+    return out;
+}
+
+void ForEachMarkdownLink(std::u16string_view text, std::u16string_view pageUrl, const std::string& charset,
+                         const LinkExclusion& exclusion, const std::function<void(const PageLink&)>& onLink,
+                         bool resources)
+{
+    const MarkdownSource source(text);
+    for (const MarkdownItem& item : source.items()) {
+        if (!item.html) {
+            Emit({item.place.offset + 1, 0, TargetOfUrl(EscapedHref(item.text), pageUrl, charset),
+                  item.element, item.text},
+                 exclusion, onLink);
+            continue;
+        }
+        ForEachPageLink(
+            item.text, pageUrl, charset, exclusion,
+            [&](const PageLink& link) {
+            PageLink placed = link;
+            placed.start = item.SourceOffset(link.start - 1) + 1;
+            onLink(placed);
+            },
+            resources);
+    }
+}
+
 }  // namespace
 
 void ForEachPageLink(std::u16string_view pageText, std::u16string_view pageUrl, const std::string& charset,
                      const LinkExclusion& exclusion, const std::function<void(const PageLink&)>& onLink,
-                     bool resources)
+                     bool resources, PageFormat format)
 {
+    if (format == PageFormat::Markdown) {
+        ForEachMarkdownLink(pageText, pageUrl, charset, exclusion, onLink, resources);
+        return;
+    }
     const std::u16string base = PageBaseUrl(pageText, pageUrl, charset);
     LinkScanner scanner({.resources = resources, .ids = false});
     scanner.Scan(pageText, [&](Element element, std::size_t offset, std::size_t length) {

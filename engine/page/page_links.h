@@ -31,16 +31,22 @@ struct PageLink {
     TextPlace place = {};
 };
 
+// How a page's text is written: as HTML, or as Markdown (GitHub's), whose
+// raw HTML is read as HTML.
+enum class PageFormat { Html, Markdown };
+
 // The one rule that decides which URL each link of a page probes, used by the
 // run and by whatever fetches ahead of it. Links come in page order, repeats
 // included; pageUrl is where the page finally came from, charset what its
 // text was decoded from (see TargetOfLink). With resources, also what a
 // browser loads from the page (see LinkScanner): each srcset candidate, a
 // refresh's URL and each url() or @import of its CSS come as links of their
-// own. It changes nothing.
+// own. A Markdown page's links are its links and images (each written as its
+// destination, at the "[" or "<" that starts it) and those of its raw HTML,
+// resolved as GitHub renders them (see MarkdownSource). It changes nothing.
 void ForEachPageLink(std::u16string_view pageText, std::u16string_view pageUrl, const std::string& charset,
                      const LinkExclusion& exclusion, const std::function<void(const PageLink&)>& onLink,
-                     bool resources = false);
+                     bool resources = false, PageFormat format = PageFormat::Html);
 
 // Stylesheets imported within stylesheets that are followed, as deep as a
 // browser would go and no deeper.

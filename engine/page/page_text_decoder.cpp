@@ -2,6 +2,7 @@
 
 #include "engine/page/ascii.h"
 #include "engine/page/iconv_decoder.h"
+#include "engine/page/markdown_page.h"
 #include "engine/page/utf_convert.h"
 
 #include <algorithm>
@@ -169,7 +170,9 @@ std::u16string DecodePageText(std::string_view body, std::string_view contentTyp
 DownloadedPage DecodePage(std::string_view body, std::string_view contentType, std::string_view finalUrl)
 {
     std::string charset = DetectPageCharset(body, contentType);
-    return {DecodeAs(body, charset), Utf8ToUtf16(finalUrl), std::move(charset)};
+    std::u16string url = Utf8ToUtf16(finalUrl);
+    const bool markdown = IsMarkdownText(contentType, url);
+    return {DecodeAs(body, charset), std::move(url), std::move(charset), markdown};
 }
 
 bool IsHtmlType(std::string_view contentType)

@@ -3,6 +3,7 @@
 #include "engine/http/probe_result.h"
 #include "engine/input/list_file.h"
 #include "engine/page/link_target.h"
+#include "engine/page/page_links.h"
 #include "engine/report/judged_link.h"
 
 #include <cstdint>
@@ -29,11 +30,12 @@ public:
     // crawl stays under, and how many links it lies from its start page.
     virtual void OnCrawlPage(const std::u16string& scope, std::uint32_t depth) { (void)scope, (void)depth; }
     // The page's text is in hand and about to be scanned; pageUrl is where it
-    // finally came from, charset what the text was decoded from.
+    // finally came from, charset what the text was decoded from, format how
+    // it is written.
     virtual void OnPageText(const std::u16string& pageText, const std::u16string& pageUrl,
-                            const std::string& charset)
+                            const std::string& charset, PageFormat format)
     {
-        (void)pageText, (void)pageUrl, (void)charset;
+        (void)pageText, (void)pageUrl, (void)charset, (void)format;
     }
     // One link occurrence was judged.
     virtual void OnLinkJudged(const JudgedLink& link) { (void)link; }

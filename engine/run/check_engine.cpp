@@ -2,6 +2,7 @@
 
 #include "engine/input/list_file.h"
 #include "engine/page/fragment_match.h"
+#include "engine/page/markdown_places.h"
 #include "engine/page/page_ids.h"
 #include "engine/page/page_links.h"
 #include "engine/page/url_password.h"
@@ -161,6 +162,7 @@ bool CheckEngine::CheckPage(std::uint64_t offset, const std::optional<CrawlFront
         s.pageText.clear();
         s.baseUrl = s.pageUrl;
         s.pageCharset.clear();
+        pageFormat_ = PageFormat::Html;
         ReportBadPage();
         EndPage(true, false);
         return true;
@@ -169,12 +171,13 @@ bool CheckEngine::CheckPage(std::uint64_t offset, const std::optional<CrawlFront
     // Links resolve against where the page finally came from.
     s.baseUrl = std::move(page->url);
     s.pageCharset = std::move(page->charset);
+    pageFormat_ = page->markdown ? PageFormat::Markdown : PageFormat::Html;
     crawlPage_.reset();
     if (crawling_) {
         crawlPage_ = found ? *found : frontier_.AddStart(StoredUrl(s, s.pageUrl), s.baseUrl);
         Notify([&](RunObserver& o) { o.OnCrawlPage(frontier_.ScopeOf(*crawlPage_), crawlPage_->depth); });
     }
-    Notify([&](RunObserver& o) { o.OnPageText(s.pageText, s.baseUrl, s.pageCharset); });
+    Notify([&](RunObserver& o) { o.OnPageText(s.pageText, s.baseUrl, s.pageCharset, pageFormat_); });
     ScanPage();
     if (cancelRequested_)
         return false;
@@ -236,7 +239,7 @@ void CheckEngine::ScanPage()
         state_.scanPos = static_cast<std::int32_t>(link.start + link.length);
         CheckLink(link);
         },
-        checks_.resources);
+        checks_.resources, pageFormat_);
 }
 
 void CheckEngine::CheckLink(const PageLink& link, const std::u16string* sheet, int depth)
@@ -251,7 +254,9 @@ void CheckEngine::CheckLink(const PageLink& link, const std::u16string* sheet, i
         Notify([&](RunObserver& o) { o.OnLinkSkipped(s.linkText, target, link.element, place); });
         return;
     }
-    const bool reached = CheckUrl(target.url) != 0;
+    const bool local
+        = pageFormat_ == PageFormat::Markdown && folder_ != nullptr && folder_->Covers(target.url);
+    const bool reached = (local ? CheckLocal(target.url) : CheckUrl(target.url)) != 0;
     if (reached && crawlPage_ && FollowedByCrawl(link.element))
         frontier_.Offer(StoredUrl(s, target.url), *crawlPage_);
     const bool fragmentMissing = reached && checks_.fragments && !FragmentFound(target);
@@ -270,6 +275,23 @@ void CheckEngine::CheckLink(const PageLink& link, const std::u16string* sheet, i
     }
     if (reached && link.stylesheet && checks_.resources)
         JudgeSheet(target.url, depth);
+}
+
+// A Markdown page's link into the local folder: there or not, never asked.
+// Its verdict is kept as any URL's, so a run judges each URL once.
+int CheckEngine::CheckLocal(const std::u16string& url)
+{
+    if (auto cached = LookupVerdict(state_, url))
+        return *cached ? 1 : 0;
+    const std::size_t entry = AppendVerdict(state_, url);
+    ProbeResult result;
+    if (folder_->Holds(url))
+        result.accepted = true;
+    else
+        result = ProbeResult::Failed(HttpFailure::NoSuchFile, {});
+    state_.cacheOk[entry] = result.good();
+    Notify([&](RunObserver& o) { o.OnProbe(url, result); });
+    return state_.cacheOk[entry] ? 1 : 0;
 }
 
 bool CheckEngine::FollowedByCrawl(LinkScanner::Element element) const
@@ -303,12 +325,21 @@ bool CheckEngine::FragmentFound(const LinkTarget& target)
     if (!target.hasFragment || target.fragment.empty())
         return true;
     const RunState& s = state_;
+    const bool markdown = pageFormat_ == PageFormat::Markdown;
     if (target.url == s.baseUrl || target.url == s.pageUrl) {
-        if (!pageIds_)
+        if (!pageIds_ && markdown) {
+            const MarkdownSource source(s.pageText);
+            pageIds_ = MarkdownIds(source, checks_.slugs);
+            pageLines_ = source.lineCount();
+        } else if (!pageIds_) {
             pageIds_ = PageIds(s.pageText);
-        return pardovane::FragmentFound(*pageIds_, target.fragment);
+        }
+        return markdown ? MarkdownFragmentFound(*pageIds_, pageLines_, target.fragment)
+                        : pardovane::FragmentFound(*pageIds_, target.fragment);
     }
     const DocumentFactsPtr page = prober_.Document(target.url, false);
+    if (page && page->markdown)
+        return MarkdownFragmentFound(page->ids, page->lines, target.fragment);
     return !page || !page->html || pardovane::FragmentFound(page->ids, target.fragment);
 }
 

@@ -5,6 +5,7 @@
 #include "engine/page/id_set.h"
 #include "engine/page/link_exclusion.h"
 #include "engine/page/link_target.h"
+#include "engine/page/local_folder.h"
 #include "engine/page/page_links.h"
 #include "engine/page/place_counter.h"
 #include "engine/report/run_observer.h"
@@ -59,6 +60,10 @@ public:
     // What is judged besides <a href> and <img src>; nothing (the default)
     // judges those alone.
     void SetContentChecks(ContentChecks checks) { checks_ = checks; }
+    // A local folder's files (not owned): a Markdown page's links into it
+    // are judged by whether the file or folder they name is there, without
+    // asking for it, as GitHub shows a repository.
+    void SetLocalFolder(const LocalFolder* folder) { folder_ = folder; }
     // How the report, the labels and the messages name a page: the URL
     // itself unless set.
     using PageNames = std::function<std::u16string(std::u16string_view url)>;
@@ -88,6 +93,7 @@ private:
     void JudgeSheet(const std::u16string& url, int depth);
     bool FollowedByCrawl(LinkScanner::Element element) const;
     bool FragmentFound(const LinkTarget& target);
+    int CheckLocal(const std::u16string& url);
     std::u16string PageName() const;
     void CountWarning(const std::u16string& url);
 
@@ -108,6 +114,9 @@ private:
     std::optional<IdSet> pageIds_;
     // Counts the page's lines, only for a record that keeps places.
     std::optional<PlaceCounter> places_;
+    PageFormat pageFormat_ = PageFormat::Html;
+    std::uint32_t pageLines_ = 0;  // of a Markdown page, once its ids are known
+    const LocalFolder* folder_ = nullptr;
     PageNames names_;
     bool crawling_ = false;
     CrawlSettings crawlSettings_;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/page/heading_slugs.h"
+
 namespace pardovane {
 
 // What a check judges of a page beyond its <a href> and <img src> links.
@@ -10,6 +12,8 @@ struct ContentChecks {
     bool resources = false;
     // A link's #fragment must name an element of its target page.
     bool fragments = false;
+    // Whose rules make a Markdown heading's anchor.
+    HeadingSlugs::Rules slugs = HeadingSlugs::Rules::Github;
 };
 
 }  // namespace pardovane

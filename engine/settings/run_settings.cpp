@@ -219,10 +219,23 @@ constexpr Setting kSettings[] = {
      }},
     {.name = "fragments",
      .type = SettingType::Flag,
-     .help = "a link's #fragment must name an element of its page",
+     .help = "a #fragment must name a place (--slugs github|gitlab)",
      .apply = [](std::string_view value, RunSettings& s) -> Problem {
          s.checks.fragments = value == "true";
          return std::nullopt;
+     }},
+    {.name = "slugs",
+     .type = SettingType::Text,
+     .value = "RULES",
+     .help = "",
+     .apply = [](std::string_view value, RunSettings& s) -> Problem {
+         if (value != "github" && value != "gitlab")
+             return "takes github or gitlab";
+         s.checks.slugs = value == "github" ? HeadingSlugs::Rules::Github : HeadingSlugs::Rules::Gitlab;
+         return std::nullopt;
+     },
+     .shown = [](const RunSettings& s) {
+         return std::string(s.checks.slugs == HeadingSlugs::Rules::Github ? "github" : "gitlab");
      }},
     {.name = "soft-404",
      .type = SettingType::Flag,

@@ -22,11 +22,15 @@ UrlExclusion Compiled(const std::vector<std::string>& patterns)
 
 CheckRun::CheckRun(RunView& view, const std::filesystem::path& listFile, const RunSettings& settings,
                    UrlExclusion exclusion, const LocalFolder* folder)
-    : exclusion_(std::move(exclusion)), fetcher_(settings.jobs, settings.http),
-      engine_(view, fetcher_, listFile)
+    : local_(folder != nullptr ? LocalLines() : LocalLines(listFile, settings.crawl.maxPages)),
+      exclusion_(std::move(exclusion)), fetcher_(settings.jobs, settings.http),
+      engine_(view, fetcher_, local_.ListFor(listFile))
 {
+    if (folder == nullptr)
+        folder = local_.folder();
     if (folder != nullptr) {
         fetcher_.SetLocalFolder(folder);
+        engine_.SetLocalFolder(folder);
         engine_.SetPageNames([folder](std::u16string_view url) { return folder->NameOf(url); });
         engine_.record().SetFiles([folder](std::u16string_view url) { return folder->WorkingPathOf(url); });
     }

@@ -9,6 +9,7 @@
 #include "engine/run/run_view.h"
 #include "engine/settings/run_settings.h"
 #include "engine/settings/url_exclusion.h"
+#include "engine/setup/local_lines.h"
 
 #include <chrono>
 #include <filesystem>
@@ -32,7 +33,9 @@ public:
     // The pages of listFile, shown in view. exclusion: the settings'
     // patterns and any the front end has besides. folder, when the list is a
     // local folder's pages, answers the URLs under its base and names the
-    // pages by their path; it must outlive the run.
+    // pages by their path; it must outlive the run. Without it, lines of the
+    // list that name local pages by absolute path are those pages (see
+    // LocalLines).
     CheckRun(RunView& view, const std::filesystem::path& listFile, const RunSettings& settings,
              UrlExclusion exclusion, const LocalFolder* folder = nullptr);
     // The same with the settings' patterns alone, checked when the settings
@@ -65,6 +68,7 @@ public:
 
 private:
     // Before the fetcher and the engine, which hold on to them.
+    LocalLines local_;
     UrlExclusion exclusion_;
     std::optional<AnswerCache> answers_;
     LookaheadFetcher fetcher_;

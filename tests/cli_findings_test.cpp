@@ -31,6 +31,7 @@ for page in run['pages']:
             where = link.get('stylesheet', page['url'])
             first_line = re.split('\r\n|\r|\n', link['link'])[0]
             assert at(where, link['line'], link['column']).startswith(first_line), link
+            assert 'site.invalid' not in link['url'], link
             out.setdefault('json', []).append(f"{doc(where)}:{link['line']}:{link['column']}")
 sarif = json.load(open(f'{work}/out.sarif'))
 for error in jsonschema.Draft4Validator(json.load(open(schema_path))).iter_errors(sarif):

@@ -123,7 +123,7 @@ void RunRecord::OnProbe(const std::u16string& url, const ProbeResult& result)
     // A good answer without a warning is kept by URL only where every link
     // is kept; the page being recorded keeps its own.
     if (Recorded(!result.good(), result.good() && result.warned()))
-        urls_[url].probe = result;
+        Entry(url).second.probe = result;
     else if (url == pageUrl_ && !pages_.empty())
         pages_.back().probe = result;
 }

@@ -381,32 +381,5 @@ TEST(CheckCommandFormats, AUrlTooLongForARequestIsMalformedAndNeverSent)
     EXPECT_EQ(server.TotalHits(), 0);
 }
 
-TEST(CheckCommandFormats, AllGoodExitsZeroInEveryFormat)
-{
-    LocalServer server;
-    server.Page("/a.html", "<a href=\"b.html\">b</a>");
-    server.Page("/b.html", "b");
-    server.Start();
-    TempDir dir;
-    const std::string list = ShellQuote(dir.Write("list.txt", server.Url("/a.html") + "\n").string());
-
-    for (const char* format : {"text", "json", "junit"}) {
-        const auto result = Check(std::string("--format ") + format + " " + list);
-        EXPECT_EQ(result.exitCode, 0) << format;
-        EXPECT_EQ(result.err, "チェック数/1  エラー/0\n") << format;
-    }
-}
-
-TEST(CheckCommandFormats, UnreadableListWritesNoDocument)
-{
-    TempDir dir;
-    const std::string missing = ShellQuote((dir.path() / "none.txt").string());
-    for (const char* format : {"json", "junit"}) {
-        const auto result = Check(std::string("--format ") + format + " " + missing);
-        EXPECT_EQ(result.exitCode, 2) << format;
-        EXPECT_EQ(result.out, "") << format;
-    }
-}
-
 }  // namespace
 }  // namespace pardovane

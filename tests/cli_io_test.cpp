@@ -1,3 +1,4 @@
+#include "tests/check_command.h"
 #include "tests/file_permissions.h"
 #include "tests/local_server.h"
 #include "tests/run_command.h"
@@ -19,6 +20,8 @@ using test::LocalServer;
 using test::RunCommand;
 using test::ShellQuote;
 using test::TempDir;
+
+using test::Check;
 
 const std::string kBinary = ShellQuote(PARDOVANE_CHECK_BINARY);
 
@@ -228,6 +231,33 @@ TEST(CheckCommandInput, ExcludedLinksAreNeitherRequestedNorCounted)
     EXPECT_NE(json.find("\"skipped\": \"excluded\",\n          \"pattern\": \"/private/\""),
               std::string::npos);
     EXPECT_NE(json.find("\"skipped\": \"scheme\",\n          \"scheme\": \"mailto\""), std::string::npos);
+}
+
+TEST(CheckCommandOutput, AllGoodExitsZeroInEveryFormat)
+{
+    LocalServer server;
+    server.Page("/a.html", "<a href=\"b.html\">b</a>");
+    server.Page("/b.html", "b");
+    server.Start();
+    TempDir dir;
+    const std::string list = ShellQuote(dir.Write("list.txt", server.Url("/a.html") + "\n").string());
+
+    for (const char* format : {"text", "json", "junit"}) {
+        const auto result = Check(std::string("--format ") + format + " " + list);
+        EXPECT_EQ(result.exitCode, 0) << format;
+        EXPECT_EQ(result.err, "チェック数/1  エラー/0\n") << format;
+    }
+}
+
+TEST(CheckCommandOutput, UnreadableListWritesNoDocument)
+{
+    TempDir dir;
+    const std::string missing = ShellQuote((dir.path() / "none.txt").string());
+    for (const char* format : {"json", "junit"}) {
+        const auto result = Check(std::string("--format ") + format + " " + missing);
+        EXPECT_EQ(result.exitCode, 2) << format;
+        EXPECT_EQ(result.out, "") << format;
+    }
 }
 
 }  // namespace

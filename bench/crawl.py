@@ -27,7 +27,7 @@ import random
 import shutil
 import tempfile
 
-from e2e import FixtureServer, run_measured
+from fixture import FixtureServer, run_measured
 
 DOCS = "/usr/share/doc/python3.11/html"
 

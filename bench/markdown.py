@@ -13,7 +13,7 @@ import os
 import random
 import tempfile
 
-from e2e import run_measured
+from fixture import run_measured
 
 
 def generate(root, files=1000, links=20, seed=29):
@@ -35,7 +35,7 @@ def generate(root, files=1000, links=20, seed=29):
             elif kind == 1:
                 link = f"[s](../{target}#section-{names.index(target)}-code)"
             elif kind == 2:
-                link = f"![i](img/logo.png)"
+                link = "![i](img/logo.png)"
             elif kind == 3:
                 link = f"[d](../{target.split('/')[0]}/)"
             elif rng.random() < 0.05:

@@ -32,7 +32,8 @@ from Xlib import X, display, protocol
 from Xlib.ext import xfixes
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from e2e import FixtureServer, generate, high_water_kib, run_measured  # noqa: E402
+from e2e import generate  # noqa: E402
+from fixture import FixtureServer, high_water_kib, run_measured  # noqa: E402
 import crawl  # noqa: E402
 
 CHECK_BUTTON = (360, 24)  # the centre of Command1 in the window's design

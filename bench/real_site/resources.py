@@ -18,23 +18,16 @@ Everything here reuses truth.py's decoding and resolution, so the a/img
 lists of a page are the ones the default comparison uses."""
 
 import collections
-import html.parser
 import re
-import sys
 import urllib.error
 import urllib.parse
 import urllib.request
 from concurrent.futures import ThreadPoolExecutor
 
 import truth
+from value_syntax import (ASCII_WS, parse_style_attribute, parse_style_element, parse_stylesheet_bytes, refresh_url,
+                          srcset_urls)
 
-try:
-    import tinycss2
-except ImportError:
-    # Debian's package installs for the system interpreter; another python3
-    # earlier on PATH (pyenv, a venv) does not see it.
-    sys.path.append("/usr/lib/python3/dist-packages")
-    import tinycss2
 
 # (tag, attribute) -> kind, as the JSON report names them.
 SIMPLE = {
@@ -54,7 +47,6 @@ SRCSET_TAGS = {"img", "source"}
 # rel values that only warm up a connection: nothing is fetched from the URL.
 CONNECTION_ONLY = {"preconnect", "dns-prefetch"}
 HTML_TYPES = ("text/html", "application/xhtml+xml")
-ASCII_WS = " \t\n\f\r"
 
 # One occurrence. written: the value as written in the page (for srcset
 # and CSS, the URL as the splitter or tokenizer returned it); url: what is
@@ -73,189 +65,6 @@ def make_link(kind, written, decoded, base, stylesheet=None):
     value = truth.clean(decoded)
     return Link(kind, written, decoded, truth.resolve(decoded, base), fragment_of(decoded),
                 stylesheet, value.startswith("#"))
-
-
-# --- srcset, as HTML's "parse a srcset attribute" splits it ---------------
-
-def srcset_urls(value):
-    """The candidate URLs of a srcset, dropping those whose descriptors are
-    invalid (a browser never loads them)."""
-    urls = []
-    pos, n = 0, len(value)
-    while True:
-        while pos < n and (value[pos] in ASCII_WS or value[pos] == ","):
-            pos += 1
-        if pos >= n:
-            return urls
-        start = pos
-        while pos < n and value[pos] not in ASCII_WS:
-            pos += 1
-        url = value[start:pos]
-        descriptors = []
-        if url.endswith(","):
-            url = url.rstrip(",")
-        else:
-            while pos < n and value[pos] in ASCII_WS:
-                pos += 1
-            current, in_parens = "", False
-            while pos < n:
-                c = value[pos]
-                if in_parens:
-                    current += c
-                    if c == ")":
-                        in_parens = False
-                elif c in ASCII_WS:
-                    if current:
-                        descriptors.append(current)
-                        current = ""
-                elif c == ",":
-                    pos += 1
-                    break
-                else:
-                    current += c
-                    if c == "(":
-                        in_parens = True
-                pos += 1
-            if current:
-                descriptors.append(current)
-        if descriptors_valid(descriptors):
-            urls.append(url)
-
-
-_INT = re.compile(r"[0-9]+\Z")
-_FLOAT = re.compile(r"-?(?:[0-9]+\.?[0-9]*|\.[0-9]+)(?:[eE][+-]?[0-9]+)?\Z")
-
-
-def descriptors_valid(descriptors):
-    width = density = height = None
-    for d in descriptors:
-        number, last = d[:-1], d[-1:]
-        if last == "w" and _INT.match(number) and width is None and density is None:
-            width = int(number)
-            if width == 0:
-                return False
-        elif last == "x" and _FLOAT.match(number) and width is None and density is None \
-                and height is None:
-            density = float(number)
-            if density < 0:
-                return False
-        elif last == "h" and _INT.match(number) and height is None and density is None:
-            height = int(number)
-            if height == 0:
-                return False
-        else:
-            return False
-    return height is None or width is not None
-
-
-# --- <meta http-equiv=refresh content> ------------------------------------
-
-def refresh_url(content):
-    """The URL of a refresh declaration ("5; url='x'"), or None."""
-    pos, n = 0, len(content)
-    while pos < n and content[pos] in ASCII_WS:
-        pos += 1
-    start = pos
-    while pos < n and content[pos].isdigit() and content[pos].isascii():
-        pos += 1
-    if pos == start and not (pos < n and content[pos] == "."):
-        return None
-    while pos < n and (content[pos] == "." or (content[pos].isdigit() and content[pos].isascii())):
-        pos += 1
-    if pos < n and content[pos] not in ASCII_WS + ";,":
-        return None
-    while pos < n and content[pos] in ASCII_WS:
-        pos += 1
-    if pos < n and content[pos] in ";,":
-        pos += 1
-    while pos < n and content[pos] in ASCII_WS:
-        pos += 1
-    if pos >= n:
-        return None
-    rest = content[pos:]
-    if rest[:3].lower() == "url":
-        after = rest[3:].lstrip(ASCII_WS)
-        if after.startswith("="):
-            rest = after[1:].lstrip(ASCII_WS)
-    if rest[:1] in ("'", '"'):
-        quote = rest[0]
-        rest = rest[1:]
-        end = rest.find(quote)
-        if end >= 0:
-            rest = rest[:end]
-    return rest or None
-
-
-# --- CSS --------------------------------------------------------------------
-
-def css_urls(tokens):
-    """Every url() in a token list, nested blocks and functions included."""
-    for token in tokens or ():
-        kind = getattr(token, "type", None)
-        if kind == "url":
-            yield token.value
-        elif kind == "function":
-            if token.lower_name == "url":
-                args = [a for a in token.arguments if a.type not in ("whitespace", "comment")]
-                if args and args[0].type == "string":
-                    yield args[0].value
-            else:
-                yield from css_urls(token.arguments)
-        elif kind in ("() block", "[] block", "{} block"):
-            yield from css_urls(token.content)
-
-
-def import_url(prelude):
-    for token in prelude:
-        if token.type in ("whitespace", "comment"):
-            continue
-        if token.type in ("string", "url"):
-            return token.value
-        if token.type == "function" and token.lower_name == "url":
-            args = [a for a in token.arguments if a.type not in ("whitespace", "comment")]
-            if args and args[0].type == "string":
-                return args[0].value
-        return None
-    return None
-
-
-def stylesheet_urls(rules):
-    """[(url, is_import)] of a parsed stylesheet, in order. An @import
-    counts only before every other rule (after @charset, other @imports and
-    @layer statements), as CSS has it; a later one is dropped whole."""
-    out = []
-    imports_allowed = True
-    for rule in rules:
-        if rule.type == "at-rule" and rule.lower_at_keyword == "import" and rule.content is None:
-            if imports_allowed:
-                url = import_url(rule.prelude)
-                if url is not None:
-                    out.append((url, True))
-            continue
-        if rule.type == "at-rule" and rule.lower_at_keyword == "charset":
-            continue
-        if rule.type == "at-rule" and rule.lower_at_keyword == "layer" and rule.content is None:
-            continue
-        if rule.type in ("error", "whitespace", "comment"):
-            continue
-        imports_allowed = False
-        if rule.type == "qualified-rule":
-            out.extend((u, False) for u in css_urls(rule.prelude))
-            out.extend((u, False) for u in css_urls(rule.content))
-        elif rule.type == "at-rule":
-            out.extend((u, False) for u in css_urls(rule.prelude))
-            out.extend((u, False) for u in css_urls(rule.content))
-    return [(u, imp) for u, imp in out if u.strip(ASCII_WS)]
-
-
-def parse_style_element(text):
-    return stylesheet_urls(tinycss2.parse_stylesheet(text, skip_comments=True,
-                                                     skip_whitespace=True))
-
-
-def parse_style_attribute(text):
-    urls = css_urls(tinycss2.parse_component_value_list(text, skip_comments=True))
-    return [u for u in urls if u.strip(ASCII_WS)]
 
 
 # --- pages --------------------------------------------------------------------
@@ -397,10 +206,7 @@ class Stylesheets:
                     m = re.search(r"charset=([\w.:-]+)", answer.content_type, re.I)
                     if m:
                         charset = m.group(1)
-                    rules, _ = tinycss2.parse_stylesheet_bytes(
-                        answer.body, protocol_encoding=charset,
-                        skip_comments=True, skip_whitespace=True)
-                    for written, is_import in stylesheet_urls(rules):
+                    for written, is_import in parse_stylesheet_bytes(answer.body, charset):
                         link = make_link("css", written, written, answer.final, stylesheet=url)
                         links.append((link, is_import))
                         if is_import and link.url:

@@ -7,6 +7,7 @@
 #include "engine/version.h"
 #include "ui/anchor_layout.h"
 #include "ui/arrow_pointer_scope.h"
+#include "ui/event_loop_wait.h"
 #include "ui/file_opener.h"
 #include "ui/findings_tab.h"
 #include "ui/form1_design.h"
@@ -57,7 +58,8 @@ Form1::Form1(QWidget* parent) : Form1(UserListFile(), parent)
 }
 
 Form1::Form1(std::filesystem::path listFile, QWidget* parent)
-    : QWidget(parent), listFile_(std::move(listFile)), opener_(new FileOpener(this))
+    : QWidget(parent), networkWait_(std::make_unique<EventLoopWait>()), listFile_(std::move(listFile)),
+      opener_(new FileOpener(this))
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(ToQString(texts::kProgramName));
@@ -253,7 +255,7 @@ void Form1::RunCheck(bool problemPagesOnly)
         const std::filesystem::path list = problemPagesOnly ? WriteRecheckList() : listFile_;
         findingsTab_->Detach();
         check_.reset();
-        check_ = std::make_unique<WindowCheck>(*this, networkWait_, list, settings);
+        check_ = std::make_unique<WindowCheck>(*this, *networkWait_, list, settings);
         check_->record().SetKeep(findingsTab_->WantsEveryLink() ? RunRecord::Keep::EveryLink
                                                                 : RunRecord::Keep::Findings);
         findingsTab_->Attach(check_->record());

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "engine/run/run_view.h"
-#include "ui/event_loop_wait.h"
 
 #include <QWidget>
 
@@ -18,6 +17,7 @@ class QTemporaryDir;
 
 namespace pardovane {
 
+class EventLoopWait;
 class FileOpener;
 class FindingsTab;
 class ReportBox;
@@ -81,7 +81,8 @@ private:
     void ShowMessageWithListPath(std::u16string_view text);
     void WaitForAnswer(QMessageBox& box);
 
-    EventLoopWait networkWait_;
+    // Behind a pointer so that the window's headers need not see curl.
+    std::unique_ptr<EventLoopWait> networkWait_;
     std::filesystem::path listFile_;
     // During a run, and after it for its findings until the next.
     std::unique_ptr<WindowCheck> check_;

@@ -17,6 +17,7 @@
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -78,6 +79,11 @@ FindingsTab::FindingsTab(QWidget* parent)
 
     auto* top = new QHBoxLayout;
     top->addWidget(filterText_, 1);
+    // On Linux a screen reader names a combo box by its label and reads
+    // its accessible name as the current item.
+    auto* scopeLabel = new QLabel(ToQString(texts::kScopeName), this);
+    scopeLabel->setBuddy(scope_);
+    top->addWidget(scopeLabel);
     top->addWidget(scope_);
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(recheck_);

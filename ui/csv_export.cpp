@@ -5,8 +5,17 @@
 namespace pardovane {
 namespace {
 
-void AppendField(QString& out, const QString& field)
+// A spreadsheet runs a cell that begins like a formula; a hostile page's
+// link text must stay text, so such a field gets an apostrophe first.
+bool LooksLikeFormula(const QString& field)
 {
+    static const QString kFormulaStarts = QStringLiteral("=+-@\t\r");
+    return !field.isEmpty() && kFormulaStarts.contains(field.front());
+}
+
+void AppendField(QString& out, const QString& value)
+{
+    const QString field = LooksLikeFormula(value) ? u'\'' + value : value;
     const bool quoted
         = field.contains(u'"') || field.contains(u',') || field.contains(u'\n') || field.contains(u'\r');
     if (!quoted) {

@@ -2,6 +2,7 @@
 #include "tests/local_server.h"
 #include "tests/python_runner.h"
 #include "tests/run_command.h"
+#include "tests/scoped_env.h"
 #include "tests/temp_dir.h"
 #include "tests/ui_controls.h"
 #include "ui/findings_model.h"
@@ -11,8 +12,10 @@
 #include "ui/workbench_texts.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -20,6 +23,8 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 namespace pardovane {
 namespace {
@@ -201,6 +206,39 @@ TEST_F(FindingsOfOneSite, CsvIsTheShownRowsWithAByteOrderMark)
     ASSERT_EQ(read.exitCode, 0) << read.err;
     EXPECT_EQ(read.out, expected);
     EXPECT_EQ(rows().rowCount(), 3);
+}
+
+// The source view opens on the link's line, marked, among its neighbours;
+// a link in a stylesheet, whose place is the stylesheet's, is named there.
+TEST_F(FindingsTest, SourceShowsTheLinksLineOrWhereInTheStylesheetItIs)
+{
+    test::LocalServer server;
+    server.Page("/page.html",
+                "<html>\n<link rel=stylesheet href=\"s.css\">\n<p>\n<a href=\"/gone\">gone</a>\n");
+    server.Page("/s.css", "body {\n  background: url(missing.png);\n}\n", "text/css");
+    server.Start();
+    dir.Write("HtmlURL.txt", server.Url("/page.html") + "\n");
+    std::filesystem::create_directory(dir.path() / "pardovane");
+    dir.Write("pardovane/config.toml", "resources = true\n");
+    const test::ScopedEnv home("XDG_CONFIG_HOME", dir.path().c_str());
+    QString shown;
+    tab().SetDialogRunner([&shown](QDialog& dialog) {
+        shown = FindControl<QPlainTextEdit>(dialog, "SourceText").toPlainText();
+    });
+    Click("Command1");
+    ASSERT_EQ(rows().rowCount(), 2);
+    for (int row = 0; row < rows().rowCount(); ++row) {
+        const auto menu = tab().CreateRowMenu(row);
+        for (QAction* action : menu->actions())
+            if (action->text() == ToQString(texts::kShowSource))
+                action->trigger();
+    }
+    EXPECT_EQ(shown,
+              "  1 | <html>\n  2 | <link rel=stylesheet href=\"s.css\">\n  3 | <p>\n"
+              "> 4 | <a href=\"/gone\">gone</a>\n  5 | \n");
+    EXPECT_EQ(messages,
+              ToQString(texts::kSourceInSheet) + "\n" + QString::fromStdString(server.Url("/s.css"))
+                  + " 2:19\n");
 }
 
 TEST_F(FindingsOfOneSite, RecheckReadsOnlyThePagesWithProblems)

@@ -179,12 +179,19 @@ void FindingsTab::ShowSource(int shownRow)
 {
     const int row = SourceRow(shownRow);
     const LinkRecord* link = model_.LinkOf(row);
+    const QString place = filter_.index(shownRow, FindingsModel::Place).data().toString();
+    // Its line and column are the stylesheet's, which is not kept: marking
+    // them in the page's source would point at the wrong text.
+    if (link != nullptr && link->sheet != nullptr) {
+        notify_(std::u16string(texts::kSourceInSheet) + u'\n' + NamedUrl(*link->sheet) + u' '
+                + place.toStdU16String());
+        return;
+    }
     const std::u16string* source = sources_.Find(model_.PageOf(row).url);
     if (link == nullptr || source == nullptr) {
         notify_(std::u16string(texts::kSourceNotKept));
         return;
     }
-    const QString place = filter_.index(shownRow, FindingsModel::Place).data().toString();
     SourceView view(*source, link->link, place.section(u':', 0, 0).toInt(), this);
     runDialog_(view);
 }

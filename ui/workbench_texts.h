@@ -50,6 +50,8 @@ inline constexpr std::u16string_view kShowSource = u"ページのソースを表
 inline constexpr std::u16string_view kSourceTitle = u"ページのソース";
 inline constexpr std::u16string_view kSourceName = u"リンクの前後のソース";
 inline constexpr std::u16string_view kSourceNotKept = u"このページのソースは保存されていません。";
+// Followed by a line with the stylesheet and the link's line:column in it.
+inline constexpr std::u16string_view kSourceInSheet = u"このリンクはスタイルシートの中にあります。";
 
 // The settings form.
 inline constexpr std::u16string_view kResources = u"画像・スタイルシート・スクリプトなども調べる";

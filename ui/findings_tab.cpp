@@ -23,6 +23,7 @@
 #include <QPushButton>
 #include <QSaveFile>
 #include <QTableView>
+#include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -50,6 +51,9 @@ FindingsTab::FindingsTab(QWidget* parent)
     filterText_->setAccessibleName(ToQString(texts::kFilterName));
     filterText_->setPlaceholderText(ToQString(texts::kFilterHint));
     filterText_->setClearButtonEnabled(true);
+    // Qt's clear button has no name of its own for a screen reader to say.
+    for (auto* clear : filterText_->findChildren<QToolButton*>())
+        clear->setAccessibleName(ToQString(texts::kClearFilter));
     scope_ = new QComboBox(this);
     scope_->setObjectName(QStringLiteral("FindingsScope"));
     scope_->setAccessibleName(ToQString(texts::kScopeName));

@@ -29,6 +29,7 @@ inline constexpr std::u16string_view kScopeEvery = u"調べたリンクすべて
 inline constexpr std::u16string_view kFindingsName = u"見つかった問題の一覧";
 inline constexpr std::u16string_view kFilterName = u"一覧の絞り込み";
 inline constexpr std::u16string_view kFilterHint = u"絞り込む文字列";
+inline constexpr std::u16string_view kClearFilter = u"絞り込みを消す";
 inline constexpr std::u16string_view kScopeName = u"一覧に示すリンク";
 inline constexpr std::u16string_view kRecheck = u"問題のあったページだけ再チェック";
 inline constexpr std::u16string_view kExportCsv = u"CSV に書き出す";

@@ -38,6 +38,9 @@ ReportBox::ReportBox(QWidget* parent)
       notify_([](const std::u16string&) {})
 {
     setReadOnly(true);
+    // Nothing here is undone, and a long report's undo steps cost as much
+    // memory as its text.
+    document()->setUndoRedoEnabled(false);
     setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     setTabChangesFocus(true);
     setLineWrapMode(QPlainTextEdit::NoWrap);

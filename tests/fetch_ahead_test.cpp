@@ -1,9 +1,11 @@
 // The fetcher's planning parts on their own, with no network: the queue's
 // order, what the plan asks for, the crawl's page rules, the answer cache.
 #include "engine/fetch/answer_cache.h"
+#include "engine/fetch/crawl_ahead.h"
 #include "engine/fetch/fetch_plan.h"
 #include "engine/fetch/fetch_queue.h"
 #include "engine/fetch/job_book.h"
+#include "engine/page/url_parts.h"
 #include "engine/page/utf_convert.h"
 #include "engine/run/crawl_frontier.h"
 
@@ -49,9 +51,10 @@ TEST(FetchQueue, PriorityThenArrivalWaitedForFirstStaleSkippedBadUrlRefused)
     queue.Push(Job("http://h/waited"), FetchQueue::kCritical, true);
     queue.Push(Job("ftp://h/file"), FetchQueue::kCritical);
     started->MoveTo(JobState::Sent);  // taken elsewhere meanwhile
-    EXPECT_EQ(Drain(queue), (std::vector<std::string>{"refused ftp://h/file", "probe http://h/waited",
-                                                      "probe http://h/critical", "probe http://h/current",
-                                                      "probe http://h/later"}));
+    EXPECT_EQ(
+        Drain(queue),
+        (std::vector<std::string>{"refused ftp://h/file", "probe http://h/waited", "probe http://h/critical",
+                                  "probe http://h/current", "probe http://h/later"}));
 }
 
 TEST(FetchQueue, JobWaitsForItsTimeAndAHostsLimit)
@@ -98,8 +101,9 @@ TEST(FetchPlan, ListedPagesComeOnceAheadAndTheirLinksAsTheRunWillAskThem)
     p.plan.PageStarted(u"http://h/a", 11);
     // A listed page met as a link is not asked again; a repeat is asked once;
     // a #fragment's page is fetched whole; what is never requested is not asked.
-    p.Page("http://h/a", R"(<a href="b">b</a><a href="x">x</a><a href="x">x</a>)"
-                         R"(<a href="y#part">y</a><a href="mailto:m@h">m</a><a href="">e</a>)");
+    p.Page("http://h/a",
+           R"(<a href="b">b</a><a href="x">x</a><a href="x">x</a>)"
+           R"(<a href="y#part">y</a><a href="mailto:m@h">m</a><a href="">e</a>)");
     EXPECT_EQ(Drain(p.queue), (std::vector<std::string>{"probe http://h/x", "document http://h/y"}));
 }
 
@@ -114,7 +118,8 @@ TEST(FetchPlan, StylesheetsAreFollowedOnlyToTheMostDepth)
     PageLink shallowLink{.target = shallow, .stylesheet = true};
     p.plan.SheetArrived({deepLink}, kMostSheetDepth);
     p.plan.SheetArrived({shallowLink}, kMostSheetDepth - 1);
-    EXPECT_EQ(Drain(p.queue), (std::vector<std::string>{"probe http://h/deep.css", "document http://h/shallow.css"}));
+    EXPECT_EQ(Drain(p.queue),
+              (std::vector<std::string>{"probe http://h/deep.css", "document http://h/shallow.css"}));
 }
 
 TEST(CrawlFrontier, QueuesHtmlUnderItsScopeOnceAndCountsStartPagesInTheCap)
@@ -150,6 +155,47 @@ TEST(CrawlFrontier, QueuesHtmlUnderItsScopeOnceAndCountsStartPagesInTheCap)
     EXPECT_EQ(frontier.pagesLeft(), 1U);
 }
 
+// The read-ahead guesses which links the crawl will read as pages by the
+// frontier's own rules: scope, depth, robots.txt and one page cap.
+TEST(CrawlAhead, GuessesThePagesTheFrontierWillRead)
+{
+    struct Unused : RobotsSource {
+        const RobotsRules& RobotsFor(const std::u16string&) override { return rules; }
+        RobotsRules rules;
+    } robots;
+    CrawlFrontier frontier;
+    frontier.Start({.recurse = true, .obeyRobots = true, .maxPages = 3, .maxDepth = 2}, robots);
+    frontier.AddStart(u"http://h/d/", u"http://h/d/");
+    CrawlAhead ahead;
+    ahead.Follow(frontier, "pardovane");
+    ahead.Store(OriginOf(u"http://h/"),
+                RobotsRules::Parse("User-agent: *\nDisallow: /d/private\n", "pardovane"));
+    const std::u16string scope = u"http://h/d/";
+    std::vector<bool> read;
+    for (const auto& [url, depth] :
+         std::vector<std::pair<std::u16string, std::uint32_t>>{{u"http://h/other", 0},
+                                                               {u"http://h/d/deep", 2},
+                                                               {u"http://h/d/private/x", 0},
+                                                               {u"http://h/d/1", 0},
+                                                               {u"http://h/d/2", 1},
+                                                               {u"http://h/d/3", 0}})
+        read.push_back(ahead.WillRead(url, scope, depth));
+    // The start page and two guesses fill the cap of 3, as the frontier counts it.
+    EXPECT_EQ(read, (std::vector<bool>{false, false, false, true, true, false}));
+
+    ProbeResult html;
+    html.status = 200;
+    html.html = true;
+    ProbeResult movedOut = html;
+    movedOut.movedTo = "http://h/elsewhere/";
+    ProbeResult image;
+    image.status = 200;
+    EXPECT_TRUE(ahead.MayRead(u"http://h/d/1", html, scope));
+    EXPECT_FALSE(ahead.MayRead(u"http://h/d/1", movedOut, scope));
+    EXPECT_FALSE(ahead.MayRead(u"http://h/d/1", image, scope));
+    EXPECT_FALSE(ahead.MayRead(u"http://h/d/private/y", html, scope));
+}
+
 TEST(AnswerCache, KeepsFreshGoodAnswersAndJudgesThemByTodaysRules)
 {
     const auto now = AnswerCache::Clock::time_point(std::chrono::seconds(1'000'000));
@@ -168,7 +214,8 @@ TEST(AnswerCache, KeepsFreshGoodAnswersAndJudgesThemByTodaysRules)
     cache.Remember(u"http://fresh/", ProbeResult::Failed(HttpFailure::Transfer, "gone"));
     EXPECT_FALSE(cache.Fresh(u"http://fresh/", rules)) << "a bad answer drops what was kept";
     EXPECT_EQ(cache.Text().find("stale"), std::string::npos);
-    EXPECT_FALSE(AnswerCache(std::chrono::seconds(100), now).Read("pardovane answer cache 1\n999950\t200\thttp://a/\n"))
+    EXPECT_FALSE(AnswerCache(std::chrono::seconds(100), now)
+                     .Read("pardovane answer cache 1\n999950\t200\thttp://a/\n"))
         << "a cut file is not read";
 }
 
